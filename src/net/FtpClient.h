@@ -1,0 +1,138 @@
+#pragma once
+#include "net/FTPDirectoryList.h"
+#include "net/SocketSession.h"
+
+#include <memory>
+
+// The command type carried by the outcome events. Callers compare the numbers.
+enum TCmdType : quint8 {
+    ctChangeDir = 0,
+    ctMakeDir = 1,
+    ctDeleteFile = 2,
+    ctRemoveDir = 3,
+    ctList = 4,
+    ctRename = 5,
+    ctReserved6 = 6,
+    ctReserved7 = 7,
+    ctDownload = 8,
+    ctUpload = 9,
+    ctReserved10 = 10,
+    ctReserved11 = 11,
+    ctReserved12 = 12,
+    ctReserved13 = 13,
+    ctCommand = 14,
+    ctCurrentDir = 15,
+};
+
+// Server system codes held in Vendor.
+enum : qint32 {
+    vnUnix = 2400,
+    vnDos = 2401,
+    vnVm = 2402,
+    vnMacOs = 2404,
+    vnVms = 2406,
+    vnMvs = 2408,
+    vnOther = 2410,
+    vnNotDetected = 2411,
+    vnWindowsNT = 2412,
+    vnOs400 = 2414,
+    vnNetware = 2416,
+};
+
+using TFailureEvent = std::function<void(bool& handled, TCmdType transType)>;
+using TSuccessEvent = std::function<void(TCmdType transType)>;
+using TUnsupportedEvent = std::function<void(TCmdType transType)>;
+using TListItemEvent = std::function<void(const QByteArray& listing)>;
+
+// The FTP client: the socket session is the control connection. Every
+// operation reports its steps as status texts and its outcome as OnSuccess or
+// OnFailure; a failure raises FTPException unless an OnFailure handler sets
+// Handled. Listings, downloads and uploads run over a short-lived active-mode
+// data connection (the client listens, the server connects).
+//
+// Command texts and remote names are bytes on the wire. A text that contains
+// CR or LF is refused with ESockError before anything is sent.
+class TFtpClient : public TSocketSession {
+public:
+    explicit TFtpClient(QObject* owner = nullptr);
+    ~TFtpClient() override;
+
+    QByteArray UserID;
+    QByteArray Password;
+    qint32 Vendor = vnNotDetected;
+    bool ParseList = false;
+
+    TNotifyEvent OnConnect;  // login completed
+    TNotifyEvent OnTransactionStart;
+    TNotifyEvent OnTransactionStop;
+    THandlerEvent OnAuthenticationNeeded;
+    THandlerEvent OnAuthenticationFailed;  // kept for callers; never fired
+    TFailureEvent OnFailure;
+    TSuccessEvent OnSuccess;
+    TListItemEvent OnListItem;
+    TUnsupportedEvent OnUnSupportedFunction;
+
+    void Connect() override;
+    void Disconnect() override;
+    QByteArray Transaction(const QByteArray& command) override;
+    void Abort() override;
+
+    void SendCommand(const QByteArray& command);
+    void ChangeDirectory(const QByteArray& path);
+    void MakeDirectory(const QByteArray& path);
+    void DeleteFile(const QByteArray& path);
+    void RemoveDirectory(const QByteArray& path);
+    void RenameFile(const QByteArray& oldName, const QByteArray& newName);
+    QByteArray CurrentDirectory();
+    void SetTransferType(int type);  // 1 "TYPE A", 2 "TYPE I", 3 "TYPE L 8"
+
+    void ListDirectory();
+    void RetrieveFile(const QByteArray& remoteName, const QString& localPath);
+    void StoreFile(const QString& localPath, const QByteArray& remoteName);
+
+    TFTPDirectoryList* DirectoryList() const { return FDirectoryList.get(); }
+    TSocketSession* DataConnection() const { return FDataConnection.get(); }
+    qint64 DataReceivedBytes() const;
+    qint64 DataSentBytes() const;
+    // True while the last "TYPE" the client set successfully was "TYPE A".
+    bool AsciiTransfers() const { return FAsciiTransfers; }
+
+    static TCmdType CommandType(const QByteArray& command);
+    static qint64 ParseByteCount(const QByteArray& line);
+    static qint32 VendorFromSystemReply(const QByteArray& reply);
+    // The path between the first two double quotes of a "PWD" reply.
+    static QByteArray QuotedPath(const QByteArray& reply);
+
+protected:
+    // Runs the failure procedure for the last reply. Returns when a handler
+    // set Handled; raises FTPException otherwise.
+    void Failure(TCmdType type, bool unsupportedCheck);
+    void ReadContinuation(QByteArray line);
+    void DropStaleInput();
+    void CheckAbortReply();
+    // Refuses a command text that would put a second line on the wire.
+    static void CheckCommandText(const QByteArray& text);
+
+private:
+    enum class TDataOp { List, Download, Upload };
+    struct TDataOutcome;
+
+    void StartDataOperation(TDataOp op, TCmdType type, const QString& localPath);
+    void DetectServerSystem();
+    void SendPort(TCmdType type);
+    void AcceptDataConnection();
+    void ReceiveListing();
+    void FinishDataOperation(TDataOp op);
+    void DeliverListingLine(QByteArray line);
+    void DrainAfterAbort();
+    void RunDataOperation(TDataOp op, TCmdType type, const QString& localPath,
+                          const std::function<bool()>& sendTransferCommand,
+                          const std::function<void()>& moveData);
+    QByteArray PlainTransaction(const QByteArray& command);
+    bool ControlCancelledOrTimedOut() const { return FCancelRequested || FTimedOut; }
+    void UpdateTransferType(const QByteArray& command);
+
+    std::unique_ptr<TFTPDirectoryList> FDirectoryList;
+    std::unique_ptr<TSocketSession> FDataConnection;
+    bool FAsciiTransfers = false;
+};

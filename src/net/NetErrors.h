@@ -1,0 +1,31 @@
+#pragma once
+#include "platform/Exception.h"
+
+// A socket-level failure: lookup, connect, accept, or an error code.
+class ESockError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A wait that was ended by Cancel or Abort.
+class EAbortError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A reply judged a failure; the message is the server's reply line as read.
+class FTPException : public Exception {
+public:
+    explicit FTPException(const QByteArray& replyLine)
+        : Exception(QString::fromUtf8(replyLine)), Reply(replyLine) {}
+    const QByteArray& ReplyLine() const noexcept { return Reply; }
+
+private:
+    QByteArray Reply;
+};
+
+// A resumed transfer could not continue from its offset.
+class EResumeError : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -1,0 +1,47 @@
+#include "net/ThreadTimer.h"
+
+#include <QDebug>
+
+TThreadTimer::TThreadTimer(QObject* owner) : QObject(owner)
+{
+    Timer.setTimerType(Qt::PreciseTimer);
+    connect(&Timer, &QTimer::timeout, this, [this] { Tick(); });
+}
+
+void TThreadTimer::SetEnabled(bool value)
+{
+    FEnabled = value;
+    Rearm();
+}
+
+void TThreadTimer::SetInterval(quint32 ms)
+{
+    FInterval = ms;
+    Rearm();
+}
+
+void TThreadTimer::SetOnTimer(std::function<void()> handler)
+{
+    FOnTimer = std::move(handler);
+    Rearm();
+}
+
+void TThreadTimer::Rearm()
+{
+    Timer.stop();
+    if (FInterval > 0 && FEnabled && FOnTimer)
+        Timer.start(static_cast<int>(qMin<quint32>(FInterval, INT_MAX)));
+}
+
+void TThreadTimer::Tick()
+{
+    // A handler's exception must not unwind through the event loop.
+    try {
+        if (FOnTimer)
+            FOnTimer();
+    } catch (const std::exception& e) {
+        qWarning("Timer handler failed: %s", e.what());
+    } catch (...) {
+        qWarning("Timer handler failed");
+    }
+}

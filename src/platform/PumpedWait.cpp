@@ -1,0 +1,6 @@
+#include "platform/PumpedWait.h"
+
+void PumpEventsOnce()
+{
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}

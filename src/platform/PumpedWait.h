@@ -1,0 +1,16 @@
+#pragma once
+#include <QCoreApplication>
+#include <QEventLoop>
+
+// The program is single-threaded: a "blocking" network operation runs the Qt
+// event loop until its condition holds. Each pass blocks in the event
+// dispatcher until something happens (socket activity, a timer, user input, a
+// posted event), so a wait neither spins nor sleeps.
+void PumpEventsOnce();
+
+template <class Condition>
+void WaitUntil(Condition done)
+{
+    while (!done())
+        PumpEventsOnce();
+}

@@ -1,0 +1,52 @@
+#include "support/PyFtpdServer.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+
+namespace {
+// The system interpreter: the packaged pyftpdlib is installed for it, and
+// another python3 earlier on PATH may not see it.
+const QString Interpreter = QStringLiteral("/usr/bin/python3");
+}
+
+PyFtpdServer::PyFtpdServer(bool allowAnonymous) : FAnonymous(allowAnonymous) {}
+
+PyFtpdServer::~PyFtpdServer()
+{
+    if (FProcess.state() == QProcess::NotRunning) return;
+    FProcess.kill();
+    FProcess.waitForFinished(5000);
+}
+
+bool PyFtpdServer::Start(int timeoutMs)
+{
+    if (!FRoot.isValid()) return Fail(QStringLiteral("no temporary root folder"));
+    if (!QFileInfo(Interpreter).isExecutable())
+        return Fail(Interpreter + QStringLiteral(" is missing (run scripts/setup)"));
+    QStringList arguments{QStringLiteral(QFTP_PYFTPD_FIXTURE), QStringLiteral("--root"), FRoot.path(),
+                          QStringLiteral("--user"), QString::fromLatin1(User()),
+                          QStringLiteral("--password"), QString::fromLatin1(Password())};
+    if (FAnonymous) arguments << QStringLiteral("--anonymous");
+    FProcess.start(Interpreter, arguments);
+    const QDeadlineTimer deadline(timeoutMs);
+    if (!FProcess.waitForStarted(deadline.remainingTime()))
+        return Fail(QStringLiteral("cannot start ") + Interpreter);
+    while (!FProcess.canReadLine()) {
+        if (deadline.hasExpired() || FProcess.state() == QProcess::NotRunning)
+            return Fail(QStringLiteral("the server did not report its port"));
+        FProcess.waitForReadyRead(qMax<qint64>(1, deadline.remainingTime()));
+    }
+    bool ok = false;
+    FPort = static_cast<quint16>(FProcess.readLine().trimmed().toUInt(&ok));
+    if (!ok || FPort == 0) return Fail(QStringLiteral("the server reported no valid port"));
+    return true;
+}
+
+bool PyFtpdServer::Fail(const QString& why)
+{
+    FProcess.waitForFinished(100);
+    FError = QStringLiteral("FTP server fixture: ") + why;
+    const QByteArray errors = FProcess.readAllStandardError().trimmed();
+    if (!errors.isEmpty()) FError += QStringLiteral(": ") + QString::fromLocal8Bit(errors);
+    return false;
+}

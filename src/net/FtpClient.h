@@ -104,35 +104,45 @@ public:
     static QByteArray QuotedPath(const QByteArray& reply);
 
 protected:
-    // Runs the failure procedure for the last reply. Returns when a handler
-    // set Handled; raises FTPException otherwise.
-    void Failure(TCmdType type, bool unsupportedCheck);
+    // The failure procedure for a reply judged a failure (line, by default
+    // the last reply). Returns when an OnFailure handler set Handled; raises
+    // FTPException otherwise.
+    void Failure(TCmdType type, bool unsupportedCheck) { Failure(type, unsupportedCheck, FLastReply); }
+    void Failure(TCmdType type, bool unsupportedCheck, const QByteArray& line);
     void ReadContinuation(QByteArray line);
     void DropStaleInput();
     void CheckAbortReply();
-    // Refuses a command text that would put a second line on the wire.
+    // Refuses a text that would put a second line on the control connection.
     static void CheckCommandText(const QByteArray& text);
+    // Clears a pending cancel and makes sure there is a connection.
+    bool BeginOperation();
 
 private:
     enum class TDataOp { List, Download, Upload };
-    struct TDataOutcome;
 
-    void StartDataOperation(TDataOp op, TCmdType type, const QString& localPath);
-    void DetectServerSystem();
+    void LogIn();
+    [[noreturn]] void RefuseLogin();
+    void UpdateTransferType(const QByteArray& command);
+    bool ControlCancelledOrTimedOut() const { return FCancelRequested || FTimedOut; }
+
+    void RunDataOperation(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
+                          const QString& localPath = {});
+    bool TransferData(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
+                      const QString& localPath);
+    bool SendRetrieveCommand(const QByteArray& remoteName);
+    static qint64 LocalFileSize(const QString& path);
+    void PrepareListParser();
     void SendPort(TCmdType type);
     void AcceptDataConnection();
     void ReceiveListing();
-    void FinishDataOperation(TDataOp op);
     void DeliverListingLine(QByteArray line);
+    void FinishDataOperation(TDataOp op);
+    bool AbortReplyWaiting() const;
+    void AfterFailedTransfer(TDataOp op);
     void DrainAfterAbort();
-    void RunDataOperation(TDataOp op, TCmdType type, const QString& localPath,
-                          const std::function<bool()>& sendTransferCommand,
-                          const std::function<void()>& moveData);
-    QByteArray PlainTransaction(const QByteArray& command);
-    bool ControlCancelledOrTimedOut() const { return FCancelRequested || FTimedOut; }
-    void UpdateTransferType(const QByteArray& command);
 
     std::unique_ptr<TFTPDirectoryList> FDirectoryList;
     std::unique_ptr<TSocketSession> FDataConnection;
     bool FAsciiTransfers = false;
+    bool FDataPhaseStarted = false;  // the transfer command was accepted
 };

@@ -29,3 +29,10 @@ class EResumeError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// A command text or name that would put a second line on the control
+// connection (it contains CR or LF); nothing was sent.
+class EInvalidCommand : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -33,9 +33,9 @@ enum : int {
 // Everything runs on the GUI thread; any handler may call Cancel on a wait.
 class TSocketSession : public QObject {
 public:
-    // Posted continuation events, numbered as the private messages they stand for.
+    // Posted to self to go on sending. (Reading needs no such event: read
+    // readiness is level-triggered and fires again while data is waiting.)
     static constexpr QEvent::Type MsgWriteMore = QEvent::Type(1127);
-    static constexpr QEvent::Type MsgReadMore = QEvent::Type(1128);
     // The most one receive or send step moves.
     static constexpr int ChunkSize = 16383;
 
@@ -97,6 +97,12 @@ public:
     void SendBuffer(const char* bytes, quint16 length);
     QByteArray Read(quint16 count);
     QByteArray ReadLn();
+    // A complete line is waiting in the input.
+    bool HasLine() const { return InputBuffer.IndexOf('\n') >= 0; }
+    // Takes whatever is left in the input, line end or not.
+    QByteArray ReadRest() { return InputBuffer.TakeAll(); }
+    // Every byte received since construction, counted or not.
+    qint64 ArrivedBytes() const { return FArrivedBytes; }
     void SendFile(const QString& path);
     void CaptureFile(const QString& path);
     void Listen(bool useLookupMessage);
@@ -122,6 +128,9 @@ protected:
     void ClearCancelRequest();
     void CheckError(int expected, int actual);
     bool event(QEvent* e) override;
+    static qint16 ReplyCodeOf(const QByteArray& line);
+    // A reply line as a status text: decoded, without its line end.
+    static QString ReplyStatusText(const QByteArray& line);
 
     TByteQueue InputBuffer;
     // Called after a read notification stored data (the FTP client watches
@@ -140,31 +149,38 @@ protected:
     qint64 FSentBytes = 0;
     qint64 FReceivedBytes = 0;
     qint64 FTotalBytes = 0;
+    qint64 FArrivedBytes = 0;
+    // Set when destruction begins: handlers are no longer called.
+    bool Destroying = false;
 
 private:
-    enum class TState { Idle, Connecting, Connected, Listening };
+    enum class TState { Idle, Connecting, Connected, Failed, Listening };
 
     void CreateSocket(bool resetOnClose);
-    void CloseSocketHandle();
-    void SetNotifiersEnabled(bool read, bool write);
+    void DeleteNotifiers();
+    void UpdateNotifiers();
     void SwitchOffNotifications();
+    void ReplaceSocketSilently();
+    static void Guarded(const std::function<void()>& handler);
     void ReadNotification();
     void WriteNotification();
+    void AcceptNotification();
     void ConnectCompleted(int errorCode);
     void CloseNotification(int errorCode);
-    void Dispatch(QEvent::Type message);
     void ReadToStream();
     void WriteFromStream();
-    bool WriteFromFile();
-    bool WriteFromBuffer();
-    qint64 Receive(char* into, qint64 max, bool& closed, int& error);
+    void WriteFromBuffer();
+    void WriteFromFile();
+    void WriteTextFromFile();
+    qint64 SendChunk(const char* bytes, qint64 count);
+    void AfterSend(qint64 sent, bool allSent, bool moreToSend);
     void StoreReceived(const char* bytes, qint64 count);
-    void PostContinuation(QEvent::Type message);
+    void ResolveWithOneRetry();
     void ResolveHost();
+    void StartConnect();
     void TimerOn();
     void TimerOff();
     void TimerTriggered();
-    void WaitFor(const std::function<bool()>& done);
 
     int Fd = -1;
     TState State = TState::Idle;
@@ -172,22 +188,29 @@ private:
     quint16 RemotePort = 0;
     qint32 FReportLevel = 0;
     bool FTextMode = false;
-    bool NotificationsOff = false;
+    bool NotificationsOff = false;  // switched off by a read while a cancel was pending
     bool AcceptAsLookup = true;
-    bool AcceptFailed = false;
     bool InHandler = false;
-    bool ReadDeferred = false;
+    bool ReadDeferred = false;  // a read arrived while a handler ran
+    bool WriteBlocked = false;  // the socket buffer was full; wait to be writable
     bool SendComplete = false;
     bool FileSendMode = false;
     bool CountingOn = false;
-    bool Destroying = false;
-    bool PendingCR = false;  // text-mode capture: a CR waiting to see if LF follows
-    quint64 LookupGeneration = 0;
     bool LookupFailed = false;
+    quint64 LookupGeneration = 0;
     QByteArray OutputBuffer;
-    QByteArray PendingWire;  // text-mode send: converted bytes not yet sent
+    // Sending from a file: the file, the read position and converted bytes of
+    // a text-mode upload, and a read error.
     std::unique_ptr<QFile> SendSource;
+    qint64 TextReadPos = 0;
+    bool LastSentCR = false;
+    QByteArray PendingWire;
+    QString SendError;
+    // Capturing into a file: the file, a held-back CR of a text-mode
+    // download, and a write error.
     std::unique_ptr<QFile> CaptureTarget;
+    bool PendingCR = false;
+    QString CaptureError;
     QSocketNotifier* ReadNotifier = nullptr;
     QSocketNotifier* WriteNotifier = nullptr;
     TThreadTimer* Timer = nullptr;

@@ -4,3 +4,24 @@ void PumpEventsOnce()
 {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+bool WaitUntilFor(const std::function<bool()>& done, int timeoutMs)
+{
+    // The timer only wakes the blocked event loop at the deadline; it is
+    // re-armed each pass, since a timer may fire a little early.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        const qint64 remaining = timeoutMs - clock.elapsed();
+        if (remaining <= 0) return false;
+        wake.start(static_cast<int>(remaining));
+        PumpEventsOnce();
+    }
+    return true;
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <functional>
 
 // The program is single-threaded: a "blocking" network operation runs the Qt
 // event loop until its condition holds. Each pass blocks in the event
@@ -14,3 +15,6 @@ void WaitUntil(Condition done)
     while (!done())
         PumpEventsOnce();
 }
+
+// Like WaitUntil, but gives up after timeoutMs. Returns whether done() held.
+bool WaitUntilFor(const std::function<bool()>& done, int timeoutMs);

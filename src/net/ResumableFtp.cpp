@@ -1,0 +1,139 @@
+#include "net/ResumableFtp.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <exception>
+
+namespace {
+
+constexpr qint64 CopyChunk = 1 << 16;
+
+[[noreturn]] void ThrowFileError(const QString& what, const QFile& file)
+{
+    throw Exception(QStringLiteral("%1 \"%2\". %3").arg(what, file.fileName(), file.errorString()));
+}
+
+// Copies source from its current position to its end into target.
+void CopyRest(QFile& source, QFile& target)
+{
+    QByteArray chunk;
+    for (;;) {
+        chunk = source.read(CopyChunk);
+        if (chunk.isEmpty()) {
+            if (source.error() != QFileDevice::NoError) ThrowFileError(QStringLiteral("Cannot read file"), source);
+            return;
+        }
+        if (target.write(chunk) != chunk.size()) ThrowFileError(QStringLiteral("Cannot write file"), target);
+    }
+}
+
+}  // namespace
+
+TResumableFtp::TResumableFtp(QObject* owner) : TFtpClient(owner)
+{
+    TSocketSession::OnStatus = [this](QObject* sender, const QString& text) { StatusHook(sender, text); };
+}
+
+void TResumableFtp::SetReportLevel(qint32 level)
+{
+    if (level < 2) return;
+    TFtpClient::SetReportLevel(level);
+}
+
+QString TResumableFtp::TemporaryDirectory()
+{
+    QString dir = QDir::tempPath();
+    while (dir.endsWith(QLatin1Char('/'))) dir.chop(1);
+    return dir + QLatin1Char('/');
+}
+
+void TResumableFtp::StatusHook(QObject* sender, const QString& text)
+{
+    if (RestPending) {
+        // The "PORT" reply has been judged; the transfer command is next.
+        if (FReplyCode == 200) {
+            RestPending = false;
+            SendCommand("REST " + QByteArray::number(RestOffset));
+            if (FReplyCode != 350) throw EResumeError(QStringLiteral("Resuming failed"));
+            FReplyCode = 200;
+        }
+    } else if (ResumeActive && text.contains(QLatin1String("PORT "))) {
+        RestPending = true;
+    }
+    if (OnStatus) OnStatus(sender, text);
+}
+
+void TResumableFtp::EndResume()
+{
+    ResumeActive = false;
+    RestPending = false;
+}
+
+void TResumableFtp::AppendFrom(QFile& source, QFile& target, qint64 position)
+{
+    // A refused transfer command leaves no temporary file: nothing arrived.
+    if (!source.exists()) return;
+    if (!source.isOpen() && !source.open(QIODevice::ReadOnly)) ThrowFileError(QStringLiteral("Cannot open file"), source);
+    if (!target.isOpen()) ThrowFileError(QStringLiteral("Cannot open file"), target);
+    if (!target.seek(position)) ThrowFileError(QStringLiteral("Cannot write file"), target);
+    CopyRest(source, target);
+    if (!target.flush()) ThrowFileError(QStringLiteral("Cannot write file"), target);
+}
+
+void TResumableFtp::ResumeDownload(const QString& localPath, const QByteArray& remoteName, qint64 offset)
+{
+    ResumeActive = true;
+    RestOffset = offset;
+    TempFileName = TemporaryDirectory() + QFile::decodeName(remoteName);
+    if (TempFileName.compare(localPath, Qt::CaseInsensitive) == 0) TempFileName += QStringLiteral("_Tmp");
+
+    QFile local(localPath);
+    QFile temp(TempFileName);
+    std::exception_ptr failure;
+    try {
+        if (!local.open(QIODevice::ReadWrite)) ThrowFileError(QStringLiteral("Cannot open file"), local);
+        RetrieveFile(remoteName, TempFileName);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // Whatever arrived, even before a failure, belongs after the offset.
+    try {
+        AppendFrom(temp, local, offset);
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    local.close();
+    temp.close();
+    if (QFile::exists(TempFileName)) QFile::remove(TempFileName);
+    EndResume();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TResumableFtp::ResumeUpload(const QString& localPath, const QByteArray& remoteName, qint64 offset)
+{
+    ResumeActive = true;
+    RestOffset = offset;
+    TempFileName = TemporaryDirectory() + QFile::decodeName(remoteName);
+    try {
+        QFile local(localPath);
+        if (!local.open(QIODevice::ReadOnly)) ThrowFileError(QStringLiteral("Cannot open file"), local);
+        if (offset >= local.size()) throw EResumeError(QStringLiteral("Resuming failed"));
+        QFile temp(TempFileName);
+        if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) ThrowFileError(QStringLiteral("Cannot create file"), temp);
+        if (!local.seek(offset)) ThrowFileError(QStringLiteral("Cannot read file"), local);
+        CopyRest(local, temp);
+    } catch (...) {
+        if (QFile::exists(TempFileName)) QFile::remove(TempFileName);
+        EndResume();
+        throw;
+    }
+    try {
+        StoreFile(TempFileName, remoteName);
+    } catch (...) {
+        QFile::remove(TempFileName);
+        EndResume();
+        throw;
+    }
+    QFile::remove(TempFileName);
+    EndResume();
+}

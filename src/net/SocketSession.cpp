@@ -1,0 +1,526 @@
+// Socket set-up, host lookup, connect, accept, close and the notification
+// dispatch of TSocketSession. The data operations are in SocketSessionIO.cpp.
+#include "net/SocketSession.h"
+
+#include "net/SocketErrorText.h"
+#include "net/ThreadTimer.h"
+#include "platform/PumpedWait.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int LiveSockets = 0;
+
+QStringList& SharedWinsockInfo()
+{
+    static QStringList info;
+    return info;
+}
+
+void FillSocketInfo()
+{
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    SharedWinsockInfo() = {
+        QStringLiteral("Version= 1.1"),
+        QStringLiteral("High Version= 1.1"),
+        QStringLiteral("Description= POSIX sockets, Qt %1 event loop").arg(qVersion()),
+        QStringLiteral("System= Running"),
+        QStringLiteral("Max Sockets= %1").arg(static_cast<qulonglong>(files.rlim_cur)),
+        QStringLiteral("Max Udp pack size= 65507"),
+    };
+}
+
+bool ParseDottedIPv4(const QString& text, quint32& address)
+{
+    in_addr parsed{};
+    if (inet_pton(AF_INET, text.toLatin1().constData(), &parsed) != 1) return false;
+    address = ntohl(parsed.s_addr);
+    return true;
+}
+
+}  // namespace
+
+TSocketSession::TSocketSession(QObject* owner) : QObject(owner)
+{
+    ReportStatus(slInternal, QStringLiteral("Create"));
+    Timer = new TThreadTimer(this);
+    Timer->SetEnabled(false);
+    Timer->SetOnTimer([this] { TimerTriggered(); });
+
+    ReportStatus(slInternal, QStringLiteral("Initializing Winsock"));
+    if (++LiveSockets == 1) FillSocketInfo();
+    try {
+        CreateSocket(/*resetOnClose=*/true);
+    } catch (...) {
+        --LiveSockets;
+        throw ESockError(QStringLiteral("Initializaton of windows sockets failed"));
+    }
+}
+
+TSocketSession::~TSocketSession()
+{
+    // Handlers belong to objects that may be gone already: nothing is
+    // reported to them from here on.
+    Destroying = true;
+    ReportStatus(slInternal, QStringLiteral("Destroy"));
+    TSocketSession::Abort();
+    Cancel();
+    try {
+        RequestCloseSocket();
+    } catch (...) {
+        // Nothing useful can be done about a failed close while destroying.
+    }
+    --LiveSockets;
+}
+
+const QStringList& TSocketSession::WinsockInfo()
+{
+    return SharedWinsockInfo();
+}
+
+int TSocketSession::LiveSocketCount()
+{
+    return LiveSockets;
+}
+
+void TSocketSession::ReportStatus(int level, const QString& text)
+{
+    if (ReportLevel() < level) return;
+    FLastStatus = text;
+    if (!Destroying && OnStatus) OnStatus(this, text);
+}
+
+QString TSocketSession::ErrorText(int code)
+{
+    ReportStatus(slInternal, QStringLiteral("Looking Up Error Message"));
+    return SocketErrorText(code);
+}
+
+void TSocketSession::CheckError(int expected, int actual)
+{
+    ReportStatus(slErrorCheck, QStringLiteral("Checking Error In Error Manager"));
+    FLastError = actual;
+    if (actual == expected) return;
+    const QString text = ErrorText(actual);
+    if (OnError) OnError(this, static_cast<quint16>(actual), text);
+    throw ESockError(text);
+}
+
+// --- socket handle and notifiers -------------------------------------------
+
+void TSocketSession::CreateSocket(bool resetOnClose)
+{
+    Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (Fd < 0) CheckError(seWouldBlock, SocketErrorFromErrno(errno));
+    State = TState::Idle;
+    SetResetOnClose(resetOnClose);
+    ReadNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
+    WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
+    connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { ReadNotification(); });
+    connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { WriteNotification(); });
+    UpdateNotifiers();
+}
+
+void TSocketSession::SetResetOnClose(bool on)
+{
+    if (Fd < 0) return;
+    linger value{};
+    value.l_onoff = on ? 1 : 0;
+    value.l_linger = 0;
+    ::setsockopt(Fd, SOL_SOCKET, SO_LINGER, &value, sizeof value);
+}
+
+void TSocketSession::DeleteNotifiers()
+{
+    delete ReadNotifier;
+    delete WriteNotifier;
+    ReadNotifier = WriteNotifier = nullptr;
+}
+
+void TSocketSession::UpdateNotifiers()
+{
+    if (!ReadNotifier) return;
+    // Read readiness is level-triggered: it is only wanted while a peer can
+    // send (connected), or while a listening socket waits for its one accept.
+    const bool read = !NotificationsOff && !ReadDeferred &&
+                      (State == TState::Connected || (State == TState::Listening && !FLookupDone));
+    const bool write = !NotificationsOff && (State == TState::Connecting || WriteBlocked);
+    if (ReadNotifier->isEnabled() != read) ReadNotifier->setEnabled(read);
+    if (WriteNotifier->isEnabled() != write) WriteNotifier->setEnabled(write);
+}
+
+void TSocketSession::SwitchOffNotifications()
+{
+    NotificationsOff = true;
+    UpdateNotifiers();
+}
+
+void TSocketSession::ClearCancelRequest()
+{
+    FCancelRequested = false;
+    if (NotificationsOff) {
+        NotificationsOff = false;
+        UpdateNotifiers();
+    }
+}
+
+void TSocketSession::ReplaceSocketSilently()
+{
+    DeleteNotifiers();
+    if (Fd >= 0) ::close(Fd);
+    Fd = -1;
+    WriteBlocked = false;
+    CreateSocket(/*resetOnClose=*/true);
+}
+
+void TSocketSession::RequestCloseSocket()
+{
+    ReportStatus(slSocket, QStringLiteral("Request Close Socket"));
+    FConnected = false;
+    if (Fd < 0) return;
+    DeleteNotifiers();
+    const int result = ::close(Fd);
+    const int err = errno;
+    Fd = -1;
+    State = TState::Idle;
+    WriteBlocked = false;
+    if (result != 0) {
+        CheckError(seWouldBlock, SocketErrorFromErrno(err));
+        return;
+    }
+    if (!Destroying) {
+        if (OnDisconnect) OnDisconnect(this);
+        CreateSocket(/*resetOnClose=*/false);
+    }
+}
+
+// --- notification dispatch ---------------------------------------------------
+
+bool TSocketSession::event(QEvent* e)
+{
+    if (e->type() != MsgWriteMore) return QObject::event(e);
+    Guarded([this] {
+        FLastEventOK = true;
+        WriteFromStream();
+    });
+    return true;
+}
+
+void TSocketSession::Guarded(const std::function<void()>& handler)
+{
+    // Exceptions must never unwind through the event loop; the operation that
+    // waits learns of trouble through the session's state instead.
+    try {
+        handler();
+    } catch (...) {
+    }
+}
+
+void TSocketSession::ReadNotification()
+{
+    Guarded([this] {
+        if (State == TState::Listening) {
+            AcceptNotification();
+            return;
+        }
+        ReadToStream();
+    });
+}
+
+void TSocketSession::WriteNotification()
+{
+    Guarded([this] {
+        if (State == TState::Connecting) {
+            int err = 0;
+            socklen_t len = sizeof err;
+            ::getsockopt(Fd, SOL_SOCKET, SO_ERROR, &err, &len);
+            ConnectCompleted(SocketErrorFromErrno(err));
+            return;
+        }
+        WriteBlocked = false;
+        UpdateNotifiers();
+        FLastEventOK = true;
+        WriteFromStream();
+    });
+}
+
+void TSocketSession::AcceptNotification()
+{
+    FLastEventOK = true;
+    if (AcceptAsLookup) FLookupDone = true;
+    FConnected = true;
+    UpdateNotifiers();
+}
+
+void TSocketSession::ConnectCompleted(int errorCode)
+{
+    FLastEventOK = errorCode == 0;
+    if (!FLastEventOK) {
+        FLastError = errorCode;
+        State = TState::Failed;
+        UpdateNotifiers();
+        return;
+    }
+    State = TState::Connected;
+    FConnected = true;
+    UpdateNotifiers();
+    if (OnConnect) OnConnect(this);
+}
+
+void TSocketSession::CloseNotification(int errorCode)
+{
+    FLastEventOK = errorCode == 0;
+    if (errorCode) FLastError = errorCode;
+    // Take whatever the peer sent before closing.
+    char chunk[ChunkSize];
+    for (;;) {
+        if (FCancelRequested) break;
+        const ssize_t n = ::recv(Fd, chunk, sizeof chunk, 0);
+        if (n <= 0) break;
+        StoreReceived(chunk, n);
+    }
+    FConnected = false;
+    RequestCloseSocket();
+}
+
+// --- connect -------------------------------------------------------------------
+
+void TSocketSession::Connect()
+{
+    ReportStatus(slInternal, QStringLiteral("Connecting"));
+    ClearCancelRequest();
+    if (FConnected) throw ESockError(QStringLiteral("Already connected"));
+
+    ResolveWithOneRetry();
+    RemotePort = static_cast<quint16>(Proxy.isEmpty() ? Port : ProxyPort);
+    FLookupDone = false;
+    FLastEventOK = true;
+    // A socket that already tried to connect cannot try again.
+    if (State != TState::Idle || Fd < 0) ReplaceSocketSilently();
+    StartConnect();
+
+    TimerOn();
+    WaitUntil([this] { return FConnected || FTimedOut || FCancelRequested || !FLastEventOK; });
+    TimerOff();
+    if (!FTimedOut && !FCancelRequested && FLastEventOK) return;
+
+    // Never let a late completion of this attempt connect the session.
+    ReplaceSocketSilently();
+    if (OnConnectionFailed) OnConnectionFailed(this);
+    if (FTimedOut) throw ESockError(QStringLiteral("Connection Timed out"));
+    if (FCancelRequested) throw ESockError(QStringLiteral("Connection Canceled"));
+    throw ESockError(QStringLiteral("Connection Failed"));
+}
+
+void TSocketSession::ResolveWithOneRetry()
+{
+    for (int attempts = 0;; ++attempts) {
+        try {
+            ResolveHost();
+        } catch (const ESockError& e) {
+            if (e.Message() != QLatin1String("Host Lookup Failed")) throw;
+        }
+        if (RemoteAddress != 0) return;
+        bool handled = false;
+        if (attempts > 0 || !OnInvalidHost) throw ESockError(QStringLiteral("Null Remote Address"));
+        OnInvalidHost(handled);
+        if (!handled) throw ESockError(QStringLiteral("Null Remote Address"));
+    }
+}
+
+void TSocketSession::StartConnect()
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(RemotePort);
+    address.sin_addr.s_addr = htonl(RemoteAddress);
+    State = TState::Connecting;
+    UpdateNotifiers();
+    if (::connect(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        ConnectCompleted(0);
+        return;
+    }
+    const int err = errno;
+    if (err == EINPROGRESS) return;  // completion arrives as a write notification
+    State = TState::Failed;
+    UpdateNotifiers();
+    CheckError(seWouldBlock, SocketErrorFromErrno(err));
+}
+
+void TSocketSession::ResolveHost()
+{
+    ReportStatus(slInternal, QStringLiteral("Resolve Host"));
+    const QString name = Proxy.isEmpty() ? Host : Proxy;
+    if (ParseDottedIPv4(name, RemoteAddress)) return;
+
+    RemoteAddress = 0;
+    TimerOn();
+    FLookupDone = false;
+    LookupFailed = false;
+    quint32 found = 0;
+    const quint64 generation = ++LookupGeneration;
+    QHostInfo::lookupHost(name, this, [this, generation, &found](const QHostInfo& info) {
+        if (generation != LookupGeneration) return;  // a late answer after time-out or cancel
+        for (const QHostAddress& a : info.addresses()) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                found = a.toIPv4Address();
+                break;
+            }
+        }
+        LookupFailed = found == 0;
+        if (LookupFailed) FLastError = seHostNotFound;
+        FLastEventOK = !LookupFailed;
+        FLookupDone = true;
+    });
+    WaitUntil([this] { return FLookupDone || FTimedOut || FCancelRequested; });
+    TimerOff();
+    if (!FLookupDone) ++LookupGeneration;  // the answer may still come; ignore it
+    if (FTimedOut) throw ESockError(QStringLiteral("Host Lookup Timed Out"));
+    if (FCancelRequested) throw ESockError(QStringLiteral("Host Lookup Canceled"));
+    if (LookupFailed) throw ESockError(QStringLiteral("Host Lookup Failed"));
+    RemoteAddress = found;
+    if (OnHostResolved) OnHostResolved(this);
+}
+
+// --- time-out ------------------------------------------------------------------
+
+void TSocketSession::TimerOn()
+{
+    ReportStatus(slInternal, QStringLiteral("Timer On"));
+    FTimedOut = false;
+    Timer->SetInterval(static_cast<quint32>(qMax(0, TimeOut)));
+    Timer->SetEnabled(true);
+}
+
+void TSocketSession::TimerOff()
+{
+    ReportStatus(slInternal, QStringLiteral("Timer Off"));
+    Timer->SetEnabled(false);
+}
+
+void TSocketSession::TimerTriggered()
+{
+    ReportStatus(slInternal, QStringLiteral("Timer Triggered"));
+    TimerOff();
+    FTimedOut = true;
+    Abort();
+}
+
+// --- listen and accept ---------------------------------------------------------
+
+void TSocketSession::Listen(bool useLookupMessage)
+{
+    ReportStatus(slInternal, QStringLiteral("Listening"));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<quint16>(Port));
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (::bind(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(Fd, 1) != 0)
+        CheckError(0, SocketErrorFromErrno(errno));
+    AcceptAsLookup = useLookupMessage;
+    FLookupDone = false;
+    State = TState::Listening;
+    UpdateNotifiers();
+}
+
+int TSocketSession::Accept()
+{
+    WaitUntil([this] { return FLookupDone || FCancelRequested; });
+    if (FCancelRequested) throw ESockError(QStringLiteral("Accepting Canceled"));
+    if (!FLastEventOK) throw ESockError(QStringLiteral("Error creating Data Connection"));
+    ReportStatus(slSocket, QStringLiteral("Accepting"));
+    sockaddr_in peer{};
+    socklen_t len = sizeof peer;
+    const int fd = ::accept4(Fd, reinterpret_cast<sockaddr*>(&peer), &len,
+                             SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) CheckError(0, SocketErrorFromErrno(errno));
+    RemoteAddress = ntohl(peer.sin_addr.s_addr);
+    RemotePort = ntohs(peer.sin_port);
+    if (FCancelRequested) {
+        ::close(fd);
+        FCancelRequested = false;
+        throw EAbortError(QStringLiteral("Socket send aborted"));
+    }
+    return fd;
+}
+
+void TSocketSession::AdoptAcceptedSocket(int fd)
+{
+    DeleteNotifiers();
+    if (Fd >= 0) ::close(Fd);
+    Fd = fd;
+    FConnected = true;
+    WriteBlocked = false;
+    State = TState::Connected;
+    ReadNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
+    WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
+    connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { ReadNotification(); });
+    connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { WriteNotification(); });
+    UpdateNotifiers();
+}
+
+// --- misc -----------------------------------------------------------------------
+
+void TSocketSession::Disconnect()
+{
+    ReportStatus(slInternal, QStringLiteral("Disconnecting"));
+    RequestCloseSocket();
+}
+
+void TSocketSession::Cancel()
+{
+    ReportStatus(slInternal, QStringLiteral("Canceling"));
+    FCancelRequested = true;
+}
+
+void TSocketSession::RequireConnection()
+{
+    for (bool first = true; !FConnected; first = false) {
+        bool handled = false;
+        if (!first || !OnConnectionRequired) throw Exception(QStringLiteral("Not Connected"));
+        OnConnectionRequired(handled);
+        if (!handled) throw Exception(QStringLiteral("Not Connected"));
+    }
+}
+
+QString TSocketSession::RemoteAddressText() const
+{
+    return QHostAddress(RemoteAddress).toString();
+}
+
+quint16 TSocketSession::LocalPort() const
+{
+    sockaddr_in local{};
+    socklen_t len = sizeof local;
+    if (Fd < 0 || ::getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
+    return ntohs(local.sin_port);
+}
+
+QString TSocketSession::LocalAddressForPort() const
+{
+    sockaddr_in local{};
+    socklen_t len = sizeof local;
+    if (Fd >= 0) ::getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len);
+    return QHostAddress(ntohl(local.sin_addr.s_addr)).toString().replace(QLatin1Char('.'),
+                                                                          QLatin1Char(','));
+}
+
+QString TSocketSession::PortSuffix() const
+{
+    const quint16 port = LocalPort();
+    return QString::asprintf(",%d,%d", port / 256, port % 256);
+}

@@ -1,0 +1,28 @@
+#include "net/EngineRecorder.h"
+
+EngineRecorder::EngineRecorder(TFtpClient& client, int watchdogMs) : Client(client)
+{
+    auto status = [this](QObject*, const QString& text) { Status << text; };
+    if (auto* resumable = dynamic_cast<TResumableFtp*>(&client))
+        resumable->OnStatus = status;
+    else
+        client.OnStatus = status;
+    client.OnSuccess = [this](TCmdType t) { Events << QStringLiteral("success %1").arg(int(t)); };
+    client.OnFailure = [this](bool& handled, TCmdType t) {
+        Events << QStringLiteral("failure %1").arg(int(t));
+        handled = HandleFailures;
+    };
+    client.OnUnSupportedFunction = [this](TCmdType t) {
+        Events << QStringLiteral("unsupported %1").arg(int(t));
+    };
+    client.OnConnect = [this](QObject*) { Events << QStringLiteral("connect"); };
+    client.OnConnectionFailed = [this](QObject*) { Events << QStringLiteral("connection failed"); };
+
+    Watchdog.setSingleShot(true);
+    QObject::connect(&Watchdog, &QTimer::timeout, [this] {
+        Fired = true;
+        Client.Abort();
+        Client.Cancel();
+    });
+    Watchdog.start(watchdogMs);
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include "net/ResumableFtp.h"
+
+#include <QStringList>
+#include <QTimer>
+
+// Records what an FTP client reports (status texts and outcome events), and
+// bounds every wait of a test: when the watchdog fires it cancels the client
+// and its data connection, so a faulty engine fails the test instead of
+// hanging it.
+class EngineRecorder {
+public:
+    explicit EngineRecorder(TFtpClient& client, int watchdogMs = 10000);
+
+    QStringList Status;          // every status text, in order
+    QStringList Events;          // "success 4", "failure 8", "unsupported 1", "connect" ...
+    bool HandleFailures = false;  // what OnFailure answers in Handled
+    bool WatchdogFired() const { return Fired; }
+
+private:
+    TFtpClient& Client;
+    QTimer Watchdog;
+    bool Fired = false;
+};

@@ -1,0 +1,361 @@
+// The control connection against the scripted server: login, reply
+// judgement, continuation lines and the outcome events.
+#include "net/EngineRecorder.h"
+#include "support/ScriptedFtpServer.h"
+
+#include "platform/PumpedWait.h"
+
+#include <QTcpServer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FtpClientTest : public ::testing::Test {
+protected:
+    FtpClientTest()
+    {
+        Ftp.Host = QStringLiteral("127.0.0.1");
+        Ftp.Port = Server.Port();
+        Ftp.SetReportLevel(2);
+        Ftp.UserID = "alice";
+        Ftp.Password = "s3cret";
+        Server.SetReply("NOOP", "200 NOOP ok\r\n");
+    }
+    void TearDown() override { EXPECT_FALSE(Log.WatchdogFired()); }
+
+    // Connects and forgets what the login reported.
+    void LogIn()
+    {
+        Ftp.Connect();
+        ASSERT_TRUE(Ftp.Connected());
+        Log.Status.clear();
+        Log.Events.clear();
+    }
+    QByteArrayList CommandsAfterLogin() const { return Server.Commands().mid(2); }
+
+    ScriptedFtpServer Server;
+    TFtpClient Ftp;
+    EngineRecorder Log{Ftp};
+};
+
+TEST_F(FtpClientTest, LoginReadsTheWholeGreetingThenSendsUserAndPassword)
+{
+    Server.SetGreeting("220-Welcome to the\r\n220-scripted server\r\n220 Ready\r\n");
+    Ftp.Connect();
+
+    EXPECT_TRUE(Ftp.Connected());
+    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS s3cret"}));
+    EXPECT_EQ(Log.Events, QStringList{"connect"});
+    // Every greeting line and reply shows; the password never does.
+    EXPECT_EQ(Log.Status, (QStringList{"220-Welcome to the", "220-scripted server", "220 Ready",
+                                       "USER alice", "331 Password required", "PASS ",
+                                       "230 Logged in"}));
+    EXPECT_FALSE(Log.Status.join('\n').contains("s3cret"));
+}
+
+TEST_F(FtpClientTest, UserAnswersThatNeedNoPasswordCompleteTheLogin)
+{
+    for (const QByteArray reply : {"230 Welcome\r\n", "400 Odd but accepted\r\n"}) {
+        ScriptedFtpServer server;
+        server.SetReply("USER", reply);
+        TFtpClient ftp;
+        ftp.Host = QStringLiteral("127.0.0.1");
+        ftp.Port = server.Port();
+        ftp.UserID = "bob";
+        ftp.Password = "pw";
+        bool connected = false;
+        ftp.OnConnect = [&](QObject*) { connected = true; };
+        ftp.Connect();
+        EXPECT_TRUE(connected) << reply.constData();
+        EXPECT_EQ(server.Commands(), QByteArrayList{"USER bob"}) << reply.constData();
+        ftp.Disconnect();
+    }
+}
+
+TEST_F(FtpClientTest, RefusedPasswordQuitsAndRaisesTheServersLine)
+{
+    Server.SetReply("PASS", "530 Login incorrect.\r\n");
+    try {
+        Ftp.Connect();
+        FAIL() << "login was accepted";
+    } catch (const FTPException& e) {
+        EXPECT_EQ(e.ReplyLine(), "530 Login incorrect.\r\n");
+    }
+    EXPECT_FALSE(Ftp.Connected());
+    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS s3cret", "QUIT"}));
+    EXPECT_EQ(Log.Events, QStringList{"connection failed"});
+    EXPECT_EQ(Log.Status.last(), "Disconnected");
+}
+
+TEST_F(FtpClientTest, ProxyLoginNamesTheTargetHostButTheLogShowsOnlyTheUser)
+{
+    Ftp.Host = QStringLiteral("ftp.example.org");
+    Ftp.Proxy = QStringLiteral("127.0.0.1");
+    Ftp.ProxyPort = Server.Port();
+    Ftp.Port = 1;  // would fail if used
+    Ftp.Connect();
+    EXPECT_EQ(Server.Commands().first(), "USER alice@ftp.example.org");
+    EXPECT_TRUE(Log.Status.contains("USER alice"));
+}
+
+TEST_F(FtpClientTest, AuthenticationHandlerMayFillMissingCredentials)
+{
+    Ftp.Password.clear();
+    Ftp.OnAuthenticationNeeded = [this](bool&) { Ftp.Password = "given"; };
+    Ftp.Connect();
+    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS given"}));
+}
+
+TEST_F(FtpClientTest, RefusedConnectionReportsTheSocketErrorText)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;  // a port that nobody listens on once probe is gone
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    TFtpClient ftp;
+    ftp.Host = QStringLiteral("127.0.0.1");
+    ftp.Port = closedPort;
+    bool failed = false;
+    ftp.OnConnectionFailed = [&](QObject*) { failed = true; };
+    try {
+        ftp.Connect();
+        FAIL() << "connected to a closed port";
+    } catch (const ESockError& e) {
+        EXPECT_EQ(e.Message(), "Connection Failed");
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(ftp.LastError(), 10061);
+    EXPECT_EQ(ftp.ErrorText(ftp.LastError()), "10061:Connection refused");
+    EXPECT_FALSE(ftp.Connected());
+    // The session can try again once something listens.
+    ftp.Port = Server.Port();
+    ftp.UserID = "u";
+    ftp.Password = "p";
+    ftp.Connect();
+    EXPECT_TRUE(ftp.Connected());
+}
+
+struct ReplyCase {
+    const char* command;
+    const char* reply;
+    QStringList events;
+    bool raises;
+};
+
+TEST_F(FtpClientTest, SendCommandJudgesRepliesByCodeAndNamesTheCommandType)
+{
+    const ReplyCase cases[] = {
+        {"CWD /pub", "250 OK\r\n", {"success 0"}, false},
+        {"CWD /nope", "550 No such directory\r\n", {"failure 0"}, true},
+        {"cwd /pub", "550 Lower case\r\n", {"failure 14"}, true},
+        {"MKD new", "502 Not implemented\r\n", {"unsupported 1", "failure 1"}, true},
+        {"DELE f", "450 Busy\r\n", {"failure 2"}, true},
+        {"RMD d", "399 Odd\r\n", {"success 3"}, false},
+        {"PWD", "257 \"/home\"\r\n", {"success 15"}, false},
+        {"SITE chmod 644 f", "500 Unknown\r\n", {"unsupported 14", "failure 14"}, true},
+        {"NOOP", "600 Beyond the range\r\n", {"success 14"}, false},
+        {"NOOP", "No code at all\r\n", {"success 14"}, false},
+    };
+    LogIn();
+    for (const ReplyCase& c : cases) {
+        const QByteArray verb = QByteArray(c.command).split(' ').first().toUpper();
+        Server.QueueReply(verb, c.reply);
+        Log.Events.clear();
+        bool raised = false;
+        try {
+            Ftp.SendCommand(c.command);
+        } catch (const FTPException& e) {
+            raised = true;
+            EXPECT_EQ(e.ReplyLine(), c.reply);
+        }
+        EXPECT_EQ(raised, c.raises) << c.command << " / " << c.reply;
+        EXPECT_EQ(Log.Events, c.events) << c.command << " / " << c.reply;
+    }
+}
+
+TEST_F(FtpClientTest, HandledFailureRaisesNothingAndFiresNoSuccess)
+{
+    LogIn();
+    Log.HandleFailures = true;
+    Server.QueueReply("CWD", "550 No such directory\r\n");
+    EXPECT_NO_THROW(Ftp.ChangeDirectory("/missing"));
+    EXPECT_EQ(Log.Events, QStringList{"failure 0"});
+}
+
+TEST_F(FtpClientTest, FailureWithoutHandlerRaises)
+{
+    LogIn();
+    Ftp.OnFailure = nullptr;
+    Server.QueueReply("CWD", "550 No\r\n");
+    EXPECT_THROW(Ftp.ChangeDirectory("x"), FTPException);
+}
+
+TEST_F(FtpClientTest, ContinuationLinesBelongToOneReply)
+{
+    LogIn();
+    Server.QueueReply("SITE", "200-First\r\n and a line with a space\r\n200 Last\r\n");
+    Server.QueueReply("NOOP", "200\r\n");
+    Ftp.SendCommand("SITE help");
+    EXPECT_EQ(Ftp.LastReply(), "200-First\r\n");
+    EXPECT_EQ(Ftp.ReplyCode(), 200);
+    // A line of a code and its line end only ends a reply too.
+    Ftp.SendCommand("NOOP");
+    Ftp.SendCommand("SYST");
+    EXPECT_EQ(Ftp.LastReply(), "215 UNIX Type: L8\r\n");
+    EXPECT_EQ(Log.Status.mid(1, 3), (QStringList{"200-First", " and a line with a space", "200 Last"}));
+}
+
+TEST_F(FtpClientTest, StaleReplyLinesAreDroppedBeforeTheNextCommand)
+{
+    LogIn();
+    Server.SendAfterReply("CWD", "226 Late line from before\r\n");
+    Ftp.ChangeDirectory("a");
+    ASSERT_TRUE(WaitUntilFor([this] { return Ftp.HasLine(); }, 5000));
+    Server.QueueReply("MKD", "550 judged\r\n");
+    Log.HandleFailures = true;
+    Ftp.MakeDirectory("b");
+    EXPECT_EQ(Ftp.ReplyCode(), 550);
+}
+
+TEST_F(FtpClientTest, CurrentDirectoryIsTheTextBetweenTheFirstTwoQuotes)
+{
+    EXPECT_EQ(TFtpClient::QuotedPath("257 \"/home/a b\" is current\r\n"), "/home/a b");
+    EXPECT_EQ(TFtpClient::QuotedPath("257 no quotes\r\n"), "");
+    EXPECT_EQ(TFtpClient::QuotedPath("257 \"/only one\r\n"), "/only one");
+    LogIn();
+    Server.QueueReply("PWD", "257 \"/pub/files\" is the current directory\r\n");
+    EXPECT_EQ(Ftp.CurrentDirectory(), "/pub/files");
+    EXPECT_EQ(Log.Events, QStringList{"success 15"});
+}
+
+TEST_F(FtpClientTest, RenameGoesOnAfterRnfrAnswersUpTo351)
+{
+    LogIn();
+    Server.QueueReply("RNFR", "351 Odd but fine\r\n");
+    Ftp.RenameFile("old name", "new name");
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"RNFR old name", "RNTO new name"}));
+    EXPECT_EQ(Log.Events, QStringList{"success 5"});
+
+    Log.Events.clear();
+    Server.QueueReply("RNFR", "450 Locked\r\n");
+    EXPECT_THROW(Ftp.RenameFile("a", "b"), FTPException);
+    EXPECT_EQ(Log.Events, QStringList{"failure 5"});
+    EXPECT_EQ(Server.Commands().last(), "RNFR a");
+
+    Log.Events.clear();
+    Server.QueueReply("RNTO", "502 No renames\r\n");
+    EXPECT_THROW(Ftp.RenameFile("a", "b"), FTPException);
+    EXPECT_EQ(Log.Events, (QStringList{"unsupported 5", "failure 5"}));
+}
+
+TEST_F(FtpClientTest, LineBreaksInNamesAreRefusedBeforeAnythingIsSent)
+{
+    LogIn();
+    const int before = Server.Commands().size();
+    EXPECT_THROW(Ftp.ChangeDirectory("x\r\nDELE important"), EInvalidCommand);
+    EXPECT_THROW(Ftp.DeleteFile("x\nRMD /"), EInvalidCommand);
+    EXPECT_THROW(Ftp.RenameFile("a", "b\rc"), EInvalidCommand);
+    EXPECT_THROW(Ftp.RetrieveFile("f\r\nDELE g", QString()), EInvalidCommand);
+    EXPECT_THROW(Ftp.SendCommand("NOOP\r\nQUIT"), EInvalidCommand);
+    Ftp.SendCommand("NOOP");
+    ASSERT_TRUE(Server.WaitForCommandCount(before + 1, 5000));
+    EXPECT_EQ(Server.Commands().mid(before), QByteArrayList{"NOOP"});
+}
+
+TEST_F(FtpClientTest, ReplyStartingWith421CancelsTheWaitForIt)
+{
+    LogIn();
+    Server.QueueReply("NOOP", "421 Service closing\r\n");
+    EXPECT_THROW(Ftp.SendCommand("NOOP"), EAbortError);
+    // The next command starts afresh.
+    Ftp.SendCommand("SYST");
+    EXPECT_EQ(Ftp.ReplyCode(), 215);
+}
+
+TEST_F(FtpClientTest, DisconnectSendsQuitAndResetsTheServerSystem)
+{
+    LogIn();
+    Ftp.Vendor = vnUnix;
+    bool disconnected = false;
+    Ftp.OnDisconnect = [&](QObject*) { disconnected = true; };
+    Ftp.Disconnect();
+    EXPECT_FALSE(Ftp.Connected());
+    EXPECT_TRUE(disconnected);
+    EXPECT_EQ(Ftp.Vendor, vnNotDetected);
+    EXPECT_EQ(Server.Commands().last(), "QUIT");
+    EXPECT_EQ(Log.Status.first(), "QUIT");
+}
+
+TEST_F(FtpClientTest, WithoutConnectionTheHandlerGetsOneChance)
+{
+    int asked = 0;
+    Ftp.OnConnectionRequired = [&](bool& handled) {
+        ++asked;
+        handled = true;
+        Ftp.Connect();
+    };
+    Ftp.SendCommand("NOOP");
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Server.Commands().last(), "NOOP");
+
+    TFtpClient lonely;
+    lonely.OnConnectionRequired = nullptr;
+    EXPECT_THROW(lonely.SendCommand("NOOP"), Exception);
+    lonely.OnConnectionRequired = [](bool& handled) { handled = true; };
+    try {
+        lonely.SendCommand("NOOP");
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Not Connected");
+    }
+}
+
+TEST_F(FtpClientTest, TransferTypeCommands)
+{
+    LogIn();
+    Ftp.SetTransferType(1);
+    EXPECT_TRUE(Ftp.AsciiTransfers());
+    Ftp.SetTransferType(3);
+    EXPECT_FALSE(Ftp.AsciiTransfers());
+    Ftp.SetTransferType(1);
+    Ftp.SetTransferType(2);
+    Ftp.SetTransferType(4);
+    EXPECT_FALSE(Ftp.AsciiTransfers());
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"TYPE A", "TYPE L 8", "TYPE A", "TYPE I"}));
+}
+
+TEST(FtpClientParsing, ByteCountIsTheNumberNearestBeforeTheWordBytes)
+{
+    EXPECT_EQ(TFtpClient::ParseByteCount("150 Opening BINARY mode data connection for f.zip (48213 bytes)."), 48213);
+    EXPECT_EQ(TFtpClient::ParseByteCount("150 Opening data connection (5368709120 Bytes)"), 5368709120LL);
+    EXPECT_EQ(TFtpClient::ParseByteCount("150 Here come the bytes"), 150);
+    EXPECT_EQ(TFtpClient::ParseByteCount("150 Opening data connection"), 0);
+    EXPECT_EQ(TFtpClient::ParseByteCount("bytes first"), 0);
+}
+
+TEST(FtpClientParsing, ServerSystemFromTheSystReply)
+{
+    EXPECT_EQ(TFtpClient::VendorFromSystemReply("215 UNIX Type: L8"), vnUnix);
+    EXPECT_EQ(TFtpClient::VendorFromSystemReply("215 Windows_NT"), vnOther);
+    EXPECT_EQ(TFtpClient::VendorFromSystemReply("215 NETWARE with UNIX"), vnUnix);
+    EXPECT_EQ(TFtpClient::VendorFromSystemReply("215 VMS 7.3"), vnVms);
+    EXPECT_EQ(TFtpClient::VendorFromSystemReply("215 VM/ESA"), vnVm);
+    EXPECT_EQ(TFtpClient::VendorFromSystemReply("215 OS/400 is the remote system"), vnOs400);
+    EXPECT_EQ(TFtpClient::VendorFromSystemReply("215 MACOS Peter's Server"), vnMacOs);
+}
+
+TEST(FtpClientParsing, CommandTypeComesFromTheExactFirstWord)
+{
+    EXPECT_EQ(TFtpClient::CommandType("CWD /a"), ctChangeDir);
+    EXPECT_EQ(TFtpClient::CommandType("CWDX /a"), ctCommand);
+    EXPECT_EQ(TFtpClient::CommandType("MKD a"), ctMakeDir);
+    EXPECT_EQ(TFtpClient::CommandType("DELE a"), ctDeleteFile);
+    EXPECT_EQ(TFtpClient::CommandType("RMD a"), ctRemoveDir);
+    EXPECT_EQ(TFtpClient::CommandType("PWD"), ctCurrentDir);
+    EXPECT_EQ(TFtpClient::CommandType("PWD x"), ctCommand);
+    EXPECT_EQ(TFtpClient::CommandType("CDUP"), ctCommand);
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+// The engine against a real FTP server on loopback.
+#include "net/EngineRecorder.h"
+#include "support/PyFtpdServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray SeededBytes(qsizetype size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& c : bytes) c = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+class FtpEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
+        Ftp.Host = QStringLiteral("127.0.0.1");
+        Ftp.Port = Server.Port();
+        Ftp.SetReportLevel(2);
+        Ftp.UserID = Server.User();
+        Ftp.Password = Server.Password();
+        Ftp.ParseList = true;
+        // As the main window does: a closed control connection ends any wait.
+        Ftp.OnDisconnect = [this](QObject*) { Ftp.Cancel(); };
+    }
+    void TearDown() override
+    {
+        EXPECT_FALSE(Log.WatchdogFired());
+        if (Ftp.Connected()) Ftp.Disconnect();
+    }
+    QString Remote(const QString& name) const { return QDir(Server.RootPath()).filePath(name); }
+    QString Local(const QString& name) const { return Dir.filePath(name); }
+
+    PyFtpdServer Server;
+    QTemporaryDir Dir;
+    TResumableFtp Ftp;
+    EngineRecorder Log{Ftp, 60000};
+};
+
+TEST_F(FtpEndToEnd, LoginIsAcceptedOrRefused)
+{
+    Ftp.Connect();
+    EXPECT_TRUE(Ftp.Connected());
+    Ftp.Disconnect();
+    EXPECT_FALSE(Ftp.Connected());
+
+    Ftp.Password = "wrong";
+    try {
+        Ftp.Connect();
+        FAIL() << "a wrong password was accepted";
+    } catch (const FTPException& e) {
+        EXPECT_TRUE(e.ReplyLine().startsWith("530")) << e.ReplyLine().constData();
+    }
+    EXPECT_FALSE(Ftp.Connected());
+}
+
+TEST_F(FtpEndToEnd, ListingIsParsed)
+{
+    QDir(Server.RootPath()).mkdir("sub dir");
+    WriteFile(Remote("a file.txt"), "12345");
+    Ftp.Connect();
+    Ftp.SetTransferType(1);
+    Ftp.ListDirectory();
+    ASSERT_NE(Ftp.DirectoryList(), nullptr);
+    QByteArrayList names = Ftp.DirectoryList()->NameList;
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (QByteArrayList{"a file.txt", "sub dir"}));
+    EXPECT_EQ(Ftp.Vendor, vnUnix);
+}
+
+TEST_F(FtpEndToEnd, BinaryTransfersAreByteExact)
+{
+    Ftp.Connect();
+    Ftp.SetTransferType(2);
+    for (qsizetype size : {qsizetype(0), qsizetype(1), qsizetype(3 << 20) + 17}) {
+        const QByteArray payload = SeededBytes(size, quint32(size));
+        const QString name = QStringLiteral("bin%1").arg(size);
+        WriteFile(Local(name), payload);
+        Ftp.StoreFile(Local(name), name.toUtf8());
+        EXPECT_EQ(ReadFile(Remote(name)), payload) << size;
+        Ftp.RetrieveFile(name.toUtf8(), Local(name + ".back"));
+        EXPECT_EQ(ReadFile(Local(name + ".back")), payload) << size;
+    }
+}
+
+TEST_F(FtpEndToEnd, TextModeConvertsLineEndsBothWays)
+{
+    Ftp.Connect();
+    Ftp.SetTransferType(1);
+    WriteFile(Local("notes.txt"), "first\nsecond\n\nlast");
+    Ftp.StoreFile(Local("notes.txt"), "notes.txt");
+    // The server stores text with its own (Unix) line ends.
+    EXPECT_EQ(ReadFile(Remote("notes.txt")), "first\nsecond\n\nlast");
+    Ftp.RetrieveFile("notes.txt", Local("back.txt"));
+    EXPECT_EQ(ReadFile(Local("back.txt")), "first\nsecond\n\nlast");
+}
+
+TEST_F(FtpEndToEnd, ResumedTransfersEndByteExact)
+{
+    const QByteArray payload = SeededBytes(1 << 20, 42);
+    WriteFile(Remote("down.bin"), payload);
+    WriteFile(Local("down.bin"), payload.left(300000));
+    WriteFile(Local("up.bin"), payload);
+    WriteFile(Remote("up.bin"), payload.left(123457));
+    Ftp.Connect();
+    Ftp.SetTransferType(2);
+    Ftp.ResumeDownload(Local("down.bin"), "down.bin", 300000);
+    EXPECT_EQ(ReadFile(Local("down.bin")), payload);
+    Ftp.ResumeUpload(Local("up.bin"), "up.bin", 123457);
+    EXPECT_EQ(ReadFile(Remote("up.bin")), payload);
+}
+
+TEST_F(FtpEndToEnd, AbortedDownloadKeepsItsPartAndTheClientGoesOn)
+{
+    WriteFile(Remote("big.bin"), SeededBytes(32 << 20, 8));
+    Ftp.Connect();
+    Ftp.SetTransferType(2);
+    Ftp.OnPacketRecvd = [this](QObject*) {
+        if (Ftp.DataReceivedBytes() > (1 << 20)) Ftp.Abort();
+    };
+    EXPECT_THROW(Ftp.RetrieveFile("big.bin", Local("big.bin")), EAbortError);
+    const qint64 kept = QFileInfo(Local("big.bin")).size();
+    EXPECT_GT(kept, 1 << 20);
+    EXPECT_LT(kept, 32 << 20);
+    Ftp.OnPacketRecvd = nullptr;
+    EXPECT_EQ(Ftp.CurrentDirectory(), "/");
+    EXPECT_EQ(Ftp.ReplyCode(), 257);
+    WriteFile(Remote("small"), "small file");
+    Ftp.RetrieveFile("small", Local("small"));
+    EXPECT_EQ(ReadFile(Local("small")), "small file");
+}
+
+TEST_F(FtpEndToEnd, ResumeOffsetAboveFourGigabytesReachesTheServerExactly)
+{
+    // A sparse remote file of 4 GiB + 10 bytes; only its last bytes are fetched.
+    const qint64 offset = (4LL << 30) + 3;
+    {
+        QFile sparse(Remote("sparse.bin"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(sparse.seek(offset));
+        ASSERT_EQ(sparse.write("tail bytes"), 10);
+    }
+    // The local part is sparse too: only the merge point matters.
+    {
+        QFile local(Local("sparse.bin"));
+        ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(local.resize(offset));
+    }
+    Ftp.Connect();
+    Ftp.SetTransferType(2);
+    Ftp.ResumeDownload(Local("sparse.bin"), "sparse.bin", offset);
+    EXPECT_TRUE(Log.Status.contains(QStringLiteral("REST %1").arg(offset)));
+    QFile local(Local("sparse.bin"));
+    ASSERT_TRUE(local.open(QIODevice::ReadOnly));
+    EXPECT_EQ(local.size(), offset + 10);
+    ASSERT_TRUE(local.seek(offset));
+    EXPECT_EQ(local.readAll(), "tail bytes");
+}
+
+}  // namespace

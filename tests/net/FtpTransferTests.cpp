@@ -1,0 +1,309 @@
+// Listings, downloads and uploads over the active-mode data connection,
+// against the scripted server.
+#include "net/EngineRecorder.h"
+#include "platform/PumpedWait.h"
+#include "support/ScriptedFtpServer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray SeededBytes(qsizetype size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& c : bytes) c = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+class FtpTransferTest : public ::testing::Test {
+protected:
+    FtpTransferTest()
+    {
+        Ftp.Host = QStringLiteral("127.0.0.1");
+        Ftp.Port = Server.Port();
+        Ftp.SetReportLevel(2);
+        Ftp.UserID = "alice";
+        Ftp.Password = "pw";
+        Ftp.ParseList = true;
+    }
+    void SetUp() override
+    {
+        Ftp.Connect();
+        ASSERT_TRUE(Ftp.Connected());
+        Log.Status.clear();
+        Log.Events.clear();
+    }
+    void TearDown() override { EXPECT_FALSE(Log.WatchdogFired()); }
+    QString Local(const QString& name) const { return Dir.filePath(name); }
+    QByteArrayList CommandsAfterLogin() const { return Server.MaskedCommands().mid(2); }
+
+    QTemporaryDir Dir;
+    ScriptedFtpServer Server;
+    TFtpClient Ftp;
+    EngineRecorder Log{Ftp};
+};
+
+TEST_F(FtpTransferTest, FirstListingDetectsTheServerSystemAndLaterOnesDoNot)
+{
+    Server.SetData("LIST", "-rw-r--r-- 1 u g 5 Jan 01 2020 a.txt\r\n");
+    Ftp.ListDirectory();
+    Ftp.ListDirectory();
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"SYST", "PORT *", "LIST", "PORT *", "LIST"}));
+    EXPECT_EQ(Ftp.Vendor, vnUnix);
+    EXPECT_EQ(Server.LastPortAddress(), "127.0.0.1");
+    ASSERT_NE(Ftp.DirectoryList(), nullptr);
+    EXPECT_EQ(Ftp.DirectoryList()->NameList, QByteArrayList{"a.txt"});  // emptied before each listing
+    EXPECT_EQ(Log.Events, (QStringList{"success 14", "success 4", "success 4"}));
+    EXPECT_EQ(Ftp.DataConnection(), nullptr);
+}
+
+TEST_F(FtpTransferTest, ListingLinesLoseTheirLineEndsAndTheLastLineNeedsNone)
+{
+    Server.SetData("LIST", "first line\r\nsecond line\n\r\nx\nlast line");
+    QByteArrayList lines;
+    Ftp.OnListItem = [&](const QByteArray& line) { lines << line; };
+    Ftp.ListDirectory();
+    EXPECT_EQ(lines, (QByteArrayList{"first line", "second line", "\r\n", "x\n", "last line"}));
+    EXPECT_EQ(Ftp.TotalBytes(), 37);
+    EXPECT_TRUE(Log.Status.contains("Received 37 Bytes"));
+}
+
+TEST_F(FtpTransferTest, OneListingLineCrossingManyChunksStaysWhole)
+{
+    QByteArray listing;
+    for (int i = 0; i < 3000; ++i)
+        listing += "-rw-r--r-- 1 owner group " + QByteArray::number(i) + " Mar 3 12:00 file " +
+                   QByteArray::number(i) + "\r\n";
+    Server.SetData("LIST", listing);
+    int count = 0;
+    Ftp.OnListItem = [&](const QByteArray& line) {
+        EXPECT_TRUE(line.endsWith(" " + QByteArray::number(count))) << line.constData();
+        ++count;
+    };
+    Ftp.ListDirectory();
+    EXPECT_EQ(count, 3000);
+    EXPECT_EQ(Ftp.DirectoryList()->NameList.size(), 3000);
+}
+
+TEST_F(FtpTransferTest, DownloadStoresTheBytesExactlyAndReportsInOrder)
+{
+    const QByteArray payload = SeededBytes(100000, 7);
+    Server.SetData("RETR", payload);
+    Server.SetReply("RETR", "150 Opening BINARY mode data connection for big.bin (100000 bytes)\r\n");
+    qint64 announced = -1;
+    int packets = 0;
+    Ftp.OnTransactionStart = [&](QObject*) {
+        announced = Ftp.TotalBytes();
+        Log.Events << "start";
+    };
+    Ftp.OnPacketRecvd = [&](QObject* sender) {
+        ++packets;
+        EXPECT_EQ(sender, Ftp.DataConnection());
+    };
+    Ftp.OnTransactionStop = [&](QObject*) { Log.Events << "stop"; };
+    Ftp.RetrieveFile("big.bin", Local("big.bin"));
+
+    EXPECT_EQ(ReadFile(Local("big.bin")), payload);
+    EXPECT_EQ(announced, 100000);
+    EXPECT_GT(packets, 0);
+    EXPECT_EQ(Log.Events, (QStringList{"start", "stop", "success 8"}));
+    const QStringList expected{"200 PORT ok", "RETR big.bin",
+                               "150 Opening BINARY mode data connection for big.bin (100000 bytes)",
+                               "Received 100000 Bytes", "226 Transfer complete"};
+    EXPECT_EQ(Log.Status.mid(1), expected);
+    EXPECT_TRUE(Log.Status.first().startsWith("PORT 127,0,0,1,"));
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"PORT *", "RETR big.bin"}));
+}
+
+TEST_F(FtpTransferTest, DownloadWithoutAnnouncedSizeCountsWhatArrivedAndReplacesTheFile)
+{
+    WriteFile(Local("f"), QByteArray(5000, 'o'));
+    Server.SetData("RETR", "new");
+    Ftp.RetrieveFile("f", Local("f"));
+    EXPECT_EQ(ReadFile(Local("f")), "new");
+    EXPECT_EQ(Ftp.TotalBytes(), 3);
+}
+
+TEST_F(FtpTransferTest, SizeMayBeAnnouncedInAContinuationLine)
+{
+    Server.SetData("RETR", "12345");
+    Server.SetReply("RETR", "150-Opening data connection\r\n150 Sending 5 bytes\r\n");
+    qint64 announced = -1;
+    Ftp.OnTransactionStart = [&](QObject*) { announced = Ftp.TotalBytes(); };
+    Ftp.RetrieveFile("f", Local("f"));
+    EXPECT_EQ(announced, 5);
+}
+
+TEST_F(FtpTransferTest, TextModeDownloadStoresLocalLineEnds)
+{
+    Ftp.SetTransferType(1);
+    // A CR LF pair split by the chunk size must still become one LF.
+    const QByteArray wire = QByteArray(16382, 'a') + "\r\nb\r\n\r\nlone\rcr\r";
+    Server.SetData("RETR", wire);
+    Ftp.RetrieveFile("t.txt", Local("t.txt"));
+    EXPECT_EQ(ReadFile(Local("t.txt")), QByteArray(16382, 'a') + "\nb\n\nlone\rcr\r");
+}
+
+TEST_F(FtpTransferTest, TextModeUploadSendsCrLf)
+{
+    Ftp.SetTransferType(1);
+    WriteFile(Local("u.txt"), "one\ntwo\r\nthree\n");
+    Ftp.StoreFile(Local("u.txt"), "u.txt");
+    EXPECT_EQ(Server.Uploaded(), "one\r\ntwo\r\nthree\r\n");
+    Ftp.SetTransferType(2);
+    Ftp.StoreFile(Local("u.txt"), "u.txt");
+    EXPECT_EQ(Server.Uploaded(), "one\ntwo\r\nthree\n");
+}
+
+TEST_F(FtpTransferTest, UploadSendsTheWholeFileAndNamesItByItsFileName)
+{
+    const QByteArray payload = SeededBytes(300000, 11);
+    WriteFile(Local("up load.bin"), payload);
+    qint64 lastSent = 0;
+    Ftp.OnPacketSent = [&](QObject*) { lastSent = Ftp.DataSentBytes(); };
+    Ftp.StoreFile(Local("up load.bin"), QByteArray());
+    EXPECT_EQ(Server.Uploaded(), payload);
+    EXPECT_EQ(lastSent, payload.size());
+    EXPECT_EQ(Ftp.TotalBytes(), payload.size());
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"PORT *", "STOR up load.bin"}));
+    EXPECT_TRUE(Log.Status.contains("STOR " + Local("up load.bin")));
+    EXPECT_EQ(Log.Events, QStringList{"success 9"});
+}
+
+TEST_F(FtpTransferTest, EmptyUploadCompletes)
+{
+    WriteFile(Local("empty"), {});
+    Server.SetData("RETR", "placeholder");
+    Ftp.StoreFile(Local("empty"), "empty");
+    EXPECT_EQ(Server.Uploaded(), "");
+    EXPECT_EQ(Log.Events, QStringList{"success 9"});
+}
+
+TEST_F(FtpTransferTest, RefusedTransferCommandEndsTheOperationWithoutWaiting)
+{
+    Log.HandleFailures = true;
+    Server.QueueReply("RETR", "550 No such file\r\n");
+    Ftp.RetrieveFile("missing", Local("missing"));  // returns: no connection will come
+    EXPECT_EQ(Log.Events, QStringList{"failure 8"});
+    EXPECT_EQ(Ftp.DataConnection(), nullptr);
+
+    Log.Events.clear();
+    Server.QueueReply("LIST", "502 No listings\r\n");
+    Ftp.ListDirectory();
+    EXPECT_EQ(Log.Events, (QStringList{"success 14", "unsupported 4", "failure 4"}));
+
+    Log.Events.clear();
+    WriteFile(Local("f"), "x");
+    Server.QueueReply("STOR", "553 Not allowed\r\n");
+    Ftp.StoreFile(Local("f"), "f");
+    EXPECT_EQ(Log.Events, QStringList{"failure 9"});
+
+    Log.HandleFailures = false;
+    Server.QueueReply("RETR", "550 No such file\r\n");
+    EXPECT_THROW(Ftp.RetrieveFile("missing", Local("missing")), FTPException);
+    // The client is ready for more.
+    Ftp.SendCommand("SITE idle");
+    EXPECT_EQ(Server.Commands().last(), "SITE idle");
+    EXPECT_EQ(Ftp.ReplyCode(), 250);
+}
+
+TEST_F(FtpTransferTest, HandledPortRefusalStillSendsTheTransferCommand)
+{
+    Log.HandleFailures = true;
+    Server.QueueReply("PORT", "500 PORT not understood\r\n");
+    Server.SetData("LIST", "");
+    Ftp.ListDirectory();
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"SYST", "PORT *", "LIST"}));
+    EXPECT_EQ(Log.Events, (QStringList{"success 14", "failure 4", "success 4"}));
+}
+
+TEST_F(FtpTransferTest, AbortWhileWaitingForTheServersConnection)
+{
+    Server.SkipNextConnectBack();
+    Log.Status.clear();
+    Ftp.OnTransactionStart = [](QObject*) { ADD_FAILURE() << "no connection was made"; };
+    QTimer::singleShot(200, [this] { Ftp.Abort(); });
+    try {
+        Ftp.RetrieveFile("f", Local("f"));
+        FAIL() << "the download did not end";
+    } catch (const ESockError& e) {
+        EXPECT_EQ(e.Message(), "Accepting Canceled");
+    }
+    EXPECT_EQ(Ftp.DataConnection(), nullptr);
+    EXPECT_FALSE(Log.Events.contains("success 8"));
+}
+
+TEST_F(FtpTransferTest, AbortDuringDownloadKeepsThePartAndLeavesTheClientReady)
+{
+    Server.SetData("RETR", SeededBytes(4 << 20, 3));
+    Ftp.OnPacketRecvd = [this](QObject*) {
+        if (Ftp.DataReceivedBytes() >= 100000) Ftp.Abort();
+    };
+    try {
+        Ftp.RetrieveFile("big", Local("big"));
+        FAIL() << "the download was not aborted";
+    } catch (const EAbortError& e) {
+        EXPECT_EQ(e.Message(), "Socket send aborted");
+    }
+    const qint64 kept = QFileInfo(Local("big")).size();
+    EXPECT_GE(kept, 100000);
+    EXPECT_LT(kept, 4 << 20);
+    Ftp.OnPacketRecvd = nullptr;
+    Server.QueueReply("SITE", "200 Answer to this command\r\n");
+    Ftp.SendCommand("SITE x");
+    EXPECT_EQ(Ftp.LastReply(), "200 Answer to this command\r\n");
+}
+
+TEST_F(FtpTransferTest, Reply426DuringDownloadIsAFailureNotASuccess)
+{
+    Server.SetData("RETR", SeededBytes(2 << 20, 5));
+    Server.SendControlAfterBytes(200000, "426 Connection closed; transfer aborted.\r\n", true);
+    try {
+        Ftp.RetrieveFile("cut", Local("cut"));
+        FAIL() << "a cut download passed";
+    } catch (const FTPException& e) {
+        EXPECT_EQ(e.ReplyLine(), "426 Connection closed; transfer aborted.\r\n");
+    }
+    EXPECT_FALSE(Log.Events.contains("success 8"));
+    EXPECT_TRUE(Log.Events.contains("failure 8"));
+    EXPECT_TRUE(Log.Status.contains("426 Connection closed; transfer aborted."));
+    Ftp.SendCommand("SYST");
+    EXPECT_EQ(Ftp.ReplyCode(), 215);
+}
+
+TEST_F(FtpTransferTest, UploadToAPeerThatQuitsEarlyFails)
+{
+    WriteFile(Local("big"), SeededBytes(8 << 20, 9));
+    Server.CloseDataAfterBytes(100000);
+    EXPECT_ANY_THROW(Ftp.StoreFile(Local("big"), "big"));
+    EXPECT_FALSE(Log.Events.contains("success 9"));
+    EXPECT_EQ(Ftp.DataConnection(), nullptr);
+}
+
+TEST_F(FtpTransferTest, MissingLocalFileFailsBeforeAnythingIsSent)
+{
+    EXPECT_ANY_THROW(Ftp.StoreFile(Local("not there"), "x"));
+    EXPECT_EQ(CommandsAfterLogin(), QByteArrayList{});
+    EXPECT_EQ(Ftp.DataConnection(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+// Resumed downloads and uploads: "REST" slipped in between "PORT" and the
+// transfer command, and the temporary file merged at the offset.
+#include "net/EngineRecorder.h"
+#include "support/ScriptedFtpServer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray SeededBytes(qsizetype size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& c : bytes) c = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+class ResumableFtpTest : public ::testing::Test {
+protected:
+    ResumableFtpTest()
+    {
+        Ftp.Host = QStringLiteral("127.0.0.1");
+        Ftp.Port = Server.Port();
+        Ftp.SetReportLevel(2);
+        Ftp.UserID = "alice";
+        Ftp.Password = "pw";
+    }
+    void SetUp() override
+    {
+        Ftp.Connect();
+        Log.Events.clear();
+    }
+    void TearDown() override { EXPECT_FALSE(Log.WatchdogFired()); }
+    QString Local(const QString& name) const { return Dir.filePath(name); }
+    QByteArrayList CommandsAfterLogin() const { return Server.MaskedCommands().mid(2); }
+
+    QTemporaryDir Dir;
+    ScriptedFtpServer Server;
+    TResumableFtp Ftp;
+    EngineRecorder Log{Ftp};
+};
+
+TEST_F(ResumableFtpTest, ResumedDownloadSendsRestBetweenPortAndRetrAndAppendsAtTheOffset)
+{
+    const QByteArray remote = SeededBytes(3000, 1);
+    Server.SetData("RETR", remote);
+    // Bytes past the offset in the local file are overwritten by what arrives.
+    WriteFile(Local("part"), remote.left(1000) + "garbage");
+    Ftp.ResumeDownload(Local("part"), "file.bin", 1000);
+
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"PORT *", "REST 1000", "RETR file.bin"}));
+    EXPECT_EQ(ReadFile(Local("part")), remote);
+    EXPECT_FALSE(QFile::exists(Ftp.TempFileName));
+    EXPECT_EQ(Ftp.TempFileName, TResumableFtp::TemporaryDirectory() + "file.bin");
+    EXPECT_FALSE(Ftp.ResumeActive);
+    EXPECT_FALSE(Ftp.RestPending);
+    EXPECT_EQ(Log.Events, (QStringList{"success 14", "success 8"}));
+}
+
+TEST_F(ResumableFtpTest, LocalFileInTheTemporaryFolderIsNotOverwrittenByTheDownload)
+{
+    const QByteArray remote = SeededBytes(2000, 2);
+    Server.SetData("RETR", remote);
+    const QString name = QStringLiteral("qftp-resume-%1.bin").arg(QRandomGenerator::global()->generate());
+    const QString local = TResumableFtp::TemporaryDirectory() + name;
+    WriteFile(local, remote.left(500));
+    Ftp.ResumeDownload(local, name.toUtf8(), 500);
+    EXPECT_EQ(Ftp.TempFileName, local + "_Tmp");
+    EXPECT_EQ(ReadFile(local), remote);
+    QFile::remove(local);
+}
+
+TEST_F(ResumableFtpTest, ResumedUploadSendsOnlyTheRest)
+{
+    const QByteArray local = SeededBytes(3000, 3);
+    WriteFile(Local("up.bin"), local);
+    Ftp.ResumeUpload(Local("up.bin"), "up.bin", 1000);
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"PORT *", "REST 1000", "STOR up.bin"}));
+    EXPECT_EQ(Server.Uploaded(), local.mid(1000));
+    EXPECT_FALSE(QFile::exists(Ftp.TempFileName));
+    EXPECT_FALSE(Ftp.ResumeActive);
+}
+
+TEST_F(ResumableFtpTest, UploadOffsetAtTheEndOfTheFileFailsBeforeAnythingIsSent)
+{
+    WriteFile(Local("small"), "12345");
+    try {
+        Ftp.ResumeUpload(Local("small"), "small", 5);
+        FAIL();
+    } catch (const EResumeError& e) {
+        EXPECT_EQ(e.Message(), "Resuming failed");
+    }
+    EXPECT_EQ(CommandsAfterLogin(), QByteArrayList{});
+    EXPECT_FALSE(Ftp.ResumeActive);
+}
+
+TEST_F(ResumableFtpTest, RefusedRestStopsBeforeTheTransferCommand)
+{
+    Log.HandleFailures = true;
+    Server.SetReply("REST", "502 REST not implemented\r\n");
+    WriteFile(Local("part"), "abc");
+    EXPECT_THROW(Ftp.ResumeDownload(Local("part"), "f", 3), EResumeError);
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"PORT *", "REST 3"}));
+    EXPECT_EQ(Log.Events, (QStringList{"unsupported 14", "failure 14"}));
+    EXPECT_EQ(ReadFile(Local("part")), "abc");
+    EXPECT_EQ(Ftp.DataConnection(), nullptr);
+    EXPECT_FALSE(Ftp.RestPending);
+
+    // Without a handler that takes it, the refusal itself is raised.
+    Log.HandleFailures = false;
+    EXPECT_THROW(Ftp.ResumeDownload(Local("part"), "f", 3), FTPException);
+}
+
+TEST_F(ResumableFtpTest, RefusedPortLeavesNoRestPendingForTheNextTransfer)
+{
+    Log.HandleFailures = true;
+    Server.QueueReply("PORT", "500 PORT refused\r\n");
+    Server.QueueReply("RETR", "550 Not now\r\n");
+    WriteFile(Local("part"), "abc");
+    Ftp.ResumeDownload(Local("part"), "f", 3);
+    EXPECT_FALSE(Ftp.RestPending);
+    // A plain download afterwards sends no "REST".
+    Server.SetData("RETR", "whole");
+    Ftp.RetrieveFile("g", Local("g"));
+    EXPECT_FALSE(Server.Commands().contains("REST 3"));
+    EXPECT_EQ(Server.MaskedCommands().mid(Server.Commands().size() - 2),
+              (QByteArrayList{"PORT *", "RETR g"}));
+}
+
+TEST_F(ResumableFtpTest, OffsetsBeyondFourGigabytesAreSentExactly)
+{
+    Log.HandleFailures = true;
+    Server.SetReply("REST", "502 No\r\n");
+    WriteFile(Local("part"), "x");
+    const qint64 offset = (5LL << 30) + 7;
+    EXPECT_THROW(Ftp.ResumeDownload(Local("part"), "huge", offset), EResumeError);
+    EXPECT_TRUE(Server.Commands().contains("REST 5368709127"));
+}
+
+TEST(ResumableFtpLevels, ReportLevelBelowTwoIsIgnored)
+{
+    TResumableFtp ftp;
+    ftp.SetReportLevel(1);
+    EXPECT_EQ(ftp.ReportLevel(), 0);
+    ftp.SetReportLevel(5);
+    EXPECT_EQ(ftp.ReportLevel(), 5);
+    ftp.SetReportLevel(0);
+    EXPECT_EQ(ftp.ReportLevel(), 5);
+}
+
+}  // namespace

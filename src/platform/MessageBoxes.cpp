@@ -1,0 +1,123 @@
+#include "platform/MessageBoxes.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon IconFor(const TBoxRequest& request)
+{
+    if (request.Kind == bkMessage)
+        return request.Alert ? QMessageBox::Critical : QMessageBox::Information;
+    return request.Alert ? QMessageBox::Warning : QMessageBox::Question;
+}
+
+QMessageBox::StandardButtons ButtonsFor(TBoxKind kind)
+{
+    switch (kind) {
+    case bkMessage: return QMessageBox::Ok;
+    case bkOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case bkYesNo: return QMessageBox::Yes | QMessageBox::No;
+    case bkYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case bkYesNoCancelAll:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll;
+    }
+    return QMessageBox::Ok;
+}
+
+TModalResult ResultOf(int button)
+{
+    switch (button) {
+    case QMessageBox::Ok: return mrOk;
+    case QMessageBox::Yes: return mrYes;
+    case QMessageBox::No: return mrNo;
+    case QMessageBox::YesToAll: return mrYesToAll;
+    default: return mrCancel;
+    }
+}
+
+// Message texts use CR LF; a Qt label would show the CR.
+QString ForDisplay(const QString& text)
+{
+    return QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+class TQtAnswerer : public TDialogAnswerer {
+public:
+    TModalResult Ask(const TBoxRequest& request) override
+    {
+        QMessageBox box(IconFor(request), request.Caption, ForDisplay(request.Text),
+                        ButtonsFor(request.Kind), QApplication::activeWindow());
+        // The first button is the default, as on the original desktop.
+        box.setDefaultButton(request.Kind == bkMessage || request.Kind == bkOkCancel
+                                 ? QMessageBox::Ok : QMessageBox::Yes);
+        return ResultOf(box.exec());
+    }
+
+    bool Input(const QString& caption, const QString& prompt, QString& value) override
+    {
+        bool ok = false;
+        const QString answer = QInputDialog::getText(QApplication::activeWindow(), caption,
+                                                     prompt, QLineEdit::Normal, value, &ok);
+        if (ok) value = answer;
+        return ok;
+    }
+
+    int Exec(QDialog& dialog) override { return dialog.exec(); }
+};
+
+TQtAnswerer QtAnswerer;
+TDialogAnswerer* Current = &QtAnswerer;
+
+TModalResult Ask(TBoxKind kind, const QString& text, bool alert)
+{
+    return Current->Ask(TBoxRequest{kind, QString::fromLatin1(MessageCaption), text, alert});
+}
+
+}  // namespace
+
+TDialogAnswerer* SetDialogAnswerer(TDialogAnswerer* answerer)
+{
+    TDialogAnswerer* previous = Current;
+    Current = answerer ? answerer : &QtAnswerer;
+    return previous;
+}
+
+void ShowMessageBox(const QString& text, bool isError)
+{
+    Ask(bkMessage, text, isError);
+}
+
+bool AskOkCancel(const QString& text, bool isWarning)
+{
+    return Ask(bkOkCancel, text, isWarning) == mrOk;
+}
+
+bool AskYesNo(const QString& text, bool isWarning)
+{
+    return Ask(bkYesNo, text, isWarning) == mrYes;
+}
+
+TModalResult AskYesNoCancel(const QString& text, bool isWarning)
+{
+    const TModalResult result = Ask(bkYesNoCancel, text, isWarning);
+    return result == mrYes || result == mrNo ? result : mrCancel;
+}
+
+TModalResult AskYesNoCancelAll(const QString& text)
+{
+    const TModalResult result = Ask(bkYesNoCancelAll, text, false);
+    return result == mrYes || result == mrNo || result == mrYesToAll ? result : mrCancel;
+}
+
+bool InputQuery(const QString& prompt, QString& value)
+{
+    return Current->Input(QString::fromLatin1(MessageCaption), prompt, value);
+}
+
+int ExecModal(QDialog& dialog)
+{
+    return Current->Exec(dialog);
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <QString>
+
+class QDialog;
+
+// Every message box, question, input box and modal dialog of the program goes
+// through this seam. The default answerer shows Qt dialogs; tests install a
+// scripted one, so no test ever waits on a window.
+
+// The caption of every box the program shows.
+inline constexpr const char* MessageCaption = "QuilloFTP";
+
+// The button that closed a box.
+enum TModalResult { mrNone, mrOk, mrCancel, mrYes, mrNo, mrYesToAll };
+
+// The buttons a box offers.
+enum TBoxKind { bkMessage, bkOkCancel, bkYesNo, bkYesNoCancel, bkYesNoCancelAll };
+
+struct TBoxRequest {
+    TBoxKind Kind = bkMessage;
+    QString Caption;
+    QString Text;  // line breaks are CR LF
+    bool Alert = false;  // error icon on a message, warning icon on a question
+};
+
+class TDialogAnswerer {
+public:
+    virtual ~TDialogAnswerer() = default;
+    virtual TModalResult Ask(const TBoxRequest& request) = 0;
+    // True on OK; value comes in as the initial text and goes out as the answer.
+    virtual bool Input(const QString& caption, const QString& prompt, QString& value) = 0;
+    // Runs one of the program's own modal dialogs; returns its QDialog result.
+    virtual int Exec(QDialog& dialog) = 0;
+};
+
+// Installs an answerer (nullptr: the Qt dialogs again) and returns the one
+// it replaces, so a scoped installer can put it back.
+TDialogAnswerer* SetDialogAnswerer(TDialogAnswerer* answerer);
+
+// OK button; error icon when isError, information icon otherwise.
+void ShowMessageBox(const QString& text, bool isError);
+// The questions show the warning icon when isWarning, the question icon otherwise.
+bool AskOkCancel(const QString& text, bool isWarning);  // true on OK
+bool AskYesNo(const QString& text, bool isWarning);     // true on Yes
+TModalResult AskYesNoCancel(const QString& text, bool isWarning);  // mrYes, mrNo or mrCancel
+// Yes, No, Cancel and Yes to all, with the question icon.
+TModalResult AskYesNoCancelAll(const QString& text);
+// Input box captioned "QuilloFTP"; true on OK, value then holds the answer.
+bool InputQuery(const QString& prompt, QString& value);
+// Shows a dialog of ours modally; returns QDialog::Accepted or QDialog::Rejected.
+int ExecModal(QDialog& dialog);

@@ -1,0 +1,77 @@
+#pragma once
+#include "settings/SettingsRecords.h"
+
+#include <QString>
+#include <QStringList>
+
+// Bits of GeneralFlags.
+enum : quint8 { gfOpenSiteList = 1, gfHideSiteList = 2, gfShowToolTips = 4 };
+// Bits of TransferFlags.
+enum : quint8 { tfProposeResume = 1, tfConfirmOverwrite = 2 };
+
+inline constexpr quint8 DefaultGeneralFlags = gfHideSiteList | gfShowToolTips;
+inline constexpr quint8 DefaultTransferFlags = tfProposeResume | tfConfirmOverwrite;
+inline constexpr qint32 DefaultMainWidth = 639;
+inline constexpr qint32 DefaultMainHeight = 461;
+inline constexpr qint32 DefaultSiteListWidth = 425;
+inline constexpr qint32 DefaultSiteListHeight = 322;
+
+// Every user setting in one record, kept in the per-user settings store
+// ($XDG_CONFIG_HOME/Vantrel/QuilloFTP.ini). Readers use the fields directly;
+// whoever changes a group saves that group, and a save touches nothing else.
+class TSettings {
+public:
+    // Checks that the store can be opened, creating it; when it cannot, an
+    // error box says so and every load falls back to the defaults.
+    explicit TSettings(const QString& storeFileName = DefaultStoreFileName());
+    // Saves nothing; reports a store that can no longer be written.
+    ~TSettings();
+    TSettings(const TSettings&) = delete;
+    TSettings& operator=(const TSettings&) = delete;
+
+    static QString DefaultStoreFileName();
+
+    quint8 GeneralFlags = DefaultGeneralFlags;
+    quint8 TransferFlags = DefaultTransferFlags;
+    TConnectionSettings ConnectionSettings;
+    QString LastDir;      // default: the current directory at start-up
+    QString LastLogName;  // default: "QFTPLog.txt" in that directory
+    qint32 MainWidth = DefaultMainWidth;
+    qint32 MainHeight = DefaultMainHeight;
+    bool MainMaximized = false;
+    qint32 SiteListWidth = DefaultSiteListWidth;
+    qint32 SiteListHeight = DefaultSiteListHeight;
+    qint32 SiteListSelection = 0;
+    QStringList TextExtensions;
+    QStringList RecentSites;
+
+    void LoadAll();
+    void LoadWindowSettings();
+    void LoadRecentSites();
+    void LoadSiteListSettings();
+    void LoadTextExtensions();
+    void LoadGeneral();
+    void LoadTransfer();
+    void LoadConnection();
+
+    void SaveWindowSettings();
+    void SaveRecentSites();
+    void SaveSiteListSettings();
+    void SaveTextExtensions();
+    void SaveGeneral();
+    void SaveTransfer();
+    void SaveConnection();
+
+    // The extension is given without its period; case does not matter.
+    bool IsTextExtension(const QString& extension) const;
+    // False for a name without an extension (the text from its last period on).
+    bool IsTextFile(const QString& fileName) const;
+    // Shows or hides the tool tips of the whole application (bit gfShowToolTips).
+    void ApplyToolTips() const;
+
+private:
+    QString DefaultLogName() const;
+
+    QString StoreFileName;
+    QString StartupDir;
+};

@@ -1,0 +1,73 @@
+#include "sites/SiteSettings.h"
+
+#include "platform/StoredText.h"
+
+#include <array>
+
+namespace {
+
+constexpr QByteArrayView Separator("\r\n");
+constexpr int SingleLineFields = 7;
+
+QByteArray SingleLine(const QString& field)
+{
+    return EncodeStored(QString(field).replace(QLatin1String("\r\n"), QLatin1String(" ")));
+}
+
+// Takes the text up to the next separator (or to the end) off the front of rest.
+QByteArray TakeField(QByteArrayView& rest)
+{
+    const qsizetype end = rest.indexOf(Separator);
+    if (end < 0) {
+        const QByteArrayView field = rest;
+        rest = QByteArrayView();
+        return field.toByteArray();
+    }
+    const QByteArrayView field = rest.first(end);
+    rest = rest.sliced(end + Separator.size());
+    return field.toByteArray();
+}
+
+}  // namespace
+
+void TSiteSettings::Assign(const TSiteSettings* source)
+{
+    if (source) *this = *source;
+}
+
+QByteArray SiteToText(const TSiteSettings& site)
+{
+    const std::array<QByteArray, SingleLineFields> fields = {
+        SingleLine(site.SiteName),
+        SingleLine(site.Address),
+        site.NormalLogin ? QByteArray("1") : QByteArray("0"),
+        SingleLine(site.UserName),
+        SingleLine(site.Password),
+        SingleLine(site.LocalStartupDir),
+        SingleLine(site.RemoteStartupDir),
+    };
+    QByteArray text;
+    for (const QByteArray& field : fields)
+        text += field + Separator.toByteArray();
+    return text + EncodeStored(site.Comments);
+}
+
+TSiteSettings TextToSite(const QByteArray& text)
+{
+    QByteArrayView rest(text);
+    std::array<QString, SingleLineFields> fields;
+    for (QString& field : fields)
+        field = DecodeStored(TakeField(rest));
+    bool isNumber = false;
+    const int loginType = fields[2].toInt(&isNumber);
+    TSiteSettings site;
+    site.SiteName = fields[0];
+    site.Address = fields[1];
+    site.NormalLogin = isNumber && loginType != 0;
+    site.UserName = fields[3];
+    site.Password = fields[4];
+    site.LocalStartupDir = fields[5];
+    site.RemoteStartupDir = fields[6];
+    site.Comments = DecodeStored(rest.toByteArray());
+    return site;
+}

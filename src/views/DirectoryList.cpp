@@ -1,0 +1,39 @@
+#include "views/DirectoryList.h"
+
+#include "views/Directory.h"
+
+void TDirectoryList::TRelease::operator()(TDirectory* dir) const
+{
+    if (Owns) delete dir;
+}
+
+TDirectoryList::TDirectoryList(bool ownsItems) : FOwnsItems(ownsItems) {}
+
+TDirectoryList::~TDirectoryList() = default;
+
+int TDirectoryList::Add(TDirectory* dir)
+{
+    if (!dir) return -1;
+    FItems.emplace_back(dir, TRelease{FOwnsItems});
+    return Count() - 1;
+}
+
+int TDirectoryList::Count() const
+{
+    return int(FItems.size());
+}
+
+TDirectory* TDirectoryList::Get(int index) const
+{
+    return index >= 0 && index < Count() ? FItems[size_t(index)].get() : nullptr;
+}
+
+void TDirectoryList::Delete(int index)
+{
+    if (index >= 0 && index < Count()) FItems.erase(FItems.begin() + index);
+}
+
+void TDirectoryList::Clear()
+{
+    FItems.clear();
+}

@@ -1,0 +1,8 @@
+#include "views/FtpItem.h"
+
+#include "platform/RemoteText.h"
+
+QByteArray TFtpItem::RemoteName() const
+{
+    return EncodeRemote(Name);
+}

@@ -1,36 +1,23 @@
 // The engine against a real FTP server on loopback.
 #include "net/EngineRecorder.h"
+#include "support/TestFiles.h"
 #include "support/PyFtpdServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
 
-QByteArray SeededBytes(qsizetype size, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char& c : bytes) c = static_cast<char>(random.bounded(256));
-    return bytes;
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testfiles::SeededBytes;
+using testfiles::Read;
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
+    ASSERT_TRUE(testfiles::Write(path, bytes)) << path.toStdString();
 }
 
 class FtpEndToEnd : public ::testing::Test {
@@ -101,9 +88,9 @@ TEST_F(FtpEndToEnd, BinaryTransfersAreByteExact)
         const QString name = QStringLiteral("bin%1").arg(size);
         WriteFile(Local(name), payload);
         Ftp.StoreFile(Local(name), name.toUtf8());
-        EXPECT_EQ(ReadFile(Remote(name)), payload) << size;
+        EXPECT_EQ(Read(Remote(name)), payload) << size;
         Ftp.RetrieveFile(name.toUtf8(), Local(name + ".back"));
-        EXPECT_EQ(ReadFile(Local(name + ".back")), payload) << size;
+        EXPECT_EQ(Read(Local(name + ".back")), payload) << size;
     }
 }
 
@@ -114,9 +101,9 @@ TEST_F(FtpEndToEnd, TextModeConvertsLineEndsBothWays)
     WriteFile(Local("notes.txt"), "first\nsecond\n\nlast");
     Ftp.StoreFile(Local("notes.txt"), "notes.txt");
     // The server stores text with its own (Unix) line ends.
-    EXPECT_EQ(ReadFile(Remote("notes.txt")), "first\nsecond\n\nlast");
+    EXPECT_EQ(Read(Remote("notes.txt")), "first\nsecond\n\nlast");
     Ftp.RetrieveFile("notes.txt", Local("back.txt"));
-    EXPECT_EQ(ReadFile(Local("back.txt")), "first\nsecond\n\nlast");
+    EXPECT_EQ(Read(Local("back.txt")), "first\nsecond\n\nlast");
 }
 
 TEST_F(FtpEndToEnd, ResumedTransfersEndByteExact)
@@ -129,9 +116,9 @@ TEST_F(FtpEndToEnd, ResumedTransfersEndByteExact)
     Ftp.Connect();
     Ftp.SetTransferType(2);
     Ftp.ResumeDownload(Local("down.bin"), "down.bin", 300000);
-    EXPECT_EQ(ReadFile(Local("down.bin")), payload);
+    EXPECT_EQ(Read(Local("down.bin")), payload);
     Ftp.ResumeUpload(Local("up.bin"), "up.bin", 123457);
-    EXPECT_EQ(ReadFile(Remote("up.bin")), payload);
+    EXPECT_EQ(Read(Remote("up.bin")), payload);
 }
 
 TEST_F(FtpEndToEnd, AbortedDownloadKeepsItsPartAndTheClientGoesOn)
@@ -151,7 +138,7 @@ TEST_F(FtpEndToEnd, AbortedDownloadKeepsItsPartAndTheClientGoesOn)
     EXPECT_EQ(Ftp.ReplyCode(), 257);
     WriteFile(Remote("small"), "small file");
     Ftp.RetrieveFile("small", Local("small"));
-    EXPECT_EQ(ReadFile(Local("small")), "small file");
+    EXPECT_EQ(Read(Local("small")), "small file");
 }
 
 TEST_F(FtpEndToEnd, ResumeOffsetAboveFourGigabytesReachesTheServerExactly)

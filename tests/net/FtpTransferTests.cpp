@@ -2,36 +2,23 @@
 // against the scripted server.
 #include "net/EngineRecorder.h"
 #include "platform/PumpedWait.h"
+#include "support/TestFiles.h"
 #include "support/ScriptedFtpServer.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
 
-QByteArray SeededBytes(qsizetype size, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char& c : bytes) c = static_cast<char>(random.bounded(256));
-    return bytes;
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testfiles::SeededBytes;
+using testfiles::Read;
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
+    ASSERT_TRUE(testfiles::Write(path, bytes)) << path.toStdString();
 }
 
 class FtpTransferTest : public ::testing::Test {
@@ -122,7 +109,7 @@ TEST_F(FtpTransferTest, DownloadStoresTheBytesExactlyAndReportsInOrder)
     Ftp.OnTransactionStop = [&](QObject*) { Log.Events << "stop"; };
     Ftp.RetrieveFile("big.bin", Local("big.bin"));
 
-    EXPECT_EQ(ReadFile(Local("big.bin")), payload);
+    EXPECT_EQ(Read(Local("big.bin")), payload);
     EXPECT_EQ(announced, 100000);
     EXPECT_GT(packets, 0);
     EXPECT_EQ(Log.Events, (QStringList{"start", "stop", "success 8"}));
@@ -139,7 +126,7 @@ TEST_F(FtpTransferTest, DownloadWithoutAnnouncedSizeCountsWhatArrivedAndReplaces
     WriteFile(Local("f"), QByteArray(5000, 'o'));
     Server.SetData("RETR", "new");
     Ftp.RetrieveFile("f", Local("f"));
-    EXPECT_EQ(ReadFile(Local("f")), "new");
+    EXPECT_EQ(Read(Local("f")), "new");
     EXPECT_EQ(Ftp.TotalBytes(), 3);
 }
 
@@ -160,7 +147,7 @@ TEST_F(FtpTransferTest, TextModeDownloadStoresLocalLineEnds)
     const QByteArray wire = QByteArray(16382, 'a') + "\r\nb\r\n\r\nlone\rcr\r";
     Server.SetData("RETR", wire);
     Ftp.RetrieveFile("t.txt", Local("t.txt"));
-    EXPECT_EQ(ReadFile(Local("t.txt")), QByteArray(16382, 'a') + "\nb\n\nlone\rcr\r");
+    EXPECT_EQ(Read(Local("t.txt")), QByteArray(16382, 'a') + "\nb\n\nlone\rcr\r");
 }
 
 TEST_F(FtpTransferTest, TextModeUploadSendsCrLf)

@@ -1,6 +1,7 @@
 // Resumed downloads and uploads: "REST" slipped in between "PORT" and the
 // transfer command, and the temporary file merged at the offset.
 #include "net/EngineRecorder.h"
+#include "support/TestFiles.h"
 #include "support/ScriptedFtpServer.h"
 
 #include <QFile>
@@ -11,25 +12,12 @@
 
 namespace {
 
-QByteArray SeededBytes(qsizetype size, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char& c : bytes) c = static_cast<char>(random.bounded(256));
-    return bytes;
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testfiles::SeededBytes;
+using testfiles::Read;
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
+    ASSERT_TRUE(testfiles::Write(path, bytes)) << path.toStdString();
 }
 
 class ResumableFtpTest : public ::testing::Test {
@@ -66,7 +54,7 @@ TEST_F(ResumableFtpTest, ResumedDownloadSendsRestBetweenPortAndRetrAndAppendsAtT
     Ftp.ResumeDownload(Local("part"), "file.bin", 1000);
 
     EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"PORT *", "REST 1000", "RETR file.bin"}));
-    EXPECT_EQ(ReadFile(Local("part")), remote);
+    EXPECT_EQ(Read(Local("part")), remote);
     EXPECT_FALSE(QFile::exists(Ftp.TempFileName));
     EXPECT_EQ(Ftp.TempFileName, TResumableFtp::TemporaryDirectory() + "file.bin");
     EXPECT_FALSE(Ftp.ResumeActive);
@@ -83,7 +71,7 @@ TEST_F(ResumableFtpTest, LocalFileInTheTemporaryFolderIsNotOverwrittenByTheDownl
     WriteFile(local, remote.left(500));
     Ftp.ResumeDownload(local, name.toUtf8(), 500);
     EXPECT_EQ(Ftp.TempFileName, local + "_Tmp");
-    EXPECT_EQ(ReadFile(local), remote);
+    EXPECT_EQ(Read(local), remote);
     QFile::remove(local);
 }
 
@@ -119,7 +107,7 @@ TEST_F(ResumableFtpTest, RefusedRestStopsBeforeTheTransferCommand)
     EXPECT_THROW(Ftp.ResumeDownload(Local("part"), "f", 3), EResumeError);
     EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"PORT *", "REST 3"}));
     EXPECT_EQ(Log.Events, (QStringList{"unsupported 14", "failure 14"}));
-    EXPECT_EQ(ReadFile(Local("part")), "abc");
+    EXPECT_EQ(Read(Local("part")), "abc");
     EXPECT_EQ(Ftp.DataConnection(), nullptr);
     EXPECT_FALSE(Ftp.RestPending);
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/DateTime.h"
+#include "views/FileListItem.h"
 
 #include <QByteArray>
 #include <QIcon>
@@ -8,8 +9,9 @@
 // One remote listing entry, owned by the remote view. TypeName, Icon,
 // SizeText and Date are derived lazily: they hold only once NeedsUpdate is
 // false (TFtpListing::UpdateItemInfo).
-class TFtpItem {
+class TFtpItem : public TFileListItem {
 public:
+    QString ItemName() const override { return Name; }
     // The name as the server listed it, to send back byte for byte.
     QByteArray RemoteName() const;
 

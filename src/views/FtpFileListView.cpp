@@ -1,0 +1,328 @@
+// The remote view: its client commands, navigation, listing and display.
+// Creating, renaming, deleting and tree export are in FtpFileListViewChange.cpp.
+#include "views/FtpFileListView.h"
+
+#include "platform/RemoteText.h"
+#include "views/FtpItem.h"
+#include "views/FtpListing.h"
+#include "views/ListRules.h"
+
+#include <QDate>
+
+// Marks the view as running a client command for the scope's lifetime, with
+// fresh outcome notes, whatever way the scope is left.
+class TFtpFileListView::TCommandScope {
+public:
+    TCommandScope(TFtpFileListView& view, TCmdType expected) : FView(view)
+    {
+        FView.FInCommand = true;
+        FView.FExpectedType = expected;
+        FView.FSuccessNoted = false;
+        FView.FFailureNoted = false;
+    }
+    ~TCommandScope()
+    {
+        FView.FInCommand = false;
+        FView.FSuccessNoted = false;
+        FView.FFailureNoted = false;
+    }
+    TCommandScope(const TCommandScope&) = delete;
+    TCommandScope& operator=(const TCommandScope&) = delete;
+
+private:
+    TFtpFileListView& FView;
+};
+
+namespace {
+
+TItemInfo InfoOf(const TFtpItem& item)
+{
+    return {item.Name, item.TypeName, item.Size, item.Date, item.Attributes};
+}
+
+}  // namespace
+
+TFtpFileListView::TFtpFileListView(QWidget* parent)
+    : TVirtualCustomFileListView(parent), FCurrentYear(QDate::currentDate().year())
+{
+    AddColumn(QStringLiteral("Attributes"), Qt::AlignLeft);
+    SetCompare([this](const TFileListItem& a, const TFileListItem& b) {
+        const auto& x = static_cast<const TFtpItem&>(a);
+        const auto& y = static_cast<const TFtpItem&>(b);
+        return TListRules::CompareItems(TFtpListing::IsDirectoryItem(x), InfoOf(x),
+                                        TFtpListing::IsDirectoryItem(y), InfoOf(y), SortType());
+    });
+}
+
+TFtpFileListView::~TFtpFileListView() = default;
+
+bool TFtpFileListView::SetFtpControl(TFtpClient* client)
+{
+    if ((FFtp && FFtp->Connected()) || (client && client->Connected())) return false;
+    FFtp = client;
+    if (client) client->ParseList = true;
+    return true;
+}
+
+bool TFtpFileListView::IsReady() const
+{
+    return FFtp && FFtp->Connected() && !FInCommand;
+}
+
+TFtpItem* TFtpFileListView::Item(int index) const
+{
+    return static_cast<TFtpItem*>(Record(index));
+}
+
+// ---- Client commands ----
+
+TCmdType TFtpFileListView::ExpectedType(TRunKind kind, const QString& name)
+{
+    switch (kind) {
+    case rkChangeDir:
+    case rkMakeDir:
+    case rkDeleteFile:
+    case rkRemoveDir:
+    case rkList:
+    case rkRename: return TCmdType(kind);
+    case rkCommand: return TFtpClient::CommandType(EncodeRemote(name));
+    default: return ctCommand;
+    }
+}
+
+bool TFtpFileListView::RunCommand(TRunKind kind, const QString& name, int number,
+                                  const QString& newName)
+{
+    if (!FFtp || FInCommand) return false;
+    bool timedOut = false;
+    bool succeeded = false;
+    {
+        TCommandScope scope(*this, ExpectedType(kind, name));
+        try {
+            CallClient(kind, name, number, newName);
+        } catch (...) {
+            timedOut = FFtp && FFtp->TimedOut();
+        }
+        // A failure after a success (a refused "RNFR" followed by an accepted
+        // "RNTO") is still a failure.
+        succeeded = FSuccessNoted && !FFailureNoted;
+    }
+    if (timedOut && OnTimeOut) OnTimeOut(this);
+    return succeeded;
+}
+
+void TFtpFileListView::CallClient(TRunKind kind, const QString& name, int number,
+                                  const QString& newName)
+{
+    const QByteArray remote = EncodeRemote(name);
+    switch (kind) {
+    case rkChangeDir: FFtp->ChangeDirectory(remote); break;
+    case rkMakeDir: FFtp->MakeDirectory(remote); break;
+    case rkDeleteFile: FFtp->DeleteFile(remote); break;
+    case rkRemoveDir: FFtp->RemoveDirectory(remote); break;
+    case rkList: FFtp->ListDirectory(); break;
+    case rkRename: FFtp->RenameFile(remote, EncodeRemote(newName)); break;
+    case rkCommand: FFtp->SendCommand(remote); break;
+    case rkTransferType: FFtp->SetTransferType(number); break;
+    case rkUpDir: FFtp->SendCommand("CDUP"); break;
+    case rkChmod: FFtp->SendCommand("SITE chmod " + QByteArray::number(number) + ' ' + remote); break;
+    }
+}
+
+void TFtpFileListView::NoteSuccess(TCmdType type)
+{
+    if (FInCommand && type == FExpectedType) FSuccessNoted = true;
+}
+
+void TFtpFileListView::NoteFailure(TCmdType type)
+{
+    if (FInCommand && type == FExpectedType) FFailureNoted = true;
+}
+
+void TFtpFileListView::NoteFailure()
+{
+    if (FInCommand) FFailureNoted = true;
+}
+
+// "PWD" runs as a command of its own, so nothing re-enters the view during
+// its wait; its exceptions go on to the caller.
+QString TFtpFileListView::QueryCurrentDirectory()
+{
+    if (!FFtp || FInCommand) return {};
+    TCommandScope scope(*this, ctCurrentDir);
+    return DecodeRemote(FFtp->CurrentDirectory());
+}
+
+bool TFtpFileListView::SendCommand(const QString& text)
+{
+    if (!IsReady()) return false;
+    TBusyScope busy(*this);
+    return RunCommand(rkCommand, text);
+}
+
+bool TFtpFileListView::SetTransferType(bool text)
+{
+    if (!IsReady()) return false;
+    TBusyScope busy(*this);
+    return RunCommand(rkTransferType, {}, text ? 1 : 2);
+}
+
+// ---- Session ----
+
+void TFtpFileListView::Open(const QString& startDir)
+{
+    if (!IsReady()) return;
+    TBusyScope busy(*this);
+    if (!startDir.isEmpty()) {
+        SetDirectory(startDir);
+        if (Directory().isEmpty()) ShowCurrentDirectory();
+    } else {
+        ShowCurrentDirectory();
+    }
+    DetectServerSystem();
+}
+
+void TFtpFileListView::DetectServerSystem()
+{
+    if (!FFtp) return;
+    if (FFtp->Vendor == vnOther) {
+        SendCommand(QStringLiteral("SYST"));
+        if (DecodeRemote(FFtp->LastReply()).toUpper().contains(QLatin1String("WINDOWS_NT")))
+            FFtp->Vendor = vnWindowsNT;
+    }
+    FServerIgnoresCase = FFtp->Vendor == vnWindowsNT;
+}
+
+void TFtpFileListView::Reset()
+{
+    TCustomFileListView::SetDirectory(QString());
+    if (FFtp) FFtp->Vendor = vnNotDetected;
+    ClearItems();
+    while (IsBusy()) EndBusy();
+}
+
+// ---- Navigation and listing ----
+
+bool TFtpFileListView::SamePath(const QString& a, const QString& b) const
+{
+    // Only a server that ignores case may treat '/Pub' and '/pub' as one.
+    return QString::compare(a, b, FServerIgnoresCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+}
+
+void TFtpFileListView::SetDirectory(const QString& path)
+{
+    if (!IsReady() || SamePath(path, Directory())) return;
+    TBusyScope busy(*this);
+    if (RunCommand(rkChangeDir, path)) ShowCurrentDirectory();
+}
+
+bool TFtpFileListView::ShowCurrentDirectory()
+{
+    if (!IsReady()) return false;
+    TBusyScope busy(*this);
+    TCustomFileListView::SetDirectory(QueryCurrentDirectory());
+    return RefreshList();
+}
+
+bool TFtpFileListView::OpenDirectory(const QString& name)
+{
+    if (!IsReady()) return false;
+    TBusyScope busy(*this);
+    if (!RunCommand(rkChangeDir, name)) return false;
+    ShowCurrentDirectory();
+    return true;
+}
+
+bool TFtpFileListView::GotoUpperDirectory()
+{
+    if (!IsReady()) return false;
+    TBusyScope busy(*this);
+    if (!RunCommand(rkUpDir)) return false;
+    ShowCurrentDirectory();
+    if (OnGotoUpperDirectory) OnGotoUpperDirectory(this, Directory());
+    return true;
+}
+
+bool TFtpFileListView::RefreshList()
+{
+    if (!IsReady()) return false;
+    ClearItems();
+    TBusyScope busy(*this);
+    FCurrentYear = QDate::currentDate().year();
+    if (!RunCommand(rkTransferType, {}, 1) || !RunCommand(rkList)) {
+        Repaint();
+        return false;
+    }
+    BuildItems();
+    SortItems();
+    ListRefreshed();
+    return true;
+}
+
+void TFtpFileListView::BuildItems()
+{
+    if (!FFtp || !FFtp->DirectoryList()) return;
+    TFtpListing::TItems items = TFtpListing::BuildItems(*FFtp->DirectoryList(), FileAttributes());
+    ItemList().reserve(items.size());
+    for (auto& item : items) ItemList().push_back(std::move(item));
+}
+
+void TFtpFileListView::ItemDblClick(Qt::MouseButton button, int item)
+{
+    if (IsDirectoryItem(item) && ChangeDirectoryOnDblClick())
+        OpenDirectory(Item(item)->Name);
+    else
+        TVirtualCustomFileListView::ItemDblClick(button, item);
+}
+
+void TFtpFileListView::HandleKey(int key, Qt::KeyboardModifiers shift)
+{
+    if (IsReady()) TVirtualCustomFileListView::HandleKey(key, shift);
+}
+
+// ---- Records and display ----
+
+bool TFtpFileListView::IsDirectoryItem(int item) const
+{
+    const TFtpItem* record = Item(item);
+    return record && TFtpListing::IsDirectoryItem(*record);
+}
+
+TItemInfo TFtpFileListView::GetItemInfo(int item)
+{
+    TFtpItem* record = Item(item);
+    if (!record) return {};
+    UpdateItemInfo(item, item);
+    return InfoOf(*record);
+}
+
+void TFtpFileListView::FreeItem(int index)
+{
+    if (index >= 0 && index < RecordCount()) ItemList()[size_t(index)].reset();
+}
+
+void TFtpFileListView::UpdateItemInfo(int first, int last)
+{
+    for (int i = qMax(first, 0); i <= last && i < RecordCount(); ++i)
+        if (TFtpItem* record = Item(i))
+            TFtpListing::UpdateItemInfo(*record, FCurrentYear, ShowIcons());
+}
+
+void TFtpFileListView::FillListItem(int index, TListItem& item)
+{
+    TFtpItem* record = Item(index);
+    if (!record) return;
+    UpdateItemInfo(index, index);
+    item.Caption = record->Name;
+    item.Icon = record->Icon;
+    item.Ghosted = TFtpListing::IsLink(*record);
+    const QString size =
+        record->SizeText.isEmpty() ? QString() : record->SizeText + u' ' + SizeString();
+    item.SubItems = {size, record->TypeName, record->DateText, record->Attributes};
+}
+
+int TFtpFileListView::FindItemData(TFindKind find, const QString& text, int start, bool wrap)
+{
+    const QList<int> selected = SelectedItems();
+    return FindNamePrefix(find, text, start, wrap, selected.isEmpty() ? -1 : selected.first());
+}

@@ -1,0 +1,141 @@
+#pragma once
+#include "net/FtpClient.h"
+#include "views/VirtualCustomFileListView.h"
+
+#include <QPointer>
+
+class TFtpItem;
+
+// The remote pane: the current directory of the connected site, listed,
+// browsed and changed through the bound FTP client. Every client command
+// runs through RunCommand, which counts as a success only when the owner
+// forwards the client's OnSuccess for exactly that command (NoteSuccess), and
+// no failure for it (NoteFailure). While a command runs the view is not ready
+// and every operation started meanwhile does nothing.
+class TFtpFileListView : public TVirtualCustomFileListView {
+    Q_OBJECT
+public:
+    // The client commands RunCommand issues; the numbers are the designed ones.
+    enum TRunKind : int {
+        rkChmod = -3,         // "SITE chmod " + number + " " + name
+        rkUpDir = -2,         // "CDUP"
+        rkTransferType = -1,  // number 1 "TYPE A", 2 "TYPE I"
+        rkChangeDir = 0,
+        rkMakeDir = 1,
+        rkDeleteFile = 2,
+        rkRemoveDir = 3,
+        rkList = 4,
+        rkRename = 5,  // name to newName
+        rkCommand = 14,  // name as a raw command
+    };
+
+    explicit TFtpFileListView(QWidget* parent = nullptr);
+    ~TFtpFileListView() override;
+
+    TFtpClient* FtpControl() const { return FFtp; }
+    // Refused (false) while the current or the new client is connected;
+    // the new client is made to parse its listings.
+    bool SetFtpControl(TFtpClient* client);
+    bool RecursiveDeletions() const { return FRecursiveDeletions; }
+    void SetRecursiveDeletions(bool value) { FRecursiveDeletions = value; }
+    bool ConfirmDeletions() const { return FConfirmDeletions; }
+    void SetConfirmDeletions(bool value) { FConfirmDeletions = value; }
+    // The server compares names without regard to case (Windows NT).
+    bool ServerIgnoresCase() const { return FServerIgnoresCase; }
+    int CurrentYear() const { return FCurrentYear; }
+
+    // A client command failed while the client's TimedOut flag was set.
+    TNotifyEvent OnTimeOut;
+
+    // A client is bound and connected, and no command of this view runs.
+    bool IsReady() const;
+    // Runs one client command; true when the client reported its success.
+    // Client exceptions end here. Refused while another command runs.
+    bool RunCommand(TRunKind kind, const QString& name = {}, int number = 0,
+                    const QString& newName = {});
+    // For the owner's OnSuccess / OnFailure handlers: the outcome of a
+    // client command. Only the type of the running command counts; outside
+    // a command they do nothing. NoteFailure() fails whatever runs (stop).
+    void NoteSuccess(TCmdType type);
+    void NoteFailure(TCmdType type);
+    void NoteFailure();
+
+    // The first directory after login: startDir when it can be entered,
+    // else the login directory.
+    void Open(const QString& startDir);
+    // "PWD" becomes Directory, then the list is fetched; the result is the
+    // listing's. A client exception from "PWD" reaches the caller.
+    bool ShowCurrentDirectory();
+    // After a disconnection: no directory, no items, not busy.
+    void Reset();
+    bool SendCommand(const QString& text);
+    // "TYPE A" for text, "TYPE I" otherwise.
+    bool SetTransferType(bool text);
+    // "SITE chmod" with mode in decimal for the item or every selected item,
+    // stopping at the first failure; the list is fetched again on success.
+    bool ChangeMode(int item, bool selected, int mode);
+    void DetectServerSystem();
+
+    // Changes to an absolute or relative remote path and lists it.
+    void SetDirectory(const QString& path) override;
+    // "TYPE A" then the listing. A failure leaves the view empty.
+    bool RefreshList() override;
+    TItemInfo GetItemInfo(int item) override;
+    bool GotoUpperDirectory() override;
+    bool OpenDirectory(const QString& name) override;
+    int CreateDirectory(const QString& name, bool refresh, bool makeUnique) override;
+    bool RenameItem(int item, QString& newName) override;
+    bool DeleteItems(int item, bool selected) override;
+    // "d" or "l", or a directory this view has just made.
+    bool IsDirectoryItem(int item) const override;
+    // Nothing (nullptr) when recursion is asked for and the view is not ready.
+    std::unique_ptr<TDirectory> GetDirectoryTree(bool recursive, bool selectedOnly) override;
+    // The remote tree of one directory item, walked with "CWD", the listing
+    // and "CDUP"; nullptr when it cannot be entered. Links below the top are
+    // files. The view's items stay as they are.
+    std::unique_ptr<TDirectory> GetItemTree(int item, bool recursive) override;
+    // An entry without listing; an entry with "d" attributes counts as a
+    // directory until the next listing, with a blank Attributes column.
+    void AddItem(const TItemInfo& info) override;
+    int FindItemData(TFindKind find, const QString& text, int start, bool wrap) override;
+
+protected:
+    void ItemDblClick(Qt::MouseButton button, int item) override;
+    void HandleKey(int key, Qt::KeyboardModifiers shift) override;
+    void FreeItem(int index) override;
+    void FillListItem(int index, TListItem& item) override;
+    void UpdateItemInfo(int first, int last) override;
+
+private:
+    class TCommandScope;
+    // What a deletion needs of an item, taken before any command runs: the
+    // walk lists directories again, and indices do not survive that.
+    struct TDoomedEntry {
+        QString Name;
+        bool IsDirectory = false;
+        bool IsLink = false;
+    };
+
+    TFtpItem* Item(int index) const;
+    static TCmdType ExpectedType(TRunKind kind, const QString& name);
+    void CallClient(TRunKind kind, const QString& name, int number, const QString& newName);
+    QString QueryCurrentDirectory();
+    void BuildItems();
+    bool SamePath(const QString& a, const QString& b) const;
+    TDoomedEntry Doomed(int index) const;
+    QList<int> TargetItems(int item, bool selected) const;
+    bool DeleteEntry(const TDoomedEntry& entry);
+    bool DeleteTree(const QString& name);
+    bool RemoveRecordNamed(const QString& name);
+    std::unique_ptr<TDirectory> DirectoryTree(const QString& name, bool recursive);
+
+    QPointer<TFtpClient> FFtp;
+    bool FInCommand = false;
+    bool FSuccessNoted = false;
+    bool FFailureNoted = false;
+    TCmdType FExpectedType = ctCommand;
+    int FCurrentYear = 0;
+    bool FServerIgnoresCase = false;
+    bool FRecursiveDeletions = true;
+    bool FConfirmDeletions = true;
+};

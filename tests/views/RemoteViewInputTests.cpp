@@ -1,0 +1,144 @@
+// Keys, columns and type-ahead of the remote view, offscreen, and the
+// model's consistency while the view changes.
+#include "RemoteViewFixture.h"
+
+#include "platform/DateTime.h"
+#include "views/FileListModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QDate>
+
+namespace {
+
+using Commands = QByteArrayList;
+
+const Commands Listing{"TYPE A", "PORT *", "LIST"};
+
+TEST_F(RemoteViewTest, KeysRunTheRemoteCommands)
+{
+    Connect();
+    Select({"d"});
+    QTest::keyClick(&View, Qt::Key_Return);
+    EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing));
+    Mark();
+    QTest::keyClick(&View, Qt::Key_Backspace);
+    EXPECT_EQ(Sent(), (Commands{"CDUP", "PWD"} + Listing));
+    Mark();
+    QTest::keyClick(&View, Qt::Key_F5);
+    EXPECT_EQ(Sent(), Listing);
+
+    QTest::keyClick(&View, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(View.SelCount(), RootRows.size());
+
+    Mark();
+    Select({"c.txt"});
+    QTest::keyClick(&View, Qt::Key_Delete);
+    Select({"a.txt", "b.txt"});
+    QTest::keyClick(&View, Qt::Key_Delete);
+    EXPECT_EQ(Events.filter("deleting"), (QStringList{"deleting 1 'c.txt' 0", "deleting 2 '' 0"}));
+    EXPECT_EQ(Sent(), (Commands{"DELE c.txt", "DELE b.txt", "DELE a.txt"}));
+
+    // Without a connection no key reaches the server.
+    Ftp.Disconnect();
+    Mark();
+    QTest::keyClick(&View, Qt::Key_F5);
+    QTest::keyClick(&View, Qt::Key_Backspace);
+    Select({"d"});
+    QTest::keyClick(&View, Qt::Key_Return);
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_EQ(Rows(), (QStringList{"d", "lnk", "pub"}));
+}
+
+TEST_F(RemoteViewTest, F2RenamesInPlaceAndARefusedRenameRestoresTheCaption)
+{
+    Connect();
+    Select({"a.txt"});
+    QTest::keyClick(&View, Qt::Key_F2);
+    ASSERT_TRUE(View.IsEditing());
+    EndCaptionEdit(View, "b.txt");  // taken: the server refuses
+    EXPECT_EQ(Sent(), (Commands{"RNFR a.txt", "RNTO b.txt"}));
+    EXPECT_EQ(Rows(), RootRows);
+
+    Mark();
+    Select({"a.txt"});
+    QTest::keyClick(&View, Qt::Key_F2);
+    EndCaptionEdit(View, "e.txt");
+    EXPECT_EQ(Sent(), (Commands{"RNFR a.txt", "RNTO e.txt"}));
+    EXPECT_EQ(Rows()[3], "e.txt");
+    EXPECT_TRUE(Site.Exists("/e.txt"));
+}
+
+TEST_F(RemoteViewTest, ColumnsShowTheListingsOwnWords)
+{
+    Connect();
+    const QAbstractItemModel& model = *View.model();
+    QStringList headers;
+    for (int column = 0; column < model.columnCount(); ++column)
+        headers << model.headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(headers, (QStringList{"Name", "Size", "Type", "Date", "Attributes"}));
+
+    auto row = [&](const QString& name) {
+        QStringList cells;
+        for (int column = 1; column < model.columnCount(); ++column)
+            cells << model.index(Row(name), column).data().toString();
+        cells.removeAt(1);  // the type name comes from the desktop's database
+        return cells;
+    };
+    EXPECT_EQ(row("a.txt"), (QStringList{"1 kB", "Feb 5 2001", "-rw-r--r--"}));
+    EXPECT_EQ(row("b.txt"), (QStringList{"2 kB", "Feb 5 2001", "-rw-r--r--"}));
+    EXPECT_EQ(row("c.txt"), (QStringList{"0 kB", "Feb 5 2001", "-rw-r--r--"}));
+    EXPECT_EQ(row("d"), (QStringList{"", "Jan 12 12:30", "drwxr-xr-x"}));
+    EXPECT_EQ(row("lnk"), (QStringList{"", "", "lrwxrwxrwx"}));
+    EXPECT_TRUE(model.index(Row("lnk"), 0).data(TFileListModel::GhostedRole).toBool());
+    EXPECT_FALSE(model.index(Row("d"), 0).data(TFileListModel::GhostedRole).toBool());
+    EXPECT_FALSE(model.index(Row("a.txt"), 2).data().toString().isEmpty());
+
+    TDateTime expected = 0;
+    ASSERT_TRUE(TryEncodeDateTime(2001, 2, 5, 0, 0, 0, expected));
+    const TItemInfo a = View.GetItemInfo(Row("a.txt"));
+    EXPECT_EQ(a.Size, 1234u);
+    EXPECT_EQ(a.Date, expected);
+    ASSERT_TRUE(TryEncodeDateTime(QDate::currentDate().year(), 1, 12, 12, 30, 0, expected));
+    EXPECT_EQ(View.GetItemInfo(Row("d")).Date, expected);
+
+    View.SetSizeString("KB");
+    EXPECT_EQ(row("a.txt").first(), "1 KB");
+    View.SetSortType(stSize);
+    EXPECT_EQ(Rows().mid(3), (QStringList{"c.txt", "a.txt", "b.txt"}));
+}
+
+TEST_F(RemoteViewTest, TypeAheadKeepsToTheKindOfTheSelection)
+{
+    Site.AddFile("/pa.txt");
+    Connect();
+    EXPECT_EQ(View.FindItemData(fkPartial, "p", 0, true), Row("pub"));
+    Select({"a.txt"});
+    EXPECT_EQ(View.FindItemData(fkPartial, "p", 0, true), Row("pa.txt"));
+    Select({"d"});
+    EXPECT_EQ(View.FindItemData(fkPartial, "P", Row("pub") + 1, true), Row("pub"));
+    EXPECT_EQ(View.FindItemData(fkNearest, "p", 0, true), -1);
+}
+
+TEST_F(RemoteViewTest, TheModelStaysConsistentWhileTheViewChanges)
+{
+    QAbstractItemModelTester tester(View.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    Connect();
+    EXPECT_EQ(View.model()->rowCount(), RootRows.size());
+    ASSERT_TRUE(View.OpenDirectory("d"));
+    EXPECT_EQ(View.model()->rowCount(), 4);
+    ASSERT_TRUE(View.GotoUpperDirectory());
+    ASSERT_EQ(View.CreateDirectory("made", false, false), 0);
+    EXPECT_EQ(View.model()->rowCount(), RootRows.size() + 1);
+    EXPECT_EQ(Rows().last(), "made");
+    EXPECT_TRUE(View.DeleteItems(Row("made"), false));
+    Select({"a.txt", "b.txt"});
+    EXPECT_TRUE(View.DeleteItems(-1, true));
+    EXPECT_EQ(Rows(), (QStringList{"d", "lnk", "pub", "c.txt"}));
+    EXPECT_TRUE(View.RefreshList());
+    Ftp.Disconnect();
+    View.Reset();
+    EXPECT_EQ(View.model()->rowCount(), 0);
+}
+
+}  // namespace

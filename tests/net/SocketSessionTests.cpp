@@ -6,6 +6,7 @@
 #include "net/SocketSession.h"
 #include "net/ThreadTimer.h"
 #include "platform/PumpedWait.h"
+#include "support/UnansweredPort.h"
 
 #include <QFile>
 #include <QTcpServer>
@@ -236,6 +237,33 @@ TEST(SocketSession, CancelDuringTheLookupEndsIt)
         EXPECT_EQ(e.Message(), "Host Lookup Canceled");
     }
     EXPECT_FALSE(failed);  // the lookup failed, not the connection
+}
+
+TEST(SocketSession, UnansweredConnectTimesOutOnceAndCanBeRetried)
+{
+    UnansweredPort silent;
+    ASSERT_NE(silent.Port(), 0);
+    TSocketSession session;
+    session.Host = QStringLiteral("127.0.0.1");
+    session.Port = silent.Port();
+    session.TimeOut = 300;
+    int failed = 0;
+    session.OnConnectionFailed = [&](QObject*) { ++failed; };
+    try {
+        session.Connect();
+        FAIL() << "connected to a port that never answers";
+    } catch (const ESockError& e) {
+        EXPECT_EQ(e.Message(), "Connection Timed out");
+    }
+    EXPECT_TRUE(session.TimedOut());
+    EXPECT_EQ(failed, 1);
+
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    session.Port = listener.serverPort();
+    session.Connect();
+    EXPECT_TRUE(session.Connected());
+    EXPECT_FALSE(session.TimedOut());
 }
 
 TEST(SocketSession, ListenAndAcceptAnIncomingConnection)

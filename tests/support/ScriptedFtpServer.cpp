@@ -282,7 +282,13 @@ bool ScriptedFtpServer::HandleCommand(const QByteArray& line)
             FCloseOn.erase(it);
         }
     }
+    bool ignored = false;
+    {
+        std::lock_guard lock(FMutex);
+        ignored = FIgnored.erase(verb) > 0;
+    }
     FCommandArrived.notify_all();
+    if (ignored) return true;
     if (closes && !replyFirst) return false;
     Dispatch(verb, argument);
     return !closes && verb != "QUIT";
@@ -447,4 +453,10 @@ void ScriptedFtpServer::Answer(const QByteArray& verb, const QByteArray& raw)
 void ScriptedFtpServer::SendControl(const QByteArray& raw)
 {
     SendRaw(raw);
+}
+
+void ScriptedFtpServer::IgnoreNext(const QByteArray& verb)
+{
+    std::lock_guard lock(FMutex);
+    FIgnored.insert(verb.toUpper());
 }

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 // A scripted FTP server on 127.0.0.1 (port chosen by the system) for the
@@ -56,6 +57,9 @@ public:
     // Closes the control connection when `verb` arrives: at once, or right
     // after its reply (the final one, for a transfer) when replyFirst.
     void CloseControlOn(const QByteArray& verb, bool replyFirst = false);
+    // The next `verb` gets no reply at all, and the connection stays open
+    // (a server that hangs).
+    void IgnoreNext(const QByteArray& verb);
     // Extra raw lines sent right after the next (final) reply to `verb`.
     void SendAfterReply(const QByteArray& verb, const QByteArray& raw);
     // Sends now on the control connection; false when no client is connected.
@@ -126,6 +130,7 @@ private:
     std::map<QByteArray, QByteArray> FData;
     std::map<QByteArray, QByteArray> FAfterReply;
     std::map<QByteArray, bool> FCloseOn;  // verb -> reply first
+    std::set<QByteArray> FIgnored;
     TransferFaults FFaults;
     QByteArrayList FCommands;
     QByteArray FPortAddress;

@@ -1,0 +1,21 @@
+#pragma once
+#include <QtGlobal>
+#include <vector>
+
+// A loopback port that never answers a connection attempt: its listener's
+// accept queue is kept full, so the system drops further connection requests
+// and a client's connect waits until it gives up or times out.
+class UnansweredPort {
+public:
+    UnansweredPort();
+    ~UnansweredPort();
+    UnansweredPort(const UnansweredPort&) = delete;
+    UnansweredPort& operator=(const UnansweredPort&) = delete;
+
+    quint16 Port() const { return FPort; }
+
+private:
+    int FListener = -1;
+    std::vector<int> FFillers;
+    quint16 FPort = 0;
+};

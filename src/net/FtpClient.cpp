@@ -118,14 +118,34 @@ void TFtpClient::Connect()
         LogIn();
         if (OnConnect) OnConnect(this);
     } catch (...) {
+        // After a cancel the server may well be the reason nothing came; the
+        // QUIT still goes out, but waiting for its answer would undo the cancel.
+        const bool cancelled = FCancelRequested;
         try {
-            Disconnect();
+            if (cancelled)
+                QuitWithoutWaiting();
+            else
+                Disconnect();
         } catch (...) {
             // The original failure is what the caller needs to hear about.
         }
         ReportStatus(slProtocol, QStringLiteral("Disconnected"));
         throw;
     }
+}
+
+void TFtpClient::QuitWithoutWaiting()
+{
+    ClearCancelRequest();
+    ReportStatus(slProtocol, QStringLiteral("QUIT"));
+    FDirectoryList.reset();
+    Vendor = vnNotDetected;
+    try {
+        WriteLn("QUIT");
+    } catch (...) {
+        // Closing is all that is left to do either way.
+    }
+    TSocketSession::Disconnect();
 }
 
 void TFtpClient::LogIn()

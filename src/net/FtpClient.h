@@ -122,6 +122,7 @@ private:
 
     void LogIn();
     [[noreturn]] void RefuseLogin();
+    void QuitWithoutWaiting();
     void UpdateTransferType(const QByteArray& command);
     bool ControlCancelledOrTimedOut() const { return FCancelRequested || FTimedOut; }
 
@@ -145,4 +146,5 @@ private:
     std::unique_ptr<TSocketSession> FDataConnection;
     bool FAsciiTransfers = false;
     bool FDataPhaseStarted = false;  // the transfer command was accepted
+    QByteArray FFinalReply;          // the reply read after the data phase, if any
 };

@@ -139,6 +139,7 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
     if (!BeginOperation()) return;
     FDataConnection = std::make_unique<TSocketSession>();
     FDataPhaseStarted = false;
+    FFinalReply.clear();
     bool completed = false;
     try {
         completed = TransferData(op, type, sendTransferCommand, localPath);
@@ -160,6 +161,15 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
         }
         if (op == TDataOp::Download) DrainAfterAbort();
         throw EAbortError(QStringLiteral("Socket readln aborted"));
+    }
+    // A final reply of 4xx/5xx (a cut connection, a full disk on the server)
+    // means the data did not get where it should: that is no success either.
+    const qint16 finalCode = ReplyCodeOf(FFinalReply);
+    if (InRange(finalCode, 400, 599)) {
+        FLastReply = FFinalReply;
+        FReplyCode = finalCode;
+        Failure(type, false);
+        return;
     }
     if (OnSuccess) OnSuccess(type);
 }
@@ -276,7 +286,7 @@ void TFtpClient::FinishDataOperation(TDataOp op)
         ReportStatus(slProtocol, QStringLiteral("Received %1 Bytes").arg(FTotalBytes));
     }
     QByteArray reply = FLastReply;
-    if (!ControlCancelledOrTimedOut()) reply = ReadLn();
+    if (!ControlCancelledOrTimedOut()) reply = FFinalReply = ReadLn();
     ReportStatus(slProtocol, ReplyStatusText(reply));
     if (!ControlCancelledOrTimedOut()) ReadContinuation(reply);
 }

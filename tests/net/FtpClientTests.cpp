@@ -6,6 +6,7 @@
 #include "platform/PumpedWait.h"
 
 #include <QTcpServer>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,6 +85,18 @@ TEST_F(FtpClientTest, RefusedPasswordQuitsAndRaisesTheServersLine)
     EXPECT_FALSE(Ftp.Connected());
     EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS s3cret", "QUIT"}));
     EXPECT_EQ(Log.Events, QStringList{"connection failed"});
+    EXPECT_EQ(Log.Status.last(), "Disconnected");
+}
+
+TEST_F(FtpClientTest, CancelWhileWaitingForTheGreetingQuitsWithoutWaitingAgain)
+{
+    Server.SetGreeting("");  // accepts, never greets
+    QTimer::singleShot(50, [this] { Ftp.Cancel(); });
+    EXPECT_THROW(Ftp.Connect(), EAbortError);
+    EXPECT_FALSE(Ftp.Connected());
+    EXPECT_FALSE(Ftp.CancelRequested());
+    ASSERT_TRUE(Server.WaitForCommandCount(1, 5000));
+    EXPECT_EQ(Server.Commands(), QByteArrayList{"QUIT"});
     EXPECT_EQ(Log.Status.last(), "Disconnected");
 }
 

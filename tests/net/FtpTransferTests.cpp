@@ -277,6 +277,24 @@ TEST_F(FtpTransferTest, Reply426DuringDownloadIsAFailureNotASuccess)
     EXPECT_EQ(Ftp.ReplyCode(), 215);
 }
 
+TEST_F(FtpTransferTest, RefusingFinalReplyAfterTheDataIsAFailure)
+{
+    WriteFile(Local("up"), SeededBytes(5000, 3));
+    Server.SetFinalReply("STOR", "552 Exceeded storage allocation\r\n");
+    try {
+        Ftp.StoreFile(Local("up"), "up");
+        FAIL() << "an upload the server refused to keep passed";
+    } catch (const FTPException& e) {
+        EXPECT_EQ(e.ReplyLine(), "552 Exceeded storage allocation\r\n");
+    }
+    EXPECT_EQ(Ftp.ReplyCode(), 552);
+    EXPECT_TRUE(Log.Events.contains("failure 9"));
+    EXPECT_FALSE(Log.Events.contains("success 9"));
+    // A handler that takes the failure leaves no exception.
+    Log.HandleFailures = true;
+    EXPECT_NO_THROW(Ftp.StoreFile(Local("up"), "up"));
+}
+
 TEST_F(FtpTransferTest, UploadToAPeerThatQuitsEarlyFails)
 {
     WriteFile(Local("big"), SeededBytes(8 << 20, 9));

@@ -1,0 +1,175 @@
+// The local pane's changes to the disk: deleting, renaming and new folders.
+#include "views/FileListView.h"
+
+#include "platform/MessageBoxes.h"
+#include "views/ListRules.h"
+#include "views/LocalFolder.h"
+#include "views/ShellItem.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+namespace {
+
+struct TDeletion {
+    QString Path;
+    QString Name;  // as shown
+    bool IsFolder = false;
+};
+
+QString Quoted(const QString& name)
+{
+    return u'"' + name + u'"';
+}
+
+// What the desktop would ask before deleting.
+bool ConfirmWithUser(const QList<TDeletion>& deletions, bool toTrash)
+{
+    const TDeletion& first = deletions.first();
+    QString text;
+    if (deletions.size() > 1)
+        text = toTrash ? QStringLiteral("Move these %1 items to the trash?").arg(deletions.size())
+                       : QStringLiteral("Delete these %1 items for good?").arg(deletions.size());
+    else if (toTrash)
+        text = QStringLiteral("Move %1 to the trash?").arg(Quoted(first.Name));
+    else if (first.IsFolder)
+        text = QStringLiteral("Delete the folder %1 and everything in it for good?")
+                   .arg(Quoted(first.Name));
+    else
+        text = QStringLiteral("Delete %1 for good?").arg(Quoted(first.Name));
+    return AskYesNo(text, !toTrash);
+}
+
+// Deletes each entry; gone gets the paths that went. Failures are shown in
+// one message; true when nothing failed.
+bool DeletePaths(const QList<TDeletion>& deletions, bool toTrash, QStringList& gone)
+{
+    QStringList failures;
+    for (const TDeletion& deletion : deletions) {
+        QString error;
+        const bool deleted = toTrash ? TLocalFolder::MoveToTrash(deletion.Path, error)
+                                     : TLocalFolder::RemoveForGood(deletion.Path, error);
+        if (deleted)
+            gone << deletion.Path;
+        else
+            failures << Quoted(deletion.Name) + QStringLiteral(": ") + error;
+    }
+    if (failures.isEmpty()) return true;
+    ShowMessageBox((toTrash ? QStringLiteral("Could not move to the trash:\r\n")
+                            : QStringLiteral("Could not delete:\r\n"))
+                       + failures.join(QStringLiteral("\r\n")),
+                   true);
+    return false;
+}
+
+}  // namespace
+
+void TFileListView::HandleKey(int key, Qt::KeyboardModifiers shift)
+{
+    const bool forGood = key == Qt::Key_Delete && shift.testFlag(Qt::ShiftModifier)
+        && FFileActionFlags.testFlag(faAllowUndo);
+    if (!forGood) {
+        TVirtualCustomFileListView::HandleKey(key, shift);
+        return;
+    }
+    FFileActionFlags &= ~TFileActionFlags(faAllowUndo);
+    const auto restore = qScopeGuard([this] { FFileActionFlags |= faAllowUndo; });
+    TVirtualCustomFileListView::HandleKey(key, shift);
+}
+
+bool TFileListView::DeleteItems(int item, bool selected)
+{
+    TBusyScope busy(*this);
+    QList<int> items;
+    if (item >= 0)
+        items << item;
+    else if (selected)
+        items = SelectedItems();
+    QList<TDeletion> deletions;
+    for (int i : items) {
+        if (!ItemCapabilities(i, false).testFlag(icCanDelete)) return false;
+        deletions.append({Item(i)->ItemId, Item(i)->DisplayName, Item(i)->IsFolder});
+    }
+    if (deletions.isEmpty()) return false;
+    const bool single = deletions.size() == 1;
+    if (!ConfirmDeletion(int(deletions.size()), single ? deletions[0].Name : QString(),
+                         single && deletions[0].IsFolder))
+        return false;
+    const bool toTrash = FFileActionFlags.testFlag(faAllowUndo);
+    if (FFileActionFlags.testFlag(faShowConfirmationBox) && !ConfirmWithUser(deletions, toTrash))
+        return false;
+    // The questions ran the event loop, so the records are found again by
+    // path rather than trusted to be where they were.
+    QStringList gone;
+    const bool all = DeletePaths(deletions, toTrash, gone);
+    for (int i = RecordCount() - 1; i >= 0; --i)
+        if (Item(i) && gone.contains(Item(i)->ItemId)) DeleteItemRecord(i);
+    // What is gone leaves the list even when something else could not go.
+    if (!gone.isEmpty()) ItemsDeleted();
+    return all;
+}
+
+bool TFileListView::CanEdit(int item)
+{
+    return TVirtualCustomFileListView::CanEdit(item)
+        && ItemCapabilities(item, false).testFlag(icCanRename);
+}
+
+bool TFileListView::RenameItem(int item, QString& newName)
+{
+    TShellItem* record = Item(item);
+    if (!record || newName == record->DisplayName) return false;
+    TBusyScope busy(*this);
+    const QString old = record->DisplayName;
+    if (!ItemCapabilities(item, false).testFlag(icCanRename)) {
+        newName = old;
+        return false;
+    }
+    QString error;
+    if (!TLocalFolder::Rename(record->ItemId, newName, error)) {
+        ShowMessageBox(
+            QStringLiteral("Cannot rename %1 to %2: %3").arg(Quoted(old), Quoted(newName), error),
+            true);
+        newName = old;
+        return false;
+    }
+    record->ItemId = QDir::cleanPath(QFileInfo(record->ItemId).path() + u'/' + newName);
+    record->DisplayName = record->FileName = newName;
+    record->Icon = QIcon();
+    record->NeedsUpdate = true;
+    UpdateItemInfo(item, item);
+    if (OnRenameItem) OnRenameItem(this, item, old);
+    return true;
+}
+
+int TFileListView::CreateDirectory(const QString& name, bool refresh, bool makeUnique)
+{
+    QString made = name;
+    int result = -1;
+    {
+        TBusyScope busy(*this);
+        result = MakeDirectory(made, makeUnique);
+    }
+    // Only a folder just made is opened for its name: opening an existing
+    // one would invite renaming the wrong folder.
+    if (result == 0) Guarded([&] { DirectoryCreated(made, refresh); });
+    return result;
+}
+
+// 0 made (name is then the name used), 1 listed already, -1 failed.
+int TFileListView::MakeDirectory(QString& name, bool makeUnique)
+{
+    if (FInComputerFolder || !HasWindow() || !TLocalFolder::IsValidName(name)) return -1;
+    if (FindItem(name, false) >= 0) {
+        if (!makeUnique) return 1;
+        // A candidate is taken when it is listed or merely on disk (a hidden
+        // entry the view does not list).
+        name = TListRules::MakeUniqueName(name, QStringLiteral(" (%d)"), [this](const QString& c) {
+            return FindItem(c, false) >= 0 || TLocalFolder::Exists(ChildPath(c));
+        });
+    }
+    if (!QDir(Directory()).mkdir(name)) return -1;
+    AddItem({name, {}, 0, 0, {}});
+    return 0;
+}

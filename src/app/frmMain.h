@@ -1,0 +1,158 @@
+#pragma once
+#include "app/ActionList.h"
+#include "app/SessionTypes.h"
+#include "net/ResumableFtp.h"
+#include "settings/Settings.h"
+#include "sites/SiteSettings.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolBar;
+class TBusyAnimation;
+class TFileListView;
+class TFtpFileListView;
+class THelpWindow;
+class TStatusLog;
+class TTransferHooks;
+class TfrmAbout;
+class TfrmPassword;
+class TfrmSiteSettings;
+
+// The main window: the local pane on the left, the remote pane on the right,
+// the status log below, and the connection controller that leads the one
+// FTP client through a session (connect with retries, the session clock,
+// disconnect, shut-down). Every event of the client becomes a log line and
+// decides which actions are enabled.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // The settings object is made here when none is given; either way the
+    // window loads it and writes its window, directory and log-name values
+    // back when it closes.
+    explicit TfrmMain(std::unique_ptr<TSettings> settings = nullptr, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Components, named as designed.
+    TResumableFtp Ftp;
+    TFileListView* LocalDir = nullptr;
+    TFtpFileListView* RemoteDir = nullptr;
+    QComboBox* cbLocalDirectory = nullptr;
+    QComboBox* cbRemoteDirectory = nullptr;
+    QLineEdit* edCustomCommand = nullptr;
+    QPushButton* btnCustomCommand = nullptr;
+    TBusyAnimation* aniBusy = nullptr;
+    TStatusLog* Status = nullptr;
+    QLabel* StatusPanel0 = nullptr;  // long hints
+    QLabel* StatusPanel1 = nullptr;  // session display
+    TActionList Actions{this};
+    QTimer tmrSecondTimer;
+    QTimer tmrDisconnect;
+
+    // Session fields.
+    TConnectionState ConnectionState = TConnectionState(0);
+    TSiteSettings CurrentSite;
+    int RetriesLeft = 0;
+    int RetrySecondsLeft = 0;
+    QDateTime SessionStart;
+    bool InvalidHostSeen = false;
+    bool LoginRejected = false;
+    bool ListingInProgress = false;
+    TTransferMode TransferMode = tmAutomatic;
+    QString LogFileName;
+    bool QuitAfterLink = false;  // an unattended command-line session
+
+    // Where the recent-sites menu learns of a site connected from a folder.
+    std::function<void(const QString& siteName, const QString& folderName)> OnRecentSite;
+    // Runs when a session has ended (temporary files, unattended sessions).
+    std::function<void()> OnSessionEnded;
+
+    // The clock of the session display; tests set their own.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+
+    TSettings& Settings() const { return *FSettings; }
+    // The transfer engine, once there is one (not owned).
+    void AttachTransferEngine(TTransferHooks* engine) { Transfer = engine; }
+
+    // Queries.
+    bool IsConnected() const;
+    bool IsConnecting() const;
+    bool CanUseRemote() const;
+
+    // The session.
+    bool ConnectToSite(const TSiteSettings& site, const QString& folderName);
+    bool ConfirmNewConnection();
+    void DisconnectFromSite();
+    void SetConnectionState(TConnectionState state);
+    void UpdateCaption();
+    bool SelectTransferType(bool text);
+    void SetTransferMode(TTransferMode mode);
+
+    // Places form centred over owner (or the screen without one).
+    static void CenterForm(QWidget* owner, QWidget& form);
+
+    void LogError(const QString& text);
+    void LogInfo(const QString& text);
+    void LogReply(const QString& text);
+    void LogSuccess(const QString& text);
+
+    // Actions' handlers.
+    void actConnectToNewExecute();
+    void actDisconnectExecute();
+    void actStopExecute();
+    void actSaveLogExecute();
+    void actHelpContentsExecute();
+    void mnuAboutClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    // Window layout (frmMainLayout.cpp).
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolbars();
+    QWidget* CreateLocalPane();
+    QWidget* CreateRemotePane();
+    void CreateStatusBar();
+    void ApplyStoredSize();
+    void OpenLastDirectory();
+
+    // The controller (frmMainSession.cpp).
+    bool DoConnect();
+    void SecondTimerTick();
+    void RetryConnect();
+    void CancelReconnect();
+    void DisconnectTimerFired();
+    void SetRemoteReady(bool ready);
+    void ShowSessionDisplay();
+    void SaveSessionSettings();
+
+    // Handlers of the client's and the remote view's events (frmMainFtpEvents.cpp).
+    void BindFtpEvents();
+    void BindRemoteViewEvents();
+    void FtpConnect();
+    void FtpDisconnect();
+    void FtpStatus(const QString& status);
+    void FtpSuccess(TCmdType type);
+    void FtpFailure(bool& handled, TCmdType type);
+    void FtpTransactionStart();
+    void FtpTransactionStop();
+    void PacketSentOrReceived();
+
+    std::unique_ptr<TSettings> FSettings;
+    TTransferHooks* Transfer = nullptr;
+    TfrmSiteSettings* SiteSettingsDialog = nullptr;
+    TfrmPassword* PasswordDialog = nullptr;
+    TfrmAbout* AboutBox = nullptr;
+    THelpWindow* HelpWindow = nullptr;
+    bool Closing = false;
+};

@@ -1,0 +1,81 @@
+// The session commands of the main window's menus and toolbar.
+#include "app/frmMain.h"
+
+#include "app/HelpWindow.h"
+#include "app/StatusLog.h"
+#include "app/frmAbout.h"
+#include "settings/Settings.h"
+#include "sites/frmSiteSettings.h"
+#include "transfer/TransferHooks.h"
+#include "views/FtpFileListView.h"
+
+void TfrmMain::actConnectToNewExecute()
+{
+    if (!ConfirmNewConnection()) return;
+    TSiteSettings site;
+    site.NormalLogin = true;
+    site.SiteName = QStringLiteral("New site");
+    if (!SiteSettingsDialog) {
+        SiteSettingsDialog = new TfrmSiteSettings(this);
+        SiteSettingsDialog->CenterForm = [this](QWidget& form) { CenterForm(this, form); };
+    }
+    if (!SiteSettingsDialog->EditSiteDialog(site, QStringLiteral("Enter the settings for the site"), false))
+        return;
+    if (!site.NormalLogin) {
+        site.UserName = QStringLiteral("anonymous");
+        site.Password = Settings().ConnectionSettings.EmailAddress;
+    }
+    ConnectToSite(site, QString());
+}
+
+void TfrmMain::actDisconnectExecute()
+{
+    if (IsConnected()) DisconnectFromSite();
+}
+
+void TfrmMain::actStopExecute()
+{
+    if (ConnectionState == csNotConnected) return;
+    if (IsConnected()) {
+        if (Transfer && Transfer->Active()) {
+            Transfer->CancelTransfer(true);
+            return;
+        }
+        if (!RemoteDir->IsBusy()) return;
+        try {
+            if (ListingInProgress) {
+                ListingInProgress = false;
+                Ftp.Abort();
+            } else {
+                Ftp.Cancel();
+            }
+        } catch (...) {
+        }
+        LogError(QStringLiteral("Operation aborted"));
+        RemoteDir->NoteFailure();
+        return;
+    }
+    if (tmrSecondTimer.isActive())
+        CancelReconnect();
+    else
+        Ftp.Cancel();
+}
+
+void TfrmMain::actSaveLogExecute()
+{
+    SaveLogInteractively(*Status, LogFileName);
+}
+
+void TfrmMain::actHelpContentsExecute()
+{
+    if (!HelpWindow) HelpWindow = new THelpWindow(this);
+    HelpWindow->ShowContext(1);
+}
+
+void TfrmMain::mnuAboutClick()
+{
+    if (!AboutBox) AboutBox = new TfrmAbout(this);
+    CenterForm(this, *AboutBox);
+    AboutBox->show();
+    AboutBox->raise();
+}

@@ -1,0 +1,318 @@
+// The main window's construction: actions, menus, toolbars, the two panes,
+// the status log and the status bar.
+#include "app/frmMain.h"
+
+#include "app/ActionIcons.h"
+#include "app/BusyAnimation.h"
+#include "app/SessionDisplay.h"
+#include "app/StatusLog.h"
+#include "settings/Settings.h"
+#include "views/FileListView.h"
+#include "views/FtpFileListView.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString AlwaysEnabled = QStringLiteral("AlwaysEnabled");
+const QString DisabledOnBusy = QStringLiteral("DisabledOnBusy");
+const QString AfterConnection = QStringLiteral("AfterConnection");
+const QString Misc = QStringLiteral("Misc");
+
+struct TActionSpec {
+    const char* Name;
+    const char* Caption;
+    const char* Hint;
+    const QString& Category;
+    QKeySequence Shortcut;
+    const char* Icon;
+};
+
+QToolBar* MakeToolBar(const QString& name, int iconSize)
+{
+    auto* bar = new QToolBar;
+    bar->setObjectName(name);
+    bar->setIconSize(QSize(iconSize, iconSize));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    return bar;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
+    : QMainWindow(parent), FSettings(settings ? std::move(settings) : std::make_unique<TSettings>())
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(ActionIcon(QStringLiteral("quilloftp")));
+    FSettings->LoadAll();
+    FSettings->ApplyToolTips();
+    LogFileName = FSettings->LastLogName;
+
+    BindFtpEvents();
+    CreateActions();
+    CreateMenus();
+    CreateToolbars();
+
+    auto* panes = new QSplitter(Qt::Horizontal);
+    panes->setObjectName(QStringLiteral("splPanes"));
+    panes->setChildrenCollapsible(false);
+    panes->addWidget(CreateLocalPane());
+    panes->addWidget(CreateRemotePane());
+    Status = new TStatusLog;
+    auto* central = new QSplitter(Qt::Vertical);
+    central->setChildrenCollapsible(false);
+    central->addWidget(panes);
+    central->addWidget(Status);
+    central->setStretchFactor(0, 1);
+    central->setStretchFactor(1, 0);
+    setCentralWidget(central);
+    CreateStatusBar();
+    BindRemoteViewEvents();
+
+    tmrSecondTimer.setInterval(1000);
+    connect(&tmrSecondTimer, &QTimer::timeout, this, [this] { SecondTimerTick(); });
+    tmrDisconnect.setInterval(5000);
+    tmrDisconnect.setSingleShot(true);
+    connect(&tmrDisconnect, &QTimer::timeout, this, [this] { DisconnectTimerFired(); });
+
+    ApplyStoredSize();
+    SetConnectionState(csNotConnected);
+    TransferMode = tmAutomatic;
+    OpenLastDirectory();
+}
+
+TfrmMain::~TfrmMain()
+{
+    // The client may report while it closes; the log is going away.
+    Closing = true;
+    Status = nullptr;
+}
+
+void TfrmMain::CreateActions()
+{
+    const TActionSpec specs[] = {
+        {"actConnectToNew", "To a &new site...",
+         "Connect to a new site|Connects to a site that isn't saved to the site list", AlwaysEnabled,
+         Qt::Key_F6, "connect-new"},
+        {"actSiteList", "&Site list", "Site list|Shows the site list", AlwaysEnabled, Qt::Key_F4, "site-list"},
+        {"actConnectToURL", "&Enter Internet link",
+         "Enter Internet link|You can give an Internet link which contains the info that is needed to "
+         "connect to a site",
+         AlwaysEnabled, QKeySequence(Qt::CTRL | Qt::Key_L), "internet-link"},
+        {"actDisconnect", "&Disconnect", "Disconnect|Closes the connection to the site", AfterConnection,
+         Qt::Key_F9, "disconnect"},
+        {"actStop", "&Stop the current operation",
+         "Stop the current operation|Stops the current operation with the site", Misc, Qt::Key_F12, "stop"},
+        {"actTransferASCII", "&Text", "Textual (ASCII) transfer-mode|Selects textual transfer mode",
+         DisabledOnBusy, QKeySequence(Qt::CTRL | Qt::Key_1), "mode-text"},
+        {"actTransferBinary", "&Binary", "Binary transfer mode|Selects binary transfer mode", DisabledOnBusy,
+         QKeySequence(Qt::CTRL | Qt::Key_2), "mode-binary"},
+        {"actTransferAuto", "&Automatic", "Automatic transfer mode|Selects automatic transfer mode",
+         DisabledOnBusy, QKeySequence(Qt::CTRL | Qt::Key_3), "mode-auto"},
+        {"actAddToSitelist", "&Add to the site list",
+         "Add the site to the site list|Adds the current site to the current folder in the site list",
+         AfterConnection, {}, nullptr},
+        {"actSaveLog", "Save &log...", "Save log|Saves the status messages to a file", AlwaysEnabled,
+         QKeySequence(Qt::CTRL | Qt::Key_S), nullptr},
+        {"actSettings", "S&ettings", "Settings|Shows the settings", Misc, {}, "settings"},
+        {"actHelpContents", "&Help contents", "Help|Shows the help file", Misc, Qt::Key_F1, "help"},
+    };
+    for (const TActionSpec& spec : specs) {
+        QAction* action = Actions.Add(QLatin1String(spec.Name), QString::fromUtf8(spec.Caption),
+                                      QString::fromUtf8(spec.Hint), spec.Category, spec.Shortcut);
+        if (spec.Icon) action->setIcon(ActionIcon(QLatin1String(spec.Icon)));
+        addAction(action);
+    }
+    // Commands whose parts are not in the program yet stay disabled.
+    for (const char* pending : {"actSiteList", "actConnectToURL", "actAddToSitelist", "actSettings"})
+        Actions.SetUnavailable(QLatin1String(pending));
+
+    auto* modes = new QActionGroup(this);
+    const TTransferMode modeOf[] = {tmText, tmBinary, tmAutomatic};
+    const char* const modeNames[] = {"actTransferASCII", "actTransferBinary", "actTransferAuto"};
+    const char* const modeLines[] = {"Textual transfer mode selected", "Binary transfer mode selected",
+                                     "Automatic transfer mode selected"};
+    for (int i = 0; i < 3; ++i) {
+        QAction* action = Actions[QLatin1String(modeNames[i])];
+        action->setCheckable(true);
+        modes->addAction(action);
+        const TTransferMode mode = modeOf[i];
+        const QString line = QLatin1String(modeLines[i]);
+        connect(action, &QAction::triggered, this, [this, mode, line] {
+            SetTransferMode(mode);
+            LogInfo(line);
+        });
+    }
+    Actions[QStringLiteral("actTransferAuto")]->setChecked(true);
+
+    connect(Actions[QStringLiteral("actConnectToNew")], &QAction::triggered, this, [this] { actConnectToNewExecute(); });
+    connect(Actions[QStringLiteral("actDisconnect")], &QAction::triggered, this, [this] { actDisconnectExecute(); });
+    connect(Actions[QStringLiteral("actStop")], &QAction::triggered, this, [this] { actStopExecute(); });
+    connect(Actions[QStringLiteral("actSaveLog")], &QAction::triggered, this, [this] { actSaveLogExecute(); });
+    connect(Actions[QStringLiteral("actHelpContents")], &QAction::triggered, this, [this] { actHelpContentsExecute(); });
+}
+
+void TfrmMain::CreateMenus()
+{
+    QMenu* site = menuBar()->addMenu(QStringLiteral("&Site"));
+    site->setObjectName(QStringLiteral("mnuSite"));
+    QMenu* connectMenu = site->addMenu(QStringLiteral("&Connect"));
+    connectMenu->setObjectName(QStringLiteral("mnuConnect"));
+    connectMenu->addAction(Actions[QStringLiteral("actConnectToNew")]);
+    connectMenu->addAction(QStringLiteral("To a site in the &site list..."))->setEnabled(false);
+    connectMenu->addAction(QStringLiteral("&Enter Intenet link..."))->setEnabled(false);
+    site->addAction(Actions[QStringLiteral("actDisconnect")]);
+    site->addSeparator();
+    site->addAction(Actions[QStringLiteral("actStop")]);
+    QMenu* modes = site->addMenu(QStringLiteral("&Transfer mode"));
+    for (const char* name : {"actTransferASCII", "actTransferBinary", "actTransferAuto"})
+        modes->addAction(Actions[QLatin1String(name)]);
+    site->addSeparator();
+    site->addAction(Actions[QStringLiteral("actAddToSitelist")]);
+    site->addAction(Actions[QStringLiteral("actSaveLog")]);
+    site->addSeparator();
+    QAction* exit = site->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    exit->setObjectName(QStringLiteral("mnuExit"));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->addAction(Actions[QStringLiteral("actSiteList")]);
+    tools->addAction(Actions[QStringLiteral("actSettings")]);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(Actions[QStringLiteral("actHelpContents")]);
+    help->addSeparator();
+    QAction* about = help->addAction(QStringLiteral("&About"), this, [this] { mnuAboutClick(); });
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    about->setStatusTip(QStringLiteral("Shows the About-dialog"));
+}
+
+void TfrmMain::CreateToolbars()
+{
+    QToolBar* bar = MakeToolBar(QStringLiteral("tbrMain"), 24);
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const char* const layout[] = {"actConnectToNew", "actSiteList", "actConnectToURL", "actDisconnect", "",
+                                  "actStop", "", "actTransferASCII", "actTransferBinary", "actTransferAuto",
+                                  "", "actSettings", "actHelpContents"};
+    for (const char* name : layout) {
+        if (!*name)
+            bar->addSeparator();
+        else
+            bar->addAction(Actions[QLatin1String(name)]);
+    }
+    addToolBar(Qt::TopToolBarArea, bar);
+}
+
+QWidget* TfrmMain::CreateLocalPane()
+{
+    auto* pane = new QGroupBox(QStringLiteral("Local directory"));
+    pane->setObjectName(QStringLiteral("grpLocal"));
+    pane->setMinimumWidth(250);
+    cbLocalDirectory = new QComboBox;
+    cbLocalDirectory->setObjectName(QStringLiteral("cbLocalDirectory"));
+    cbLocalDirectory->setEditable(true);
+    cbLocalDirectory->setInsertPolicy(QComboBox::NoInsert);
+    LocalDir = new TFileListView;
+    LocalDir->setObjectName(QStringLiteral("LocalDir"));
+    LocalDir->SetDirectoryControl(cbLocalDirectory);
+    auto* layout = new QVBoxLayout(pane);
+    layout->addWidget(cbLocalDirectory);
+    layout->addWidget(LocalDir, 1);
+    return pane;
+}
+
+QWidget* TfrmMain::CreateRemotePane()
+{
+    auto* pane = new QGroupBox(QStringLiteral("Remote directory"));
+    pane->setObjectName(QStringLiteral("grpRemote"));
+    pane->setMinimumWidth(275);
+    cbRemoteDirectory = new QComboBox;
+    cbRemoteDirectory->setObjectName(QStringLiteral("cbRemoteDirectory"));
+    cbRemoteDirectory->setEditable(true);
+    cbRemoteDirectory->setInsertPolicy(QComboBox::NoInsert);
+    aniBusy = new TBusyAnimation;
+    RemoteDir = new TFtpFileListView;
+    RemoteDir->setObjectName(QStringLiteral("RemoteDir"));
+    RemoteDir->SetDirectoryControl(cbRemoteDirectory);
+    RemoteDir->SetFtpControl(&Ftp);
+
+    auto* command = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("&Custom cmd:"));
+    edCustomCommand = new QLineEdit;
+    edCustomCommand->setObjectName(QStringLiteral("edCustomCommand"));
+    label->setBuddy(edCustomCommand);
+    btnCustomCommand = new QPushButton(QStringLiteral("&Execute"));
+    btnCustomCommand->setObjectName(QStringLiteral("btnCustomCommand"));
+    // Custom commands join the program with the file commands.
+    edCustomCommand->setEnabled(false);
+    btnCustomCommand->setEnabled(false);
+    command->addWidget(label);
+    command->addWidget(edCustomCommand, 1);
+    command->addWidget(btnCustomCommand);
+
+    auto* top = new QHBoxLayout;
+    auto* boxes = new QVBoxLayout;
+    boxes->addWidget(cbRemoteDirectory);
+    boxes->addLayout(command);
+    top->addLayout(boxes, 1);
+    top->addWidget(aniBusy, 0, Qt::AlignTop);
+    auto* layout = new QVBoxLayout(pane);
+    layout->addLayout(top);
+    layout->addWidget(RemoteDir, 1);
+    return pane;
+}
+
+void TfrmMain::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("Statusbar"));
+    bar->setSizeGripEnabled(false);
+    StatusPanel0 = new QLabel;
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setMinimumWidth(450);
+    StatusPanel1 = new QLabel;
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    // Wide enough for the longest text it shows.
+    StatusPanel1->setMinimumWidth(qMax(75, StatusPanel1->fontMetrics().horizontalAdvance(
+                                                 SessionLengthText(QDateTime(), QDateTime()) + QStringLiteral("00")) + 8));
+    bar->addWidget(StatusPanel0, 1);
+    bar->addPermanentWidget(StatusPanel1);
+}
+
+bool TfrmMain::event(QEvent* event)
+{
+    // The long part of a hint goes to panel 0 of the status bar.
+    if (event->type() == QEvent::StatusTip) {
+        if (StatusPanel0) StatusPanel0->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TfrmMain::ApplyStoredSize()
+{
+    const TSettings& settings = Settings();
+    resize(settings.MainWidth, settings.MainHeight);
+    CenterForm(nullptr, *this);
+    if (settings.MainMaximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TfrmMain::OpenLastDirectory()
+{
+    const QString last = Settings().LastDir;
+    if (last.isEmpty() || !QDir(last).exists()) return;
+    LocalDir->SetDirectory(last);
+    if (cbLocalDirectory->findText(LocalDir->Directory()) < 0) cbLocalDirectory->addItem(LocalDir->Directory());
+}

@@ -1,0 +1,304 @@
+// The connection controller: connecting with retries, the session state and
+// what follows from it, disconnecting and closing.
+#include "app/frmMain.h"
+
+#include "app/AttemptFailure.h"
+#include "app/BusyAnimation.h"
+#include "app/SessionDisplay.h"
+#include "app/StatusLog.h"
+#include "platform/MessageBoxes.h"
+#include "settings/Settings.h"
+#include "sites/frmPassword.h"
+#include "transfer/TransferHooks.h"
+#include "views/FileListView.h"
+#include "views/FtpFileListView.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+bool TfrmMain::IsConnected() const
+{
+    return ConnectionState == csConnected && Ftp.Connected();
+}
+
+bool TfrmMain::IsConnecting() const
+{
+    return ConnectionState == csConnecting;
+}
+
+bool TfrmMain::CanUseRemote() const
+{
+    return IsConnected() && !RemoteDir->IsBusy();
+}
+
+// --- connecting ------------------------------------------------------------------
+
+bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderName)
+{
+    if (!ConfirmNewConnection()) return false;
+    Status->Clear();
+    CurrentSite.Assign(&site);
+    if (CurrentSite.SiteName.isEmpty()) CurrentSite.SiteName = QStringLiteral("Unnamed site");
+    if (CurrentSite.UserName.isEmpty() || CurrentSite.Password.isEmpty()) {
+        if (!PasswordDialog) {
+            PasswordDialog = new TfrmPassword(this);
+            PasswordDialog->CenterForm = [this](QWidget& form) { CenterForm(this, form); };
+        }
+        if (!PasswordDialog->AskLogin(CurrentSite)) {
+            LogError(QStringLiteral("Connecting cancelled"));
+            return false;
+        }
+    }
+    if (!CurrentSite.LocalStartupDir.isEmpty()) LocalDir->SetDirectory(CurrentSite.LocalStartupDir);
+
+    const TConnectionSettings& connection = Settings().ConnectionSettings;
+    Ftp.Host = CurrentSite.Address;
+    Ftp.UserID = CurrentSite.UserName.toUtf8();
+    Ftp.Password = CurrentSite.Password.toUtf8();
+    Ftp.Port = connection.DefaultPort;
+    Ftp.Proxy = connection.UseProxy ? connection.ProxyAddress : QString();
+    Ftp.ProxyPort = connection.UseProxy ? connection.ProxyPort : 0;
+    RetriesLeft = connection.Retries;
+    RetrySecondsLeft = connection.RetryDelay;
+    if (!folderName.isEmpty() && OnRecentSite) OnRecentSite(CurrentSite.SiteName, folderName);
+    LogInfo(QStringLiteral("Connecting to \"%1\" (%2)...").arg(CurrentSite.SiteName, CurrentSite.Address));
+    SetConnectionState(csConnecting);
+    return DoConnect();
+}
+
+bool TfrmMain::ConfirmNewConnection()
+{
+    switch (ConnectionState) {
+    case csConnecting: {
+        const bool ok = AskOkCancel(
+            QStringLiteral("QuilloFTP is currently trying to connect to an another site.\r\n"
+                           "Are you sure you want to connect to a new site?"),
+            false);
+        if (!ok) return false;
+        if (RetriesLeft < 1)
+            Ftp.Cancel();
+        else
+            CancelReconnect();
+        return true;
+    }
+    case csConnected:
+        if (!AskOkCancel(QStringLiteral("Are you sure you want to disconnect?"), false)) return false;
+        DisconnectFromSite();
+        return true;
+    default:
+        return true;
+    }
+}
+
+bool TfrmMain::DoConnect()
+{
+    bool connected = false;
+    try {
+        Ftp.Connect();
+        connected = true;
+    } catch (const std::exception&) {
+        const TAttemptFailure failure = ClassifyFailedAttempt(
+            {InvalidHostSeen, LoginRejected, Ftp.CancelRequested(), Ftp.TimedOut()}, CurrentSite.SiteName);
+        LogError(failure.Text);
+        if (failure.RetryAllowed && RetriesLeft > 0) {
+            SetConnectionState(csConnecting);
+            RetrySecondsLeft = Settings().ConnectionSettings.RetryDelay;
+            LogInfo(QStringLiteral("Trying to reconnect in %1 seconds (%2 retries left)")
+                        .arg(RetrySecondsLeft)
+                        .arg(RetriesLeft));
+            tmrSecondTimer.start();
+        } else {
+            SetConnectionState(csNotConnected);
+            if (!failure.Cancelled && !QuitAfterLink) ShowMessageBox(failure.Text, true);
+        }
+        if (Ftp.CancelRequested()) {
+            try {
+                Ftp.RequestCloseSocket();
+            } catch (...) {
+            }
+        }
+    }
+    InvalidHostSeen = false;
+    LoginRejected = false;
+    return connected;
+}
+
+void TfrmMain::SecondTimerTick()
+{
+    if (IsConnected()) {
+        ShowSessionDisplay();
+        return;
+    }
+    --RetrySecondsLeft;
+    if (RetrySecondsLeft <= 0) {
+        RetryConnect();
+        return;
+    }
+    StatusPanel1->setText(RetryCountdownText(RetrySecondsLeft));
+}
+
+void TfrmMain::RetryConnect()
+{
+    tmrSecondTimer.stop();
+    StatusPanel1->clear();
+    LogInfo(QStringLiteral("Connecting to \"%1\" (%2)...").arg(CurrentSite.SiteName, CurrentSite.Address));
+    --RetriesLeft;
+    DoConnect();
+}
+
+void TfrmMain::CancelReconnect()
+{
+    tmrSecondTimer.stop();
+    SetConnectionState(csNotConnected);
+    LogError(QStringLiteral("Connecting cancelled"));
+}
+
+// --- session state -------------------------------------------------------------------
+
+void TfrmMain::SetConnectionState(TConnectionState state)
+{
+    if (state == ConnectionState) return;
+    ConnectionState = state;
+    switch (state) {
+    case csConnecting:
+        Actions.SetEnabled(QStringLiteral("actStop"), true);
+        aniBusy->Start();
+        UpdateCaption();
+        break;
+    case csConnected:
+        RemoteDir->SetAcceptShellFiles(true);
+        UpdateCaption();
+        Actions.EnableCategory(QStringLiteral("DisabledOnBusy"), true);
+        Actions.EnableCategory(QStringLiteral("AfterConnection"), true);
+        Actions[QStringLiteral("actTransferAuto")]->trigger();
+        SessionStart = Now();
+        tmrSecondTimer.start();
+        break;
+    case csNotConnected:
+        tmrSecondTimer.stop();
+        RemoteDir->SetAcceptShellFiles(false);
+        aniBusy->Stop();
+        Actions.SetEnabled(QStringLiteral("actStop"), false);
+        Actions.EnableCategory(QStringLiteral("DisabledOnBusy"), false);
+        Actions.EnableCategory(QStringLiteral("AfterConnection"), false);
+        UpdateCaption();
+        StatusPanel1->setText(NotConnectedText());
+        break;
+    }
+}
+
+void TfrmMain::SetRemoteReady(bool ready)
+{
+    Actions.EnableCategory(QStringLiteral("DisabledOnBusy"), ready && IsConnected());
+    RemoteDir->SetAcceptShellFiles(ready);
+    Actions.SetEnabled(QStringLiteral("actStop"), !ready);
+    if (ready)
+        aniBusy->Stop();
+    else
+        aniBusy->Start();
+}
+
+void TfrmMain::ShowSessionDisplay()
+{
+    StatusPanel1->setText(SessionLengthText(SessionStart, Now()));
+}
+
+void TfrmMain::UpdateCaption()
+{
+    QString text;
+    switch (ConnectionState) {
+    case csConnecting:
+        text = QStringLiteral("Connecting to \"%1\" (%2)...").arg(CurrentSite.SiteName, CurrentSite.Address);
+        break;
+    case csConnected:
+        text = CurrentSite.SiteName;
+        if (Transfer && Transfer->FileInProgress())
+            text = QStringLiteral("%1%2 (%3) - ").arg(Transfer->ProgressPercent()).arg(QLatin1Char('%')).arg(Transfer->CurrentFileName()) + text;
+        break;
+    default:
+        text = QStringLiteral("Not connected");
+        break;
+    }
+    text += QStringLiteral(" - QuilloFTP");
+    if (windowTitle() == text) return;
+    setWindowTitle(text);
+}
+
+void TfrmMain::SetTransferMode(TTransferMode mode)
+{
+    TransferMode = mode;
+    static const char* const names[] = {"actTransferASCII", "actTransferBinary", "actTransferAuto"};
+    Actions[QLatin1String(names[mode])]->setChecked(true);
+}
+
+bool TfrmMain::SelectTransferType(bool text)
+{
+    return RemoteDir->SetTransferType(text);
+}
+
+// --- disconnecting and closing -----------------------------------------------------
+
+void TfrmMain::DisconnectFromSite()
+{
+    if (ConnectionState == csNotConnected || !IsConnected()) return;
+    if (Transfer && Transfer->Active()) Transfer->CancelTransfer(false);
+    LogInfo(QStringLiteral("Disconnecting..."));
+    tmrDisconnect.start();
+    try {
+        Ftp.Disconnect();
+    } catch (...) {
+        // The connection goes either way; OnDisconnect reports it.
+    }
+}
+
+void TfrmMain::DisconnectTimerFired()
+{
+    tmrDisconnect.stop();
+    try {
+        Ftp.RequestCloseSocket();  // its OnDisconnect ends the wait for the reply
+    } catch (...) {
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (IsConnected()) {
+        if (!AskOkCancel(QStringLiteral("QuilloFTP is still connected to a site. Are you sure you want to quit?"),
+                         false)) {
+            event->ignore();
+            return;
+        }
+        DisconnectFromSite();
+    }
+    Closing = true;
+    SaveSessionSettings();
+    event->accept();
+}
+
+void TfrmMain::SaveSessionSettings()
+{
+    TSettings& settings = Settings();
+    settings.MainMaximized = isMaximized();
+    if (!settings.MainMaximized) {
+        settings.MainWidth = width();
+        settings.MainHeight = height();
+    }
+    settings.LastDir = LocalDir->Directory();
+    settings.LastLogName = LogFileName;
+    settings.SaveWindowSettings();
+    settings.SaveRecentSites();
+}
+
+void TfrmMain::CenterForm(QWidget* owner, QWidget& form)
+{
+    QRect area;
+    if (owner)
+        area = owner->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    const QSize size = form.frameGeometry().size();
+    form.move(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
+}

@@ -1,0 +1,282 @@
+// The connection controller of the main window against the scripted server:
+// connecting, the failure classes and retries, stopping, disconnecting and
+// closing.
+#include "app/StatusLog.h"
+#include "app/frmMain.h"
+#include "platform/PumpedWait.h"
+#include "support/ScriptedFtpServer.h"
+#include "support/UnansweredPort.h"
+#include "support/dialogs/ScriptedDialogs.h"
+#include "views/FtpFileListView.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTcpServer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ControllerTest : public ::testing::Test {
+protected:
+    ControllerTest()
+    {
+        Main.Settings().ConnectionSettings.DefaultPort = Server.Port();
+        Server.SetData("LIST", "-rw-r--r-- 1 u g 1234 Jan 12 12:30 notes.txt\r\n"
+                               "drwxr-xr-x 2 u g 4096 Mar  3  2001 pub\r\n");
+        Watchdog.setSingleShot(true);
+        QObject::connect(&Watchdog, &QTimer::timeout, [this] {
+            Fired = true;
+            Main.Ftp.Abort();
+            Main.Ftp.Cancel();
+        });
+        Watchdog.start(15000);
+    }
+    void TearDown() override { EXPECT_FALSE(Fired) << "a wait ran into the watchdog"; }
+
+    static TSiteSettings Site(const QString& address = QStringLiteral("127.0.0.1"))
+    {
+        TSiteSettings site;
+        site.SiteName = QStringLiteral("Test site");
+        site.Address = address;
+        site.UserName = QStringLiteral("alice");
+        site.Password = QStringLiteral("secret");
+        site.NormalLogin = true;
+        return site;
+    }
+    QStringList Log() const { return Main.Status->Lines(); }
+    int LogCount(const QString& line) const { return int(Log().count(line)); }
+    bool Enabled(const char* action) { return Main.Actions[QLatin1String(action)]->isEnabled(); }
+    void ExpectColour(const QString& line, const QColor& colour) const
+    {
+        const int index = int(Log().indexOf(line));
+        ASSERT_GE(index, 0) << line.toStdString() << "\n" << Log().join("\n").toStdString();
+        EXPECT_EQ(Main.Status->LineColour(index), colour) << line.toStdString();
+    }
+
+    TScriptedDialogs Dialogs;
+    ScriptedFtpServer Server;
+    TfrmMain Main;
+    QTimer Watchdog;
+    bool Fired = false;
+};
+
+TEST_F(ControllerTest, StartsNotConnected)
+{
+    EXPECT_EQ(Main.windowTitle(), "Not connected - QuilloFTP");
+    EXPECT_EQ(Log().first(), "QuilloFTP 1.01 - 12.5.2000");
+    EXPECT_EQ(Main.StatusPanel1->text(), "Not connected");
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_EQ(Main.TransferMode, tmAutomatic);
+    EXPECT_TRUE(Enabled("actConnectToNew"));
+    EXPECT_FALSE(Enabled("actStop"));
+    EXPECT_FALSE(Enabled("actDisconnect"));
+    EXPECT_FALSE(Enabled("actTransferBinary"));
+    // Commands of parts the program does not have yet stay off.
+    EXPECT_FALSE(Enabled("actSiteList"));
+}
+
+TEST_F(ControllerTest, SuccessfulConnectShowsTheSiteAndLogsInColour)
+{
+    Main.SetTransferMode(tmBinary);
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+
+    EXPECT_EQ(Main.ConnectionState, csConnected);
+    EXPECT_TRUE(Main.IsConnected());
+    EXPECT_EQ(Main.windowTitle(), "Test site - QuilloFTP");
+    EXPECT_EQ(Main.TransferMode, tmAutomatic);
+    EXPECT_TRUE(Enabled("actDisconnect"));
+    EXPECT_TRUE(Enabled("actTransferBinary"));
+    EXPECT_FALSE(Enabled("actStop"));
+    EXPECT_EQ(Main.RemoteDir->ItemCount(), 2);
+    EXPECT_EQ(Main.RemoteDir->Directory(), "/");
+    // The log was cleared for the new session.
+    EXPECT_FALSE(Log().contains("QuilloFTP 1.01 - 12.5.2000"));
+    ExpectColour("Connecting to \"Test site\" (127.0.0.1)...", LogInfoColour);
+    ExpectColour("220 Scripted server ready", LogReplyColour);
+    ExpectColour("USER alice", LogReplyColour);
+    ExpectColour("PASS", LogReplyColour);  // the log trims the trailing blank
+    ExpectColour("Automatic transfer mode selected", LogInfoColour);
+    ExpectColour("Retrieving directory listing...", LogInfoColour);
+    ExpectColour("Directory listing retrieved successfully", LogSuccessColour);
+    EXPECT_FALSE(Log().join('\n').contains("secret"));
+    EXPECT_EQ(Server.MaskedCommands().mid(0, 2), (QByteArrayList{"USER alice", "PASS secret"}));
+    EXPECT_TRUE(Server.Commands().contains("LIST"));
+}
+
+TEST_F(ControllerTest, SessionDisplayCountsFromTheConnection)
+{
+    QDateTime now = QDateTime::currentDateTime();
+    Main.Now = [&] { return now; };
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    now = now.addSecs(3723);
+    Main.tmrSecondTimer.setInterval(5);
+    ASSERT_TRUE(WaitUntilFor([this] { return Main.StatusPanel1->text() == "Session length: 1:02:03"; }, 5000))
+        << Main.StatusPanel1->text().toStdString();
+}
+
+TEST_F(ControllerTest, GenericFailureIsRetriedWithACountdown)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    Main.Settings().ConnectionSettings.DefaultPort = closedPort;
+    Main.Settings().ConnectionSettings.Retries = 2;
+    Main.Settings().ConnectionSettings.RetryDelay = 3;
+    Main.tmrSecondTimer.setInterval(5);
+    QStringList countdown;
+    QObject::connect(&Main.tmrSecondTimer, &QTimer::timeout, [&] {
+        const QString text = Main.StatusPanel1->text();
+        if (text.endsWith("left to retry") && (countdown.isEmpty() || countdown.last() != text)) countdown << text;
+    });
+
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_EQ(Main.ConnectionState, csConnecting);
+    EXPECT_TRUE(Dialogs.Asked.empty());  // no box while a retry follows
+    ASSERT_TRUE(WaitUntilFor([this] { return Main.ConnectionState == csNotConnected; }, 10000));
+
+    EXPECT_EQ(LogCount("Connecting to \"Test site\" (127.0.0.1)..."), 3);
+    EXPECT_EQ(LogCount("Trying to reconnect in 3 seconds (2 retries left)"), 1);
+    EXPECT_EQ(LogCount("Trying to reconnect in 3 seconds (1 retries left)"), 1);
+    EXPECT_EQ(countdown, (QStringList{"2 seconds left to retry", "1 seconds left to retry",
+                                      "2 seconds left to retry", "1 seconds left to retry"}));
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_TRUE(Dialogs.Asked[0].Text.startsWith("Site \"Test site\" could not be connected.\r\n"));
+    EXPECT_TRUE(Dialogs.Asked[0].Alert);
+    EXPECT_EQ(Main.windowTitle(), "Not connected - QuilloFTP");
+}
+
+TEST_F(ControllerTest, RejectedLoginIsNotRetried)
+{
+    Main.Settings().ConnectionSettings.Retries = 2;
+    Server.SetReply("PASS", "530 Login incorrect.\r\n");
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_EQ(Server.ConnectionCount(), 1);
+    ExpectColour("Invalid username or password", LogErrorColour);
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_EQ(Dialogs.Asked[0].Text, "Invalid username or password");
+}
+
+TEST_F(ControllerTest, UnresolvableHostIsNotRetried)
+{
+    Main.Settings().ConnectionSettings.Retries = 2;
+    EXPECT_FALSE(Main.ConnectToSite(Site(QStringLiteral("no-such-host.invalid")), QString()));
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_EQ(LogCount("Trying to reconnect in 20 seconds (2 retries left)"), 0);
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_TRUE(Dialogs.Asked[0].Text.contains("Ensure that the site address is correct"));
+}
+
+TEST_F(ControllerTest, TimeOutIsNotRetried)
+{
+    UnansweredPort silent;
+    Main.Settings().ConnectionSettings.DefaultPort = silent.Port();
+    Main.Settings().ConnectionSettings.Retries = 2;
+    Main.Ftp.TimeOut = 300;
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    ExpectColour("The site didn't response in 30 seconds. Connection failed.", LogErrorColour);
+    EXPECT_EQ(Dialogs.Asked.size(), 1u);
+}
+
+TEST_F(ControllerTest, StopDuringAnAttemptCancelsIt)
+{
+    QTcpServer mute;  // accepts, never greets
+    ASSERT_TRUE(mute.listen(QHostAddress::LocalHost));
+    Main.Settings().ConnectionSettings.DefaultPort = mute.serverPort();
+    Main.Settings().ConnectionSettings.Retries = 2;
+    QTimer::singleShot(100, [this] {
+        EXPECT_TRUE(Enabled("actStop"));
+        Main.Actions[QStringLiteral("actStop")]->trigger();
+    });
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    ExpectColour("Connecting cancelled", LogErrorColour);
+    EXPECT_TRUE(Dialogs.Asked.empty());
+}
+
+TEST_F(ControllerTest, MissingPasswordIsAskedForAndCancelLeavesEverything)
+{
+    TSiteSettings site = Site();
+    site.Password.clear();
+    Dialogs.OnModal([](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(Main.ConnectToSite(site, QString()));
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_EQ(Log().last(), "Connecting cancelled");
+    EXPECT_EQ(Server.ConnectionCount(), 0);
+
+    Dialogs.OnModal([](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("edPassword"))->setText(QStringLiteral("typed"));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(Main.ConnectToSite(site, QString()));
+    EXPECT_EQ(Server.Commands().mid(0, 2), (QByteArrayList{"USER alice", "PASS typed"}));
+}
+
+TEST_F(ControllerTest, DisconnectSendsQuitAndEndsTheSession)
+{
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    Main.Actions[QStringLiteral("actDisconnect")]->trigger();
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_EQ(Server.Commands().last(), "QUIT");
+    ExpectColour("Disconnecting...", LogInfoColour);
+    ExpectColour("Disconnected", LogSuccessColour);
+    EXPECT_EQ(Main.RemoteDir->ItemCount(), 0);
+    EXPECT_FALSE(Enabled("actDisconnect"));
+    EXPECT_EQ(Main.StatusPanel1->text(), "Not connected");
+}
+
+TEST_F(ControllerTest, ServerClosingTheConnectionEndsTheSession)
+{
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    Server.CloseControlOn("TYPE");
+    Main.RemoteDir->RefreshList();
+    ASSERT_TRUE(WaitUntilFor([this] { return Main.ConnectionState == csNotConnected; }, 5000));
+    EXPECT_EQ(LogCount("Disconnected"), 1);
+    EXPECT_FALSE(Main.RemoteDir->IsBusy());
+}
+
+TEST_F(ControllerTest, DisconnectGuardClosesWhenQuitIsNeverAnswered)
+{
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    Server.IgnoreNext("QUIT");
+    Main.tmrDisconnect.setInterval(200);
+    Main.DisconnectFromSite();
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_FALSE(Main.Ftp.Connected());
+    EXPECT_EQ(LogCount("Disconnected"), 1);
+}
+
+TEST_F(ControllerTest, ClosingWhileConnectedAsksFirst)
+{
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    Dialogs.Answer(mrCancel);
+    EXPECT_FALSE(Main.close());
+    EXPECT_TRUE(Main.IsConnected());
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_EQ(Dialogs.Asked[0].Text, "QuilloFTP is still connected to a site. Are you sure you want to quit?");
+
+    Dialogs.Answer(mrOk);
+    EXPECT_TRUE(Main.close());
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_EQ(Server.Commands().last(), "QUIT");
+}
+
+TEST_F(ControllerTest, NewConnectionWhileConnectedAsksToDisconnect)
+{
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    Dialogs.Answer(mrCancel);
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_TRUE(Main.IsConnected());
+    Dialogs.Answer(mrOk);
+    EXPECT_TRUE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_EQ(Server.ConnectionCount(), 2);
+}
+
+}  // namespace

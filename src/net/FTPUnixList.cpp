@@ -16,10 +16,19 @@ bool AllDigits(QByteArrayView text)
     return true;
 }
 
+// The value of a run of at most two digits (checked by the caller); the
+// general number conversion costs more than the rest of a line's parse.
+int SmallNumber(QByteArrayView digits)
+{
+    int value = 0;
+    for (const char c : digits) value = value * 10 + (c - '0');
+    return value;
+}
+
 bool IsDay(const QByteArray& word)
 {
     if (word.size() > 2 || !AllDigits(word)) return false;
-    const int day = word.toInt();
+    const int day = SmallNumber(word);
     return day >= 1 && day <= 31;
 }
 
@@ -30,7 +39,8 @@ bool IsTime(const QByteArray& word)
     if (sep < 1 || sep > 2 || word.size() != sep + 3) return false;
     const QByteArrayView hour = QByteArrayView(word).first(sep);
     const QByteArrayView minute = QByteArrayView(word).sliced(sep + 1);
-    return AllDigits(hour) && AllDigits(minute) && hour.toInt() <= 23 && minute.toInt() <= 59;
+    return AllDigits(hour) && AllDigits(minute) && SmallNumber(hour) <= 23 &&
+           SmallNumber(minute) <= 59;
 }
 
 bool IsYear(const QByteArray& word)
@@ -79,9 +89,14 @@ qsizetype TFTPUnixList::FindDateRun(const QByteArray& line) const
 
 QByteArray TFTPUnixList::DateText(qsizetype monthWord) const
 {
-    const QByteArray text = Words[monthWord].Text + ' ' + Words[monthWord + 1].Text + ' ' +
-                            Words[monthWord + 2].Text;
-    return text.left(MaxWordLength);
+    const QByteArray& month = Words[monthWord].Text;
+    const QByteArray& day = Words[monthWord + 1].Text;
+    const QByteArray& last = Words[monthWord + 2].Text;
+    QByteArray text;
+    text.reserve(month.size() + day.size() + last.size() + 2);
+    text.append(month).append(' ').append(day).append(' ').append(last);
+    if (text.size() > MaxWordLength) text.truncate(MaxWordLength);
+    return text;
 }
 
 void TFTPUnixList::Append(const QByteArray& attributes, const QByteArray& size,

@@ -175,6 +175,8 @@ private:
     qint64 SendChunk(const char* bytes, qint64 count);
     void AfterSend(qint64 sent, bool allSent, bool moreToSend);
     void StoreReceived(const char* bytes, qint64 count);
+    void WriteCaptured(const char* bytes, qint64 count);
+    void FlushCaptureBlock();
     void ResolveWithOneRetry();
     void ResolveHost();
     void StartConnect();
@@ -211,6 +213,9 @@ private:
     std::unique_ptr<QFile> CaptureTarget;
     bool PendingCR = false;
     QString CaptureError;
+    // Received bytes wait here until a whole block can be written: writes of
+    // odd sizes at odd offsets cost the file system several times more.
+    QByteArray CaptureBlock;
     QSocketNotifier* ReadNotifier = nullptr;
     QSocketNotifier* WriteNotifier = nullptr;
     TThreadTimer* Timer = nullptr;

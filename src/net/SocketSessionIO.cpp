@@ -98,8 +98,7 @@ void TSocketSession::StoreReceived(const char* bytes, qint64 count)
         const QByteArray text = FTextMode ? WireToLocalText(bytes, count, PendingCR) : QByteArray();
         const char* data = FTextMode ? text.constData() : bytes;
         const qint64 size = FTextMode ? text.size() : count;
-        if (CaptureError.isEmpty() && CaptureTarget->write(data, size) != size)
-            CaptureError = CaptureTarget->errorString();
+        WriteCaptured(data, size);
     } else {
         InputBuffer.Append(bytes, count);
     }
@@ -107,6 +106,26 @@ void TSocketSession::StoreReceived(const char* bytes, qint64 count)
         FReceivedBytes += count;
         if (OnPacketRecvd) OnPacketRecvd(this);
     }
+}
+
+void TSocketSession::WriteCaptured(const char* bytes, qint64 count)
+{
+    constexpr qsizetype BlockSize = 64 * 1024;
+    while (count > 0) {
+        const qint64 take = qMin<qint64>(count, BlockSize - CaptureBlock.size());
+        CaptureBlock.append(bytes, take);
+        bytes += take;
+        count -= take;
+        if (CaptureBlock.size() == BlockSize) FlushCaptureBlock();
+    }
+}
+
+void TSocketSession::FlushCaptureBlock()
+{
+    const qint64 size = CaptureBlock.size();
+    if (CaptureError.isEmpty() && size > 0 && CaptureTarget->write(CaptureBlock.constData(), size) != size)
+        CaptureError = CaptureTarget->errorString();
+    CaptureBlock.resize(0);
 }
 
 void TSocketSession::WriteFromStream()
@@ -353,6 +372,7 @@ void TSocketSession::CaptureFile(const QString& path)
         throw Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(path, target->errorString()));
     CaptureTarget = std::move(target);
     CaptureError.clear();
+    CaptureBlock.reserve(64 * 1024);
     PendingCR = false;
     CountingOn = true;
     FileSendMode = true;
@@ -362,8 +382,8 @@ void TSocketSession::CaptureFile(const QString& path)
         StoreReceived(early.constData(), early.size());
     }
     WaitUntil([this] { return !FConnected || FCancelRequested || !CaptureError.isEmpty(); });
-    if (PendingCR && CaptureError.isEmpty() && CaptureTarget->write("\r", 1) != 1)
-        CaptureError = CaptureTarget->errorString();
+    if (PendingCR) WriteCaptured("\r", 1);
+    FlushCaptureBlock();
     if (!CaptureTarget->flush() && CaptureError.isEmpty()) CaptureError = CaptureTarget->errorString();
     CaptureTarget.reset();
     CountingOn = false;

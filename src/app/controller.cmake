@@ -7,5 +7,6 @@ target_sources(qftp_app PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/frmMainSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmMainFtpEvents.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmMainCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProgramStart.cpp ${CMAKE_CURRENT_LIST_DIR}/ProgramStart.h
   ${PROJECT_SOURCE_DIR}/src/transfer/TransferHooks.h
 )

@@ -7,6 +7,7 @@
 #include "app/SessionDisplay.h"
 #include "app/StatusLog.h"
 #include "settings/Settings.h"
+#include "views/FileListModel.h"
 #include "views/FileListView.h"
 #include "views/FtpFileListView.h"
 
@@ -227,6 +228,11 @@ QWidget* TfrmMain::CreateLocalPane()
     LocalDir = new TFileListView;
     LocalDir->setObjectName(QStringLiteral("LocalDir"));
     LocalDir->SetDirectoryControl(cbLocalDirectory);
+    // The window's own widths: names need the room, dates the next most.
+    LocalDir->SetColumns({{QStringLiteral("Name"), Qt::AlignLeft, 150},
+                          {QStringLiteral("Size"), Qt::AlignRight, 70},
+                          {QStringLiteral("Type"), Qt::AlignLeft, 90},
+                          {QStringLiteral("Date"), Qt::AlignLeft, 125}});
     auto* layout = new QVBoxLayout(pane);
     layout->addWidget(cbLocalDirectory);
     layout->addWidget(LocalDir, 1);
@@ -246,6 +252,11 @@ QWidget* TfrmMain::CreateRemotePane()
     RemoteDir = new TFtpFileListView;
     RemoteDir->setObjectName(QStringLiteral("RemoteDir"));
     RemoteDir->SetDirectoryControl(cbRemoteDirectory);
+    RemoteDir->SetColumns({{QStringLiteral("Name"), Qt::AlignLeft, 150},
+                           {QStringLiteral("Size"), Qt::AlignRight, 70},
+                           {QStringLiteral("Type"), Qt::AlignLeft, 90},
+                           {QStringLiteral("Date"), Qt::AlignLeft, 125},
+                           {QStringLiteral("Attributes"), Qt::AlignLeft, 85}});
     RemoteDir->SetFtpControl(&Ftp);
 
     auto* command = new QHBoxLayout;

@@ -1,4 +1,5 @@
 // QuilloFTP: an FTP client with a local and a remote pane.
+#include "app/ProgramStart.h"
 #include "app/frmMain.h"
 
 #include <QApplication>
@@ -6,9 +7,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("QuilloFTP"));
-    QApplication::setOrganizationName(QStringLiteral("Vantrel"));
-    TfrmMain window;
-    window.show();
+    SetApplicationIdentity();
+    const std::unique_ptr<TfrmMain> window = ShowMainWindow();
     return QApplication::exec();
 }

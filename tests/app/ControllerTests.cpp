@@ -6,6 +6,7 @@
 #include "platform/PumpedWait.h"
 #include "support/ScriptedFtpServer.h"
 #include "support/UnansweredPort.h"
+#include "support/UnresolvableHost.h"
 #include "support/dialogs/ScriptedDialogs.h"
 #include "views/FtpFileListView.h"
 
@@ -166,7 +167,7 @@ TEST_F(ControllerTest, RejectedLoginIsNotRetried)
 TEST_F(ControllerTest, UnresolvableHostIsNotRetried)
 {
     Main.Settings().ConnectionSettings.Retries = 2;
-    EXPECT_FALSE(Main.ConnectToSite(Site(QStringLiteral("no-such-host.invalid")), QString()));
+    EXPECT_FALSE(Main.ConnectToSite(Site(UnresolvableHostName()), QString()));
     EXPECT_EQ(Main.ConnectionState, csNotConnected);
     EXPECT_EQ(LogCount("Trying to reconnect in 20 seconds (2 retries left)"), 0);
     ASSERT_EQ(Dialogs.Asked.size(), 1u);

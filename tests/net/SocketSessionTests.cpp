@@ -7,6 +7,7 @@
 #include "net/ThreadTimer.h"
 #include "platform/PumpedWait.h"
 #include "support/UnansweredPort.h"
+#include "support/UnresolvableHost.h"
 
 #include <QFile>
 #include <QTcpServer>
@@ -176,7 +177,7 @@ TEST(SocketSession, UnresolvableHostGetsExactlyOneRetryFromTheHandler)
 {
     TSocketSession session;
     session.SetReportLevel(8);
-    session.Host = QStringLiteral("no-such-host.invalid");
+    session.Host = UnresolvableHostName();
     session.Port = 21;
     session.TimeOut = 10000;
     QStringList status;
@@ -221,7 +222,7 @@ TEST(SocketSession, VeryLongHostNamesAreLookedUpWhole)
 TEST(SocketSession, CancelDuringTheLookupEndsIt)
 {
     TSocketSession session;
-    session.Host = QStringLiteral("no-such-host.invalid");
+    session.Host = UnresolvableHostName();
     bool failed = false;
     session.OnConnectionFailed = [&](QObject*) { failed = true; };
     session.Cancel();

@@ -216,15 +216,32 @@ void TfrmMain::CreateToolbars()
     addToolBar(Qt::TopToolBarArea, bar);
 }
 
+namespace {
+
+QGroupBox* NewPane(const QString& caption, const QString& name, int minimumWidth)
+{
+    auto* pane = new QGroupBox(caption);
+    pane->setObjectName(name);
+    pane->setMinimumWidth(minimumWidth);
+    return pane;
+}
+
+// A directory history box: typed paths are taken by the view, not added here.
+QComboBox* NewDirectoryBox(const QString& name)
+{
+    auto* box = new QComboBox;
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
+}
+
+}  // namespace
+
 QWidget* TfrmMain::CreateLocalPane()
 {
-    auto* pane = new QGroupBox(QStringLiteral("Local directory"));
-    pane->setObjectName(QStringLiteral("grpLocal"));
-    pane->setMinimumWidth(250);
-    cbLocalDirectory = new QComboBox;
-    cbLocalDirectory->setObjectName(QStringLiteral("cbLocalDirectory"));
-    cbLocalDirectory->setEditable(true);
-    cbLocalDirectory->setInsertPolicy(QComboBox::NoInsert);
+    QGroupBox* pane = NewPane(QStringLiteral("Local directory"), QStringLiteral("grpLocal"), 250);
+    cbLocalDirectory = NewDirectoryBox(QStringLiteral("cbLocalDirectory"));
     LocalDir = new TFileListView;
     LocalDir->setObjectName(QStringLiteral("LocalDir"));
     LocalDir->SetDirectoryControl(cbLocalDirectory);
@@ -241,13 +258,8 @@ QWidget* TfrmMain::CreateLocalPane()
 
 QWidget* TfrmMain::CreateRemotePane()
 {
-    auto* pane = new QGroupBox(QStringLiteral("Remote directory"));
-    pane->setObjectName(QStringLiteral("grpRemote"));
-    pane->setMinimumWidth(275);
-    cbRemoteDirectory = new QComboBox;
-    cbRemoteDirectory->setObjectName(QStringLiteral("cbRemoteDirectory"));
-    cbRemoteDirectory->setEditable(true);
-    cbRemoteDirectory->setInsertPolicy(QComboBox::NoInsert);
+    QGroupBox* pane = NewPane(QStringLiteral("Remote directory"), QStringLiteral("grpRemote"), 275);
+    cbRemoteDirectory = NewDirectoryBox(QStringLiteral("cbRemoteDirectory"));
     aniBusy = new TBusyAnimation;
     RemoteDir = new TFtpFileListView;
     RemoteDir->setObjectName(QStringLiteral("RemoteDir"));

@@ -1,4 +1,5 @@
 // Keys, mouse, in-place renaming and drops, all offscreen.
+#include "SelectRows.h"
 #include "TestFileListView.h"
 
 #include <QApplication>
@@ -25,16 +26,7 @@ protected:
         };
     }
 
-    void Select(const QList<int>& rows)
-    {
-        View.selectionModel()->clear();
-        for (int row : rows)
-            View.selectionModel()->select(View.model()->index(row, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        if (!rows.isEmpty())
-            View.selectionModel()->setCurrentIndex(View.model()->index(rows.first(), 0),
-                                                   QItemSelectionModel::NoUpdate);
-    }
+    void Select(const QList<int>& rows) { SelectRows(View, rows); }
 
     QPoint RowCentre(int row) { return View.visualRect(View.model()->index(row, 0)).center(); }
 

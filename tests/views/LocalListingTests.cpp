@@ -7,15 +7,17 @@
 #include <QGuiApplication>
 #include <QMimeDatabase>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
+// Files and folders alike (a folder cannot be opened to set its time).
 void SetWritten(const QString& path, int year)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime(QDate(year, 6, 1), QTime(12, 0)),
-                                 QFileDevice::FileModificationTime));
+    const qint64 seconds = QDateTime(QDate(year, 6, 1), QTime(12, 0)).toSecsSinceEpoch();
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0) << path.toStdString();
 }
 
 class LocalListing : public LocalView {
@@ -33,6 +35,9 @@ protected:
         SetWritten(Path("a.pdf"), 2019);
         SetWritten(Path("b.doc"), 2020);
         SetWritten(Path("empty.txt"), 2022);
+        // Folders of one date keep the order of their names.
+        SetWritten(Path("beta"), 2018);
+        SetWritten(Path("alpha"), 2018);
     }
 };
 

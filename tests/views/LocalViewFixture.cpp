@@ -1,4 +1,5 @@
 #include "LocalViewFixture.h"
+#include "SelectRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,13 +64,7 @@ int LocalView::Row(const QString& caption) const
 
 void LocalView::Select(const QList<int>& rows)
 {
-    View.selectionModel()->clear();
-    for (int row : rows)
-        View.selectionModel()->select(View.model()->index(row, 0),
-                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    if (!rows.isEmpty())
-        View.selectionModel()->setCurrentIndex(View.model()->index(rows.first(), 0),
-                                               QItemSelectionModel::NoUpdate);
+    SelectRows(View, rows);
 }
 
 void LocalView::SelectNamed(const QStringList& captions)

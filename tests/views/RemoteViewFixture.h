@@ -2,6 +2,7 @@
 // A remote view bound to a client that talks to the scripted server, which
 // serves a small tree: the main window's wiring, offscreen.
 #include "RemoteSite.h"
+#include "SelectRows.h"
 #include "support/dialogs/ScriptedDialogs.h"
 
 #include <QLineEdit>
@@ -76,13 +77,9 @@ protected:
     int Row(const QString& name) const { return int(Rows().indexOf(name)); }
     void Select(const QStringList& names)
     {
-        View.selectionModel()->clear();
-        for (const QString& name : names)
-            View.selectionModel()->select(View.model()->index(Row(name), 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        if (!names.isEmpty())
-            View.selectionModel()->setCurrentIndex(View.model()->index(Row(names.first()), 0),
-                                                   QItemSelectionModel::NoUpdate);
+        QList<int> rows;
+        for (const QString& name : names) rows << Row(name);
+        SelectRows(View, rows);
     }
 
     void CancelEdit() { EndCaptionEdit(View); }

@@ -299,6 +299,16 @@ void TfrmMain::CenterForm(QWidget* owner, QWidget& form)
         area = owner->frameGeometry();
     else if (QScreen* screen = QGuiApplication::primaryScreen())
         area = screen->availableGeometry();
+    // A form not shown yet has no size of its own; showing gives it its size
+    // hint, so centre it with that.
+    if (!form.testAttribute(Qt::WA_Resized)) form.adjustSize();
     const QSize size = form.frameGeometry().size();
-    form.move(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
+    QPoint topLeft(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
+    // Over a small main window a large form still stays on the screen.
+    if (QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen()) {
+        const QRect screenArea = screen->availableGeometry();
+        topLeft.setX(qBound(screenArea.left(), topLeft.x(), qMax(screenArea.left(), screenArea.right() + 1 - size.width())));
+        topLeft.setY(qBound(screenArea.top(), topLeft.y(), qMax(screenArea.top(), screenArea.bottom() + 1 - size.height())));
+    }
+    form.move(topLeft);
 }

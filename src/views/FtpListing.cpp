@@ -3,6 +3,7 @@
 #include "net/FTPUnixList.h"
 #include "platform/RemoteText.h"
 
+#include <QFileIconProvider>
 #include <QMimeDatabase>
 #include <charconv>
 
@@ -67,6 +68,16 @@ quint64 RoundedKiloBytes(quint64 size)
     const quint64 rest = size % 1024;
     if (rest > 512 || (rest == 512 && kb % 2 == 1)) ++kb;
     return qMax<quint64>(kb, 1);
+}
+
+// The desktop theme's icon for the type; without a theme (no desktop, or one
+// that lacks the type) the style's plain folder or file icon.
+QIcon IconFor(const QMimeType& type, bool directory)
+{
+    const QIcon themed = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    if (!themed.isNull()) return themed;
+    static const QFileIconProvider provider;
+    return provider.icon(directory ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
 }
 
 }  // namespace
@@ -148,9 +159,7 @@ void TFtpListing::UpdateItemInfo(TFtpItem& item, int currentYear, bool showIcons
                                ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
                                : mimes.mimeTypeForFile(item.Name, QMimeDatabase::MatchExtension);
     item.TypeName = type.comment();
-    item.Icon = showIcons
-                    ? QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()))
-                    : QIcon();
+    item.Icon = showIcons ? IconFor(type, IsDirectoryItem(item)) : QIcon();
     item.SizeText = SizeText(item);
     item.Date = item.DateText.isEmpty() ? 0 : ParseListingDate(item.DateText, currentYear);
     item.NeedsUpdate = false;

@@ -12,10 +12,13 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTcpServer>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -278,6 +281,32 @@ TEST_F(ControllerTest, NewConnectionWhileConnectedAsksToDisconnect)
     Dialogs.Answer(mrOk);
     EXPECT_TRUE(Main.ConnectToSite(Site(), QString()));
     EXPECT_EQ(Server.ConnectionCount(), 2);
+}
+
+TEST_F(ControllerTest, FormsAreCentredOnTheWindowWithTheSizeTheyWillShowWith)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    const QRect area = screen->availableGeometry();
+    Main.setGeometry(area.left() + 40, area.top() + 30, 400, 300);
+    Main.show();
+
+    QDialog form(&Main);
+    auto* layout = new QVBoxLayout(&form);
+    auto* body = new QWidget;
+    body->setMinimumSize(240, 160);
+    layout->addWidget(body);
+    TfrmMain::CenterForm(&Main, form);
+    EXPECT_GE(form.width(), 240);  // the size it will show with, not a default
+    EXPECT_LE(qAbs(form.frameGeometry().center().x() - Main.frameGeometry().center().x()), 1);
+    EXPECT_LE(qAbs(form.frameGeometry().center().y() - Main.frameGeometry().center().y()), 1);
+
+    // Too tall to centre over the window: it moves up until it fits the screen.
+    body->setMinimumSize(240, area.height() - 60);
+    form.resize(form.sizeHint());
+    TfrmMain::CenterForm(&Main, form);
+    EXPECT_GE(form.frameGeometry().top(), area.top());
+    EXPECT_LE(form.frameGeometry().bottom(), area.bottom());
 }
 
 }  // namespace

@@ -197,6 +197,15 @@ TEST(FtpListing, TypeNameFromTheNameOnly)
     EXPECT_EQ(items[1]->TypeName, folder);
     EXPECT_EQ(items[2]->TypeName, folder);
     EXPECT_TRUE(items[0]->Icon.isNull());
+
+    // With icons on, every entry gets one, also where no desktop theme is
+    // installed (as in these tests); folders and files look different.
+    for (auto& item : items) {
+        item->NeedsUpdate = true;
+        TFtpListing::UpdateItemInfo(*item, SampleYear, true);
+        EXPECT_FALSE(item->Icon.isNull()) << item->Name.toStdString();
+    }
+    EXPECT_NE(items[0]->Icon.pixmap(16).toImage(), items[1]->Icon.pixmap(16).toImage());
 }
 
 }  // namespace

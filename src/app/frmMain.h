@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -65,6 +66,14 @@ public:
     bool InvalidHostSeen = false;
     bool LoginRejected = false;
     bool ListingInProgress = false;
+    // A connection attempt is on the stack (its waits run the event loop, so
+    // the user can ask for another site meanwhile).
+    bool AttemptRunning = false;
+    struct TPendingConnect {
+        TSiteSettings Site;
+        QString FolderName;
+    };
+    std::optional<TPendingConnect> PendingConnect;
     TTransferMode TransferMode = tmAutomatic;
     QString LogFileName;
     bool QuitAfterLink = false;  // an unattended command-line session
@@ -128,6 +137,7 @@ private:
 
     // The controller (frmMainSession.cpp).
     bool DoConnect();
+    void StartPendingConnect();
     void SecondTimerTick();
     void RetryConnect();
     void CancelReconnect();

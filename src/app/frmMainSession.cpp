@@ -39,6 +39,12 @@ bool TfrmMain::CanUseRemote() const
 bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderName)
 {
     if (!ConfirmNewConnection()) return false;
+    if (AttemptRunning) {
+        // The attempt just cancelled is still unwinding below us; connecting
+        // now would share its socket. The new site follows once it is gone.
+        PendingConnect = TPendingConnect{site, folderName};
+        return false;
+    }
     Status->Clear();
     CurrentSite.Assign(&site);
     if (CurrentSite.SiteName.isEmpty()) CurrentSite.SiteName = QStringLiteral("Unnamed site");
@@ -78,7 +84,9 @@ bool TfrmMain::ConfirmNewConnection()
                            "Are you sure you want to connect to a new site?"),
             false);
         if (!ok) return false;
-        if (RetriesLeft < 1)
+        // A running attempt is cancelled whatever retries it had left; only
+        // the wait for the next retry is a mere timer.
+        if (AttemptRunning || !tmrSecondTimer.isActive())
             Ftp.Cancel();
         else
             CancelReconnect();
@@ -96,10 +104,13 @@ bool TfrmMain::ConfirmNewConnection()
 bool TfrmMain::DoConnect()
 {
     bool connected = false;
+    AttemptRunning = true;
     try {
         Ftp.Connect();
+        AttemptRunning = false;
         connected = true;
     } catch (const std::exception&) {
+        AttemptRunning = false;
         const TAttemptFailure failure = ClassifyFailedAttempt(
             {InvalidHostSeen, LoginRejected, Ftp.CancelRequested(), Ftp.TimedOut()}, CurrentSite.SiteName);
         LogError(failure.Text);
@@ -123,7 +134,16 @@ bool TfrmMain::DoConnect()
     }
     InvalidHostSeen = false;
     LoginRejected = false;
+    if (PendingConnect) QTimer::singleShot(0, this, [this] { StartPendingConnect(); });
     return connected;
+}
+
+void TfrmMain::StartPendingConnect()
+{
+    if (!PendingConnect) return;
+    const TPendingConnect next = std::move(*PendingConnect);
+    PendingConnect.reset();
+    ConnectToSite(next.Site, next.FolderName);
 }
 
 void TfrmMain::SecondTimerTick()
@@ -272,6 +292,13 @@ void TfrmMain::closeEvent(QCloseEvent* event)
             return;
         }
         DisconnectFromSite();
+    } else if (ConnectionState == csConnecting) {
+        // Nothing to ask, but an attempt left running would keep the program
+        // alive behind a closed window.
+        if (tmrSecondTimer.isActive())
+            CancelReconnect();
+        else
+            Ftp.Cancel();
     }
     Closing = true;
     SaveSessionSettings();

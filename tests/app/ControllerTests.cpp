@@ -272,6 +272,33 @@ TEST_F(ControllerTest, ClosingWhileConnectedAsksFirst)
     EXPECT_EQ(Server.Commands().last(), "QUIT");
 }
 
+TEST_F(ControllerTest, ClosingDuringAnAttemptOrARetryWaitEndsItWithoutAsking)
+{
+    QTcpServer mute;  // accepts, never greets
+    ASSERT_TRUE(mute.listen(QHostAddress::LocalHost));
+    Main.Settings().ConnectionSettings.DefaultPort = mute.serverPort();
+    bool closed = false;
+    QTimer::singleShot(100, [&] { closed = Main.close(); });
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    Main.Settings().ConnectionSettings.DefaultPort = closedPort;
+    Main.Settings().ConnectionSettings.Retries = 1;
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    ASSERT_TRUE(Main.tmrSecondTimer.isActive());
+    EXPECT_TRUE(Main.close());
+    EXPECT_FALSE(Main.tmrSecondTimer.isActive());
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_TRUE(Dialogs.Asked.empty());
+}
+
 TEST_F(ControllerTest, NewConnectionWhileConnectedAsksToDisconnect)
 {
     ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
@@ -281,6 +308,28 @@ TEST_F(ControllerTest, NewConnectionWhileConnectedAsksToDisconnect)
     Dialogs.Answer(mrOk);
     EXPECT_TRUE(Main.ConnectToSite(Site(), QString()));
     EXPECT_EQ(Server.ConnectionCount(), 2);
+}
+
+TEST_F(ControllerTest, NewConnectionDuringAnAttemptEndsItAndConnectsTheNewSite)
+{
+    QTcpServer mute;  // accepts, never greets
+    ASSERT_TRUE(mute.listen(QHostAddress::LocalHost));
+    const quint16 serverPort = Server.Port();
+    Main.Settings().ConnectionSettings.DefaultPort = mute.serverPort();
+    bool second = false;
+    QTimer::singleShot(100, [&] {
+        Dialogs.Answer(mrOk);
+        Main.Settings().ConnectionSettings.DefaultPort = serverPort;
+        second = Main.ConnectToSite(Site(), QString());
+    });
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_TRUE(Dialogs.Asked[0].Text.contains("trying to connect to an another site"));
+    // The new site follows once the cancelled attempt has unwound.
+    EXPECT_FALSE(second);
+    ASSERT_TRUE(WaitUntilFor([this] { return Main.ConnectionState == csConnected; }, 5000));
+    EXPECT_TRUE(Main.Ftp.Connected());
+    EXPECT_EQ(Main.RemoteDir->ItemCount(), 2);
 }
 
 TEST_F(ControllerTest, FormsAreCentredOnTheWindowWithTheSizeTheyWillShowWith)

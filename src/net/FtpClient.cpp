@@ -51,7 +51,8 @@ TCmdType TFtpClient::CommandType(const QByteArray& command)
 
 void TFtpClient::CheckCommandText(const QByteArray& text)
 {
-    if (text.contains('\r') || text.contains('\n'))
+    // A zero byte counts too: the line would be cut there, short of its line end.
+    if (text.contains('\r') || text.contains('\n') || text.contains('\0'))
         throw EInvalidCommand(QStringLiteral("A command or name must not contain a line break"));
 }
 

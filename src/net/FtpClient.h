@@ -51,7 +51,7 @@ using TListItemEvent = std::function<void(const QByteArray& listing)>;
 // data connection (the client listens, the server connects).
 //
 // Command texts and remote names are bytes on the wire. A text that contains
-// CR or LF is refused with ESockError before anything is sent.
+// CR, LF or a zero byte is refused with EInvalidCommand before anything is sent.
 class TFtpClient : public TSocketSession {
 public:
     explicit TFtpClient(QObject* owner = nullptr);

@@ -30,8 +30,8 @@ public:
     using Exception::Exception;
 };
 
-// A command text or name that would put a second line on the control
-// connection (it contains CR or LF); nothing was sent.
+// A command text or name that would not go out as exactly one line on the
+// control connection (it contains CR, LF or a zero byte); nothing was sent.
 class EInvalidCommand : public Exception {
 public:
     using Exception::Exception;

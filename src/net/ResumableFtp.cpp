@@ -27,6 +27,26 @@ void CopyRest(QFile& source, QFile& target)
     }
 }
 
+// Whether two paths name the same file, also when one of them reaches its
+// folder through a link or a "." or ".." step.
+bool SameFile(const QString& a, const QString& b)
+{
+    if (a.compare(b, Qt::CaseInsensitive) == 0) return true;
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    const QString folder = first.absoluteDir().canonicalPath();
+    return !folder.isEmpty() && folder == second.absoluteDir().canonicalPath() &&
+           first.fileName() == second.fileName();
+}
+
+// The temporary file must never be the local file itself: the transfer
+// truncates the temporary file and the clean-up deletes it.
+QString TemporaryFileFor(const QString& localPath, const QByteArray& remoteName)
+{
+    const QString path = TResumableFtp::TemporaryDirectory() + QFile::decodeName(remoteName);
+    return SameFile(path, localPath) ? path + QStringLiteral("_Tmp") : path;
+}
+
 }  // namespace
 
 TResumableFtp::TResumableFtp(QObject* owner) : TFtpClient(owner)
@@ -84,14 +104,16 @@ void TResumableFtp::ResumeDownload(const QString& localPath, const QByteArray& r
 {
     ResumeActive = true;
     RestOffset = offset;
-    TempFileName = TemporaryDirectory() + QFile::decodeName(remoteName);
-    if (TempFileName.compare(localPath, Qt::CaseInsensitive) == 0) TempFileName += QStringLiteral("_Tmp");
+    TempFileName = TemporaryFileFor(localPath, remoteName);
 
     QFile local(localPath);
     QFile temp(TempFileName);
     std::exception_ptr failure;
     try {
         if (!local.open(QIODevice::ReadWrite)) ThrowFileError(QStringLiteral("Cannot open file"), local);
+        // A file left over by an earlier run would otherwise be merged when
+        // nothing arrives this time (a refused "REST" or "RETR").
+        QFile::remove(TempFileName);
         RetrieveFile(remoteName, TempFileName);
     } catch (...) {
         failure = std::current_exception();
@@ -113,7 +135,7 @@ void TResumableFtp::ResumeUpload(const QString& localPath, const QByteArray& rem
 {
     ResumeActive = true;
     RestOffset = offset;
-    TempFileName = TemporaryDirectory() + QFile::decodeName(remoteName);
+    TempFileName = TemporaryFileFor(localPath, remoteName);
     try {
         QFile local(localPath);
         if (!local.open(QIODevice::ReadOnly)) ThrowFileError(QStringLiteral("Cannot open file"), local);

@@ -272,6 +272,8 @@ TEST_F(FtpClientTest, LineBreaksInNamesAreRefusedBeforeAnythingIsSent)
     EXPECT_THROW(Ftp.RenameFile("a", "b\rc"), EInvalidCommand);
     EXPECT_THROW(Ftp.RetrieveFile("f\r\nDELE g", QString()), EInvalidCommand);
     EXPECT_THROW(Ftp.SendCommand("NOOP\r\nQUIT"), EInvalidCommand);
+    // A zero byte would cut the line short of its line end.
+    EXPECT_THROW(Ftp.DeleteFile(QByteArray("a\0b", 3)), EInvalidCommand);
     Ftp.SendCommand("NOOP");
     ASSERT_TRUE(Server.WaitForCommandCount(before + 1, 5000));
     EXPECT_EQ(Server.Commands().mid(before), QByteArrayList{"NOOP"});

@@ -62,7 +62,7 @@ TEST_F(ResumableFtpTest, ResumedDownloadSendsRestBetweenPortAndRetrAndAppendsAtT
     EXPECT_EQ(Log.Events, (QStringList{"success 14", "success 8"}));
 }
 
-TEST_F(ResumableFtpTest, LocalFileInTheTemporaryFolderIsNotOverwrittenByTheDownload)
+TEST_F(ResumableFtpTest, LocalFileInTheTemporaryFolderIsNotOverwrittenByTheTransfer)
 {
     const QByteArray remote = SeededBytes(2000, 2);
     Server.SetData("RETR", remote);
@@ -72,7 +72,39 @@ TEST_F(ResumableFtpTest, LocalFileInTheTemporaryFolderIsNotOverwrittenByTheDownl
     Ftp.ResumeDownload(local, name.toUtf8(), 500);
     EXPECT_EQ(Ftp.TempFileName, local + "_Tmp");
     EXPECT_EQ(Read(local), remote);
+
+    // The same folder reached through a link is the same place.
+    const QString link = Local("temp-link");
+    ASSERT_TRUE(QFile::link(TResumableFtp::TemporaryDirectory(), link));
+    WriteFile(local, remote.left(700));
+    Ftp.ResumeDownload(link + "/" + name, name.toUtf8(), 700);
+    EXPECT_EQ(Read(local), remote);
+
+    // Uploads copy the rest through the same temporary folder.
+    Ftp.ResumeUpload(local, name.toUtf8(), 1500);
+    EXPECT_EQ(Server.Uploaded(), remote.mid(1500));
+    EXPECT_EQ(Read(local), remote);
     QFile::remove(local);
+    QFile::remove(link);
+}
+
+TEST_F(ResumableFtpTest, LeftOverTemporaryFileIsNotMergedIntoTheLocalFile)
+{
+    // What an earlier run left behind is not what this transfer received.
+    const QString name = QStringLiteral("qftp-stale-%1.bin").arg(QRandomGenerator::global()->generate());
+    const QString stale = TResumableFtp::TemporaryDirectory() + name;
+    WriteFile(Local("part"), "abc");
+    Log.HandleFailures = true;
+    WriteFile(stale, "STALE");
+    Server.QueueReply("RETR", "550 Not now\r\n");
+    Ftp.ResumeDownload(Local("part"), name.toUtf8(), 3);
+    EXPECT_EQ(Read(Local("part")), "abc");
+
+    WriteFile(stale, "STALE");
+    Server.SetReply("REST", "502 No\r\n");
+    EXPECT_THROW(Ftp.ResumeDownload(Local("part"), name.toUtf8(), 3), EResumeError);
+    EXPECT_EQ(Read(Local("part")), "abc");
+    QFile::remove(stale);
 }
 
 TEST_F(ResumableFtpTest, ResumedUploadSendsOnlyTheRest)

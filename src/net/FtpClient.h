@@ -134,7 +134,11 @@ private:
     static qint64 LocalFileSize(const QString& path);
     void PrepareListParser();
     void SendPort(TCmdType type);
-    void AcceptDataConnection();
+    // False when the server refused before connecting (failure procedure run).
+    bool AcceptDataConnection(TCmdType type);
+    // A whole reply line of 4xx/5xx is waiting on the control connection.
+    bool RefusalWaiting() const;
+    void TakeRefusal();
     void ReceiveListing();
     void DeliverListingLine(QByteArray line);
     void FinishDataOperation(TDataOp op);

@@ -191,7 +191,7 @@ bool TFtpClient::TransferData(TDataOp op, TCmdType type,
     // A refused transfer command ends the operation: no connection will come.
     if (!sendTransferCommand()) return false;
     FDataPhaseStarted = true;
-    AcceptDataConnection();
+    if (!AcceptDataConnection(type)) return false;
     if (!ControlCancelledOrTimedOut()) {
         data.SetTextMode(FAsciiTransfers);
         switch (op) {
@@ -240,11 +240,26 @@ void TFtpClient::SendPort(TCmdType type)
     if (InRange(FReplyCode, 301, 599)) Failure(type, false);
 }
 
-void TFtpClient::AcceptDataConnection()
+bool TFtpClient::AcceptDataConnection(TCmdType type)
 {
     TSocketSession& data = *FDataConnection;
+    // The server may give up before it connects: a 425 after its 150, a 421,
+    // or a closed control connection. Then nothing will come, and waiting
+    // would last until the user stops it.
+    WaitUntil([this, &data] {
+        return data.LookupDone() || data.CancelRequested() || !FConnected || RefusalWaiting();
+    });
+    if (!data.LookupDone() && !data.CancelRequested()) {
+        if (RefusalWaiting()) {
+            TakeRefusal();
+            Failure(type, false);
+            return false;
+        }
+        data.Cancel();
+    }
     data.AdoptAcceptedSocket(data.Accept());
     if (OnTransactionStart) OnTransactionStart(this);
+    return true;
 }
 
 void TFtpClient::ReceiveListing()
@@ -289,6 +304,23 @@ void TFtpClient::FinishDataOperation(TDataOp op)
     if (!ControlCancelledOrTimedOut()) reply = FFinalReply = ReadLn();
     ReportStatus(slProtocol, ReplyStatusText(reply));
     if (!ControlCancelledOrTimedOut()) ReadContinuation(reply);
+}
+
+bool TFtpClient::RefusalWaiting() const
+{
+    if (InputBuffer.IndexOf('\n') < 0) return false;
+    const char first = InputBuffer.Front()[0];
+    return first == '4' || first == '5';
+}
+
+void TFtpClient::TakeRefusal()
+{
+    ClearCancelRequest();  // a 421 has cancelled the control wait already
+    FDataPhaseStarted = false;  // this line is the operation's last reply: nothing to drain
+    FLastReply = ReadLn();
+    FReplyCode = ReplyCodeOf(FLastReply);
+    ReportStatus(slProtocol, ReplyStatusText(FLastReply));
+    ReadContinuation(FLastReply);
 }
 
 bool TFtpClient::AbortReplyWaiting() const

@@ -239,6 +239,47 @@ TEST_F(FtpTransferTest, AbortWhileWaitingForTheServersConnection)
     EXPECT_FALSE(Log.Events.contains("success 8"));
 }
 
+TEST_F(FtpTransferTest, ServerGivingUpBeforeItConnectsEndsTheWait)
+{
+    // Once the server has answered the transfer command (its 150), it gives
+    // up on connecting and says so on the control connection.
+    QTimer giveUp;
+    QByteArray refusal;
+    int sentAt = 0;
+    QObject::connect(&giveUp, &QTimer::timeout, [&] {
+        if (Server.Commands().size() < sentAt) return;
+        giveUp.stop();
+        Server.SendRaw(refusal);
+    });
+    const auto refuseAfterTheTransferCommand = [&](const QByteArray& line) {
+        Server.SkipNextConnectBack();
+        refusal = line;
+        sentAt = int(Server.Commands().size()) + 2;  // PORT, then RETR
+        giveUp.start(5);
+    };
+
+    for (const QByteArray& line : {QByteArray("425 Can't open data connection.\r\n"),
+                                   QByteArray("421 Timeout.\r\n")}) {
+        Log.Events.clear();
+        refuseAfterTheTransferCommand(line);
+        try {
+            Ftp.RetrieveFile("f", Local("f"));
+            FAIL() << "the download did not fail: " << line.constData();
+        } catch (const FTPException& e) {
+            EXPECT_EQ(e.ReplyLine(), line);
+        }
+        EXPECT_EQ(Ftp.DataConnection(), nullptr);
+        EXPECT_EQ(Log.Events, QStringList{"failure 8"});
+        EXPECT_EQ(Log.Status.last(), QString::fromLatin1(line.trimmed()));
+    }
+    // With the failure handled there is no exception, and the client goes on.
+    Log.HandleFailures = true;
+    refuseAfterTheTransferCommand("425 No way\r\n");
+    EXPECT_NO_THROW(Ftp.RetrieveFile("f", Local("f")));
+    Ftp.SendCommand("SYST");
+    EXPECT_EQ(Ftp.ReplyCode(), 215);
+}
+
 TEST_F(FtpTransferTest, AbortDuringDownloadKeepsThePartAndLeavesTheClientReady)
 {
     Server.SetData("RETR", SeededBytes(4 << 20, 3));

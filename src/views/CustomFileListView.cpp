@@ -293,7 +293,10 @@ void TCustomFileListView::DirectoryCreated(const QString& name, bool refreshed)
 {
     if (!refreshed) return;
     selectionModel()->clear();
-    const int item = FindItem(name, false);
+    // Where letter case tells names apart, another case is another item,
+    // and opening that one would invite renaming the wrong directory.
+    int item = FindItem(name, true);
+    if (item < 0) item = FindItem(name, false);
     if (item < 0 || item >= ItemCount()) return;
     const QModelIndex index = FModel->index(item, 0);
     selectionModel()->setCurrentIndex(

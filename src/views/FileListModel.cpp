@@ -57,6 +57,32 @@ void TFileListModel::AppendItems(int count)
     endInsertRows();
 }
 
+void TFileListModel::RemoveItem(int index, const std::function<void()>& drop)
+{
+    if (index < 0 || index >= FCount) {
+        drop();
+        return;
+    }
+    beginRemoveRows({}, index, index);
+    drop();
+    --FCount;
+    endRemoveRows();
+}
+
+void TFileListModel::MoveItems(const std::function<std::vector<int>()>& reorder)
+{
+    emit layoutAboutToBeChanged({}, VerticalSortHint);
+    const std::vector<int> newRow = reorder();
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    for (const QModelIndex& index : from) {
+        const int row = index.row() < int(newRow.size()) ? newRow[size_t(index.row())] : index.row();
+        to << (row < FCount ? this->index(row, index.column()) : QModelIndex());
+    }
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, VerticalSortHint);
+}
+
 void TFileListModel::RedrawItem(int index)
 {
     if (index >= 0 && index < FCount && !FColumns.isEmpty())

@@ -1,6 +1,8 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QList>
+#include <functional>
+#include <vector>
 
 class TFileListSource;
 
@@ -15,7 +17,8 @@ struct TListColumn {
 // The owner-data table behind a file list view: it keeps the columns and the
 // row count it was given, and asks its source for every text. Row count
 // changes come only through SetItemCount (rows renewed: a reset, so selection
-// and focus go) and AppendItems (rows added at the end, the others kept).
+// and focus go), AppendItems (rows added at the end, the others kept) and
+// RemoveItem (one row goes, the others kept).
 class TFileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -35,6 +38,12 @@ public:
     int ItemCount() const { return FCount; }
     void SetItemCount(int count);
     void AppendItems(int count);
+    // The record of a shown row goes: drop takes it out of the source while
+    // the row is being removed. Beyond the rows drop alone runs.
+    void RemoveItem(int index, const std::function<void()>& drop);
+    // The records change places: reorder moves them and gives each old row's
+    // new row. Selection, focus and open editors stay with their records.
+    void MoveItems(const std::function<std::vector<int>()>& reorder);
     // The row's texts have changed.
     void RedrawItem(int index);
 

@@ -127,7 +127,9 @@ private:
     bool DeleteEntry(const TDoomedEntry& entry);
     bool DeleteTree(const QString& name);
     bool RemoveRecordNamed(const QString& name);
-    std::unique_ptr<TDirectory> DirectoryTree(const QString& name, bool recursive);
+    // Entered by name; left by "CDUP", or by "CWD back" when back is given.
+    std::unique_ptr<TDirectory> DirectoryTree(const QString& name, bool recursive,
+                                              const QString& back = {});
 
     QPointer<TFtpClient> FFtp;
     bool FInCommand = false;

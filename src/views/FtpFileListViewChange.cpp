@@ -10,6 +10,13 @@ namespace {
 
 const TFileAttributes EveryEntry = TFileAttributes(faFolders | faNormal | faHidden);
 
+// "." and ".." listed below the top of a listing: the directory itself and
+// its parent, never entries of it. No walk may enter or delete them.
+bool IsDotName(const QString& name)
+{
+    return name == QLatin1String(".") || name == QLatin1String("..");
+}
+
 }  // namespace
 
 // ---- New directories ----
@@ -125,6 +132,7 @@ bool TFtpFileListView::DeleteItems(int item, bool selected)
 
 bool TFtpFileListView::DeleteEntry(const TDoomedEntry& entry)
 {
+    if (IsDotName(entry.Name)) return false;
     // A link goes as a file: entering it would delete its target's contents.
     if (entry.IsDirectory && !entry.IsLink)
         return FRecursiveDeletions ? DeleteTree(entry.Name) : RunCommand(rkRemoveDir, entry.Name);
@@ -141,7 +149,7 @@ bool TFtpFileListView::DeleteTree(const QString& name)
     if (!ShowCurrentDirectory()) return false;
     while (RecordCount() > 0) {
         const TDoomedEntry entry = Doomed(0);
-        if (!DeleteEntry(entry)) return false;
+        if (!IsDotName(entry.Name) && !DeleteEntry(entry)) return false;
         RemoveRecordNamed(entry.Name);
     }
     if (!GotoUpperDirectory()) return false;
@@ -189,10 +197,14 @@ std::unique_ptr<TDirectory> TFtpFileListView::GetItemTree(int item, bool recursi
 {
     if (!IsReady() || !Item(item)) return nullptr;
     TBusyScope busy(*this);
-    return DirectoryTree(Item(item)->Name, recursive);
+    // Going up from where a link led need not come back here: the way back
+    // from a link is this directory's own path.
+    const QString back = TFtpListing::IsLink(*Item(item)) ? Directory() : QString();
+    return DirectoryTree(Item(item)->Name, recursive, back);
 }
 
-std::unique_ptr<TDirectory> TFtpFileListView::DirectoryTree(const QString& name, bool recursive)
+std::unique_ptr<TDirectory> TFtpFileListView::DirectoryTree(const QString& name, bool recursive,
+                                                            const QString& back)
 {
     if (!RunCommand(rkChangeDir, name)) return nullptr;
     std::unique_ptr<TDirectory> tree;
@@ -202,6 +214,7 @@ std::unique_ptr<TDirectory> TFtpFileListView::DirectoryTree(const QString& name,
         tree = std::make_unique<TDirectory>(name);
         tree->Path = QueryCurrentDirectory();
         for (const auto& entry : entries) {
+            if (IsDotName(entry->Name)) continue;
             if (!TFtpListing::IsDirectory(*entry))
                 tree->Contents.Files << entry->Name;
             else
@@ -209,6 +222,9 @@ std::unique_ptr<TDirectory> TFtpFileListView::DirectoryTree(const QString& name,
                                                       : std::make_unique<TDirectory>(entry->Name));
         }
     }
-    RunCommand(rkUpDir);
+    if (back.isEmpty())
+        RunCommand(rkUpDir);
+    else
+        RunCommand(rkChangeDir, back);
     return tree;
 }

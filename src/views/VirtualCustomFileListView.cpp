@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -61,8 +62,11 @@ void TVirtualCustomFileListView::ClearItems()
 void TVirtualCustomFileListView::DeleteItemRecord(int index)
 {
     if (index < 0 || index >= RecordCount()) return;
-    FreeItem(index);
-    ItemList().erase(ItemList().begin() + index);
+    // The row goes with its record, so the rows after it keep showing theirs.
+    ListModel()->RemoveItem(index, [this, index] {
+        FreeItem(index);
+        ItemList().erase(ItemList().begin() + index);
+    });
 }
 
 void TVirtualCustomFileListView::SortItems()
@@ -71,8 +75,22 @@ void TVirtualCustomFileListView::SortItems()
     if (items.empty()) return;
     if (SortType() != stName) UpdateItemInfo(0, int(items.size()) - 1);
     if (!FCompare) return;
-    std::stable_sort(items.begin(), items.end(), [this](const auto& a, const auto& b) {
-        return SafeCompare(a.get(), b.get()) < 0;
+    // The rows follow their records, so the selection still names what the
+    // user chose.
+    ListModel()->MoveItems([this, &items] {
+        std::vector<int> order(items.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [this, &items](int a, int b) {
+            return SafeCompare(items[size_t(a)].get(), items[size_t(b)].get()) < 0;
+        });
+        TItemList sorted(items.size());
+        std::vector<int> newRow(items.size());
+        for (size_t i = 0; i < order.size(); ++i) {
+            sorted[i] = std::move(items[size_t(order[i])]);
+            newRow[size_t(order[i])] = int(i);
+        }
+        items = std::move(sorted);
+        return newRow;
     });
 }
 

@@ -70,6 +70,18 @@ TEST(FileListView, SortTypeSortsAgainOnlyWhenItChanges)
     view.ThrowInCompare = true;
     EXPECT_NO_THROW(view.SetSortType(stName));
     EXPECT_EQ(view.Names(), (QStringList{"zdir", "A.pdf", "c.doc", "b.txt"}));
+
+    // The selection and the focus stay with their items, so a key pressed
+    // next acts on what the user chose.
+    view.ThrowInCompare = false;
+    const QItemSelection firstTwo(view.model()->index(0, 0), view.model()->index(1, 0));
+    view.selectionModel()->select(firstTwo, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view.selectionModel()->setCurrentIndex(view.model()->index(2, 0), QItemSelectionModel::NoUpdate);
+    view.SetSortType(stSize);
+    ASSERT_EQ(view.Names(), (QStringList{"zdir", "c.doc", "b.txt", "A.pdf"}));
+    EXPECT_EQ(view.SelectedItems(), (QList<int>{0, 3}));
+    EXPECT_EQ(view.FocusedItem(), 1);
+    EXPECT_EQ(view.model()->index(3, 0).data().toString(), "A.pdf");
 }
 
 TEST(FileListView, FindsWholeNamesAndMakesUniqueOnes)

@@ -2,6 +2,7 @@
 
 #include "platform/RemoteText.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -49,10 +50,11 @@ QString TRemoteSite::NameOf(const QString& path)
     return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
+// "." and ".." mean what they mean on a real server.
 QString TRemoteSite::Resolve(const QString& name) const
 {
-    if (name.startsWith(u'/')) return name;
-    return Cwd == "/" ? "/" + name : Cwd + "/" + name;
+    if (name.startsWith(u'/')) return QDir::cleanPath(name);
+    return QDir::cleanPath(Cwd + "/" + name);
 }
 
 // Status texts of replies begin with their code; everything else the client
@@ -141,9 +143,10 @@ QByteArray TRemoteSite::RenameTo(const QString& path)
 // the entries in name order.
 QByteArray TRemoteSite::Listing() const
 {
-    QByteArray data = "total 8\r\n"
-                      "drwxr-xr-x   4 ftp  ftp      4096 Mar  3  1999 .\r\n"
-                      "drwxr-xr-x   9 ftp  ftp      4096 Mar  3  1999 ..\r\n";
+    const QByteArray dots = "drwxr-xr-x   4 ftp  ftp      4096 Mar  3  1999 .\r\n"
+                            "drwxr-xr-x   9 ftp  ftp      4096 Mar  3  1999 ..\r\n";
+    QByteArray data = "total 8\r\n";
+    if (!DotsLast) data += dots;
     for (const QString& name : Names(Cwd)) {
         const TEntry& entry = FEntries[Resolve(name)];
         const QByteArray bytes = EncodeRemote(name);
@@ -160,6 +163,7 @@ QByteArray TRemoteSite::Listing() const
         }
         data += "\r\n";
     }
+    if (DotsLast) data += dots;
     return data;
 }
 

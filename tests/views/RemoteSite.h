@@ -30,6 +30,8 @@ public:
     QSet<QString> Unlistable;
     // A careless server: "RNTO" after a refused "RNFR" still reports success.
     bool AcceptOrphanRename = false;
+    // "." and ".." come after the entries, as servers that do not sort send them.
+    bool DotsLast = false;
     QString Cwd = QStringLiteral("/");
 
 private:

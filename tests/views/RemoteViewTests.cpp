@@ -163,6 +163,18 @@ TEST_F(RemoteViewTest, CreateDirectoryMakesANameUniqueOrReportsItTaken)
     EXPECT_EQ(View.CreateDirectory("NEW_DIRECTORY", false, false), 0);
     EXPECT_EQ(Sent(), Commands{"MKD NEW_DIRECTORY"});
 
+    // On a Unix server another letter case is another directory: the new
+    // one is offered for its name, never the old one.
+    Site.AddDirectory("/Fresh");
+    View.SetSortType(stSize);  // equal sizes: the listing's order, "Fresh" first
+    View.RefreshList();
+    Mark();
+    EXPECT_EQ(View.CreateDirectory("fresh", true, true), 0);
+    EXPECT_EQ(Sent(), (Commands{"MKD fresh"} + Listing));
+    EXPECT_EQ(View.GetItemInfo(View.FocusedItem()).Name, "fresh");
+    EXPECT_EQ(View.SelectedItems(), QList<int>{View.FocusedItem()});
+    CancelEdit();
+
     // Made meanwhile by someone else: the server refuses.
     Site.AddDirectory("/later");
     Mark();
@@ -283,12 +295,14 @@ TEST_F(RemoteViewTest, RecursiveDeleteEmptiesEachLevelBeforeRemovingIt)
 
 TEST_F(RemoteViewTest, RecursiveDeleteStaysWhereItFailed)
 {
+    Site.AddFile("/d/sub/w.txt");
     Connect();
     Site.Refused << "/d/sub/x.txt";
     EXPECT_FALSE(View.DeleteItems(Row("d"), false));
     EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing + Commands{"DELE link", "CWD sub", "PWD"}
-                       + Listing + Commands{"DELE x.txt"}));
+                       + Listing + Commands{"DELE w.txt", "DELE x.txt"}));
     EXPECT_EQ(View.Directory(), "/d/sub");
+    // What went before the failure is gone from the rows too.
     EXPECT_EQ(Rows(), QStringList{"x.txt"});
     EXPECT_TRUE(Site.Exists("/d/f1"));
 
@@ -321,6 +335,33 @@ TEST_F(RemoteViewTest, LinksAreDeletedAsFilesWhateverTheSettings)
     EXPECT_EQ(Sent(), (Commands{"DELE lnk2", "RMD d"}));
     EXPECT_TRUE(Events.filter("deleting").isEmpty());
     EXPECT_TRUE(Rows().contains("d"));
+}
+
+TEST_F(RemoteViewTest, TheWalksNeverEnterDotEntriesListedBelowTheTop)
+{
+    // This server sends "." and ".." last. They stay on show, but no walk may
+    // enter them: "." is the directory itself, ".." holds what nobody chose.
+    Site.DotsLast = true;
+    Connect();
+    EXPECT_TRUE(Rows().contains(".") && Rows().contains(".."));
+    std::unique_ptr<TDirectory> tree = View.GetItemTree(Row("d"), true);
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(tree->Contents.Files, (QStringList{"f1", "f2", "link"}));
+    ASSERT_EQ(tree->Contents.DirectoryCount(), 1);
+    EXPECT_EQ(tree->Contents.GetDirectory(0)->Contents.Files, QStringList{"x.txt"});
+    EXPECT_EQ(tree->Contents.GetDirectory(0)->Contents.DirectoryCount(), 0);
+
+    EXPECT_TRUE(View.DeleteItems(Row("d"), false));
+    EXPECT_FALSE(Site.Exists("/d"));
+    EXPECT_EQ(Site.Names("/"), (QStringList{"a.txt", "b.txt", "c.txt", "lnk", "pub"}));
+    EXPECT_EQ(Site.Names("/pub"), QStringList{"readme.txt"});
+
+    // Nor is either of them deleted when chosen.
+    Mark();
+    Select({"..", "."});
+    EXPECT_FALSE(View.DeleteItems(-1, true));
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_EQ(Site.Names("/"), (QStringList{"a.txt", "b.txt", "c.txt", "lnk", "pub"}));
 }
 
 TEST_F(RemoteViewTest, DeletionFollowsTheChosenNamesWhenTheListingChanges)
@@ -391,6 +432,21 @@ TEST_F(RemoteViewTest, ItemTreesWalkTheServerAndLeaveTheViewAlone)
     Mark();
     EXPECT_EQ(View.GetItemTree(Row("a.txt"), true), nullptr);
     EXPECT_EQ(Sent(), Commands{"CWD a.txt"});
+}
+
+TEST_F(RemoteViewTest, ATreeTakenThroughALinkReturnsToTheViewsDirectory)
+{
+    Site.AddFile("/f1");
+    Connect("/d");
+    // "link" leads to /pub, whose parent is "/", not "/d".
+    std::unique_ptr<TDirectory> tree = View.GetItemTree(Row("link"), true);
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(tree->Contents.Files, QStringList{"readme.txt"});
+    EXPECT_EQ(Sent(), (Commands{"CWD link"} + Listing + Commands{"PWD", "CWD /d"}));
+    // So the names the view shows still mean its own entries.
+    EXPECT_TRUE(View.DeleteItems(Row("f1"), false));
+    EXPECT_FALSE(Site.Exists("/d/f1"));
+    EXPECT_TRUE(Site.Exists("/f1"));
 }
 
 TEST_F(RemoteViewTest, DirectoryTreesOfTheSelection)

@@ -92,7 +92,13 @@ void TfrmMain::BindRemoteViewEvents()
 void TfrmMain::FtpConnect()
 {
     SetConnectionState(csConnected);
-    RemoteDir->Open(CurrentSite.RemoteStartupDir);
+    try {
+        RemoteDir->Open(CurrentSite.RemoteStartupDir);
+    } catch (const std::exception&) {
+        // A first listing that was stopped (and already reported) ends that
+        // command, not the login under way; a lost connection still fails it.
+        if (!Ftp.Connected()) throw;
+    }
     if (cbRemoteDirectory->findText(RemoteDir->Directory()) < 0)
         cbRemoteDirectory->addItem(RemoteDir->Directory());
 }

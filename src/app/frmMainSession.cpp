@@ -38,11 +38,16 @@ bool TfrmMain::CanUseRemote() const
 
 bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderName)
 {
+    // Disconnecting resets the remote view, so whether one of its commands
+    // is waiting below us has to be seen before.
+    const bool commandRunning = RemoteDir->IsBusy();
     if (!ConfirmNewConnection()) return false;
-    if (AttemptRunning) {
-        // The attempt just cancelled is still unwinding below us; connecting
-        // now would share its socket. The new site follows once it is gone.
+    if (AttemptRunning || commandRunning) {
+        // The attempt or command just cancelled is still unwinding below us;
+        // connecting now would clear its cancel and leave it waiting on the
+        // new connection. The new site follows once it is gone.
         PendingConnect = TPendingConnect{site, folderName};
+        if (!AttemptRunning) QTimer::singleShot(0, this, [this] { StartPendingConnect(); });
         return false;
     }
     Status->Clear();
@@ -264,6 +269,8 @@ bool TfrmMain::SelectTransferType(bool text)
 void TfrmMain::DisconnectFromSite()
 {
     if (ConnectionState == csNotConnected || !IsConnected()) return;
+    // The guard runs while a QUIT is awaited; a second one would only nest.
+    if (tmrDisconnect.isActive()) return;
     if (Transfer && Transfer->Active()) Transfer->CancelTransfer(false);
     LogInfo(QStringLiteral("Disconnecting..."));
     tmrDisconnect.start();
@@ -285,7 +292,7 @@ void TfrmMain::DisconnectTimerFired()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    if (IsConnected()) {
+    if (IsConnected() && !tmrDisconnect.isActive()) {
         if (!AskOkCancel(QStringLiteral("QuilloFTP is still connected to a site. Are you sure you want to quit?"),
                          false)) {
             event->ignore();

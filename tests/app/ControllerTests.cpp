@@ -205,6 +205,21 @@ TEST_F(ControllerTest, StopDuringAnAttemptCancelsIt)
     EXPECT_TRUE(Dialogs.Asked.empty());
 }
 
+TEST_F(ControllerTest, StopDuringTheFirstListingStopsOnlyThatCommand)
+{
+    Server.IgnoreNext("PWD");
+    QTimer::singleShot(200, [this] { Main.Actions[QStringLiteral("actStop")]->trigger(); });
+    EXPECT_TRUE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_EQ(Main.ConnectionState, csConnected);
+    EXPECT_TRUE(Main.Ftp.Connected());
+    EXPECT_FALSE(Main.RemoteDir->IsBusy());
+    EXPECT_TRUE(Enabled("actDisconnect"));
+    ExpectColour("Operation aborted", LogErrorColour);
+    EXPECT_EQ(LogCount("Connecting cancelled"), 0);
+    EXPECT_FALSE(Server.Commands().contains("QUIT"));
+    EXPECT_TRUE(Dialogs.Asked.empty());
+}
+
 TEST_F(ControllerTest, MissingPasswordIsAskedForAndCancelLeavesEverything)
 {
     TSiteSettings site = Site();
@@ -255,6 +270,25 @@ TEST_F(ControllerTest, DisconnectGuardClosesWhenQuitIsNeverAnswered)
     EXPECT_EQ(Main.ConnectionState, csNotConnected);
     EXPECT_FALSE(Main.Ftp.Connected());
     EXPECT_EQ(LogCount("Disconnected"), 1);
+}
+
+TEST_F(ControllerTest, DisconnectAskedForAgainWhileQuitIsAwaitedSendsNothingMore)
+{
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    Server.IgnoreNext("QUIT");
+    Main.tmrDisconnect.setInterval(300);
+    bool closed = false;
+    QTimer::singleShot(50, [&] {
+        Main.Actions[QStringLiteral("actDisconnect")]->trigger();
+        closed = Main.close();
+    });
+    Main.DisconnectFromSite();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_EQ(Server.Commands().count("QUIT"), 1);
+    EXPECT_EQ(LogCount("Disconnecting..."), 1);
+    EXPECT_EQ(LogCount("Disconnected"), 1);
+    EXPECT_TRUE(Dialogs.Asked.empty());  // nothing to ask while the session is ending
 }
 
 TEST_F(ControllerTest, ClosingWhileConnectedAsksFirst)
@@ -330,6 +364,25 @@ TEST_F(ControllerTest, NewConnectionDuringAnAttemptEndsItAndConnectsTheNewSite)
     ASSERT_TRUE(WaitUntilFor([this] { return Main.ConnectionState == csConnected; }, 5000));
     EXPECT_TRUE(Main.Ftp.Connected());
     EXPECT_EQ(Main.RemoteDir->ItemCount(), 2);
+}
+
+TEST_F(ControllerTest, NewConnectionDuringARemoteCommandFollowsOnceTheCommandHasEnded)
+{
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    Server.IgnoreNext("TYPE");  // the refresh hangs until the session ends
+    bool second = true;
+    QTimer::singleShot(100, [&] {
+        Dialogs.Answer(mrOk);
+        second = Main.ConnectToSite(Site(), QString());
+    });
+    Main.RemoteDir->RefreshList();
+    EXPECT_FALSE(second);
+    ASSERT_TRUE(WaitUntilFor([this] { return Main.RemoteDir->ItemCount() == 2; }, 5000))
+        << Log().join("\n").toStdString();
+    EXPECT_TRUE(Main.IsConnected());
+    EXPECT_FALSE(Main.RemoteDir->IsBusy());
+    EXPECT_EQ(Server.ConnectionCount(), 2);
+    EXPECT_EQ(LogCount("No connection"), 0);
 }
 
 TEST_F(ControllerTest, FormsAreCentredOnTheWindowWithTheSizeTheyWillShowWith)

@@ -4,6 +4,7 @@
 #include "platform/MessageBoxes.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -104,9 +105,10 @@ void TStatusLog::SaveLogTo(const QString& fileName) const
 {
     QByteArray bytes;
     for (const QString& line : Lines()) bytes += line.toUtf8() + "\r\n";
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-        !file.flush())
+    // Written beside the target and put in its place only when complete, so
+    // a failed save leaves an earlier log of that name as it was.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw Exception(QStringLiteral("Cannot write the log file \"%1\": %2")
                             .arg(fileName, file.errorString()));
 }

@@ -17,6 +17,7 @@ TfrmPassword::TfrmPassword(QWidget* parent) : QDialog(parent)
     intro->setWordWrap(false);
     lblServerName = NewNote(QStringLiteral("lblServerName"), QString(), this, Maroon);
     lblServerName->setAlignment(Qt::AlignHCenter);
+    lblServerName->setTextFormat(Qt::PlainText);  // a site name is never markup
     edUserName = NewEdit(QStringLiteral("edUserName"), 0, this);
     edPassword = NewPasswordEdit(QStringLiteral("edPassword"), 0, this);
     QDialogButtonBox* buttons = NewOkCancel(this);

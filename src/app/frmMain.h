@@ -148,6 +148,7 @@ private:
 
     // Handlers of the client's and the remote view's events (frmMainFtpEvents.cpp).
     void BindFtpEvents();
+    void RemoteDirDeleting(int count, const QString& name, bool isDir, bool& canDelete);
     void BindRemoteViewEvents();
     void FtpConnect();
     void FtpDisconnect();

@@ -83,10 +83,25 @@ void TfrmMain::BindRemoteViewEvents()
 {
     RemoteDir->OnBusy = [this](TCustomFileListView*) { SetRemoteReady(false); };
     RemoteDir->OnReady = [this](TCustomFileListView*) { SetRemoteReady(true); };
+    RemoteDir->OnDeleting = [this](TCustomFileListView*, int count, const QString& name, bool isDir,
+                                   bool& canDelete) { RemoteDirDeleting(count, name, isDir, canDelete); };
     RemoteDir->OnTimeOut = [this](TCustomFileListView*) {
         LogError(QStringLiteral("The site didn't response in 30 seconds. %1")
                      .arg(QStringLiteral("Operation was timed out.")));
     };
+}
+
+// A remote deletion cannot be undone: every one is confirmed first.
+void TfrmMain::RemoteDirDeleting(int count, const QString& name, bool isDir, bool& canDelete)
+{
+    QString what;
+    if (count != 1)
+        what = QStringLiteral("%1 objects?").arg(count);
+    else if (isDir)
+        what = QStringLiteral("directory \"%1\" and its contents?").arg(name);
+    else
+        what = QStringLiteral("file \"%1\"?").arg(name);
+    canDelete = AskYesNo(QStringLiteral("Are you sure you want to delete ") + what, false);
 }
 
 void TfrmMain::FtpConnect()

@@ -385,6 +385,26 @@ TEST_F(ControllerTest, NewConnectionDuringARemoteCommandFollowsOnceTheCommandHas
     EXPECT_EQ(LogCount("No connection"), 0);
 }
 
+TEST_F(ControllerTest, RemoteDeletionsAreConfirmedFirst)
+{
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    const int pub = Main.RemoteDir->FindItem(QStringLiteral("pub"), true);
+    ASSERT_GE(pub, 0);
+    const qsizetype before = Server.Commands().size();
+
+    Dialogs.Answer(mrNo);
+    EXPECT_FALSE(Main.RemoteDir->DeleteItems(pub, false));
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_EQ(Dialogs.Asked[0].Text, "Are you sure you want to delete directory \"pub\" and its contents?");
+    EXPECT_EQ(Server.Commands().size(), before);  // nothing was sent
+
+    const int notes = Main.RemoteDir->FindItem(QStringLiteral("notes.txt"), true);
+    Dialogs.Answer(mrYes);
+    EXPECT_TRUE(Main.RemoteDir->DeleteItems(notes, false));
+    EXPECT_EQ(Dialogs.Asked.back().Text, "Are you sure you want to delete file \"notes.txt\"?");
+    EXPECT_EQ(Server.Commands().last(), "DELE notes.txt");
+}
+
 TEST_F(ControllerTest, FormsAreCentredOnTheWindowWithTheSizeTheyWillShowWith)
 {
     QScreen* screen = QGuiApplication::primaryScreen();

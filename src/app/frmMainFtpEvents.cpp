@@ -125,6 +125,7 @@ void TfrmMain::FtpDisconnect()
     if (Transfer && Transfer->Active()) Transfer->AbortTransfer();
     try {
         Ftp.Cancel();
+        Ftp.Abort();  // a listing's data connection ends with its session
     } catch (...) {
     }
     RemoteDir->Reset();

@@ -50,6 +50,13 @@ protected:
         site.NormalLogin = true;
         return site;
     }
+    // A loopback port nobody listens on any more: connecting is refused.
+    static quint16 RefusingPort()
+    {
+        QTcpServer probe;
+        EXPECT_TRUE(probe.listen(QHostAddress::LocalHost));
+        return probe.serverPort();
+    }
     QStringList Log() const { return Main.Status->Lines(); }
     int LogCount(const QString& line) const { return int(Log().count(line)); }
     bool Enabled(const char* action) { return Main.Actions[QLatin1String(action)]->isEnabled(); }
@@ -123,13 +130,7 @@ TEST_F(ControllerTest, SessionDisplayCountsFromTheConnection)
 
 TEST_F(ControllerTest, GenericFailureIsRetriedWithACountdown)
 {
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-        closedPort = probe.serverPort();
-    }
-    Main.Settings().ConnectionSettings.DefaultPort = closedPort;
+    Main.Settings().ConnectionSettings.DefaultPort = RefusingPort();
     Main.Settings().ConnectionSettings.Retries = 2;
     Main.Settings().ConnectionSettings.RetryDelay = 3;
     Main.tmrSecondTimer.setInterval(5);
@@ -317,13 +318,7 @@ TEST_F(ControllerTest, ClosingDuringAnAttemptOrARetryWaitEndsItWithoutAsking)
     EXPECT_TRUE(closed);
     EXPECT_EQ(Main.ConnectionState, csNotConnected);
 
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-        closedPort = probe.serverPort();
-    }
-    Main.Settings().ConnectionSettings.DefaultPort = closedPort;
+    Main.Settings().ConnectionSettings.DefaultPort = RefusingPort();
     Main.Settings().ConnectionSettings.Retries = 1;
     EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
     ASSERT_TRUE(Main.tmrSecondTimer.isActive());

@@ -138,7 +138,7 @@ bool TFileListView::ListCurrentFolder()
     QList<TLocalFolder::TEntry> entries;
     if (!TLocalFolder::List(FCurrentId, FileAttributes(), entries)) return false;
     for (const TLocalFolder::TEntry& entry : entries)
-        AppendItem(ChildPath(entry.Name), entry.Name, entry.Name, entry.IsFolder);
+        AppendItem(ChildPath(entry.Name), entry.Name, entry.Name, entry.IsFolder, entry.ExactName);
     return true;
 }
 

@@ -108,7 +108,7 @@ private:
     void FallBack();
     void OpenStartUpDir();
     void AppendItem(const QString& path, const QString& displayName, const QString& fileName,
-                    bool isFolder = true);
+                    bool isFolder = true, bool exactName = true);
     int Compare(const TShellItem& a, const TShellItem& b) const;
     QString ChildPath(const QString& name) const;
     int MakeDirectory(QString& name, bool makeUnique);

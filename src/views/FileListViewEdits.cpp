@@ -88,7 +88,15 @@ bool TFileListView::DeleteItems(int item, bool selected)
         items = SelectedItems();
     QList<TDeletion> deletions;
     for (int i : items) {
-        if (!ItemCapabilities(i, false).testFlag(icCanDelete)) return false;
+        if (!Item(i)) return false;
+        // A volume is simply never deleted from here.
+        if (FInComputerFolder) return false;
+        if (!ItemCapabilities(i, false).testFlag(icCanDelete)) {
+            ShowMessageBox(QStringLiteral("Cannot delete %1: its name is not valid UTF-8")
+                               .arg(Quoted(Item(i)->DisplayName)),
+                           true);
+            return false;
+        }
         deletions.append({Item(i)->ItemId, Item(i)->DisplayName, Item(i)->IsFolder});
     }
     if (deletions.isEmpty()) return false;

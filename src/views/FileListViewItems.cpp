@@ -32,13 +32,14 @@ TShellItem* TFileListView::Item(int index) const
 }
 
 void TFileListView::AppendItem(const QString& path, const QString& displayName,
-                               const QString& fileName, bool isFolder)
+                               const QString& fileName, bool isFolder, bool exactName)
 {
     auto item = std::make_unique<TShellItem>();
     item->ItemId = path;
     item->DisplayName = displayName;
     item->FileName = fileName;
     item->IsFolder = isFolder;
+    item->ExactName = exactName;
     ItemList().push_back(std::move(item));
 }
 
@@ -99,6 +100,8 @@ TItemCapabilities TFileListView::ItemCapabilities(int item, bool selected) const
 {
     if (!selected) {
         if (!Item(item)) return {};
+        // Its path would lead to another entry or none: hands off.
+        if (!Item(item)->ExactName) return {};
         // A volume can be copied from, never renamed, moved or deleted.
         if (FInComputerFolder) return icCanCopy;
         return TItemCapabilities(icCanRename | icCanCopy | icCanMove | icCanDelete);

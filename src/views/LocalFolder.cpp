@@ -1,6 +1,7 @@
 #include "views/LocalFolder.h"
 
 #include "views/Directory.h"
+#include "views/LocalVolumes.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,6 +77,7 @@ bool TLocalFolder::List(const QString& path, TFileAttributes kinds, QList<TEntry
     while (const dirent* entry = readdir(dir)) {
         if (!std::strcmp(entry->d_name, ".") || !std::strcmp(entry->d_name, "..")) continue;
         TEntry item{QFile::decodeName(entry->d_name), IsFolderEntry(fd, entry)};
+        item.ExactName = QFile::encodeName(item.Name) == entry->d_name;
         if (Wanted(item, kinds)) entries.append(item);
     }
     closedir(dir);
@@ -152,6 +154,13 @@ bool TLocalFolder::RemoveForGood(const QString& path, QString& error)
     const QFileInfo info(path);
     bool removed = false;
     if (info.isDir() && !info.isSymLink()) {
+        // Removing would reach into a volume mounted inside, data that lives
+        // elsewhere; nothing is touched then.
+        const QStringList mounts = TLocalVolumes::MountPointsUnder(info.canonicalFilePath());
+        if (!mounts.isEmpty()) {
+            error = QStringLiteral("A volume is mounted inside it at %1").arg(mounts.first());
+            return false;
+        }
         removed = QDir(path).removeRecursively();
         if (!removed) error = QStringLiteral("Some of its contents could not be removed");
     } else {

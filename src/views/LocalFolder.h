@@ -15,6 +15,9 @@ public:
     struct TEntry {
         QString Name;
         bool IsFolder = false;  // a folder, or a link to one
+        // Name leads back to this entry. A name that is not valid UTF-8 is
+        // shown with replacement characters and names no entry, or another.
+        bool ExactName = true;
     };
 
     TLocalFolder() = delete;

@@ -1,6 +1,7 @@
 #include "views/LocalVolumes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -19,6 +20,25 @@ bool LiesUnder(const QString& path, const QString& root)
 {
     if (root == QLatin1String("/")) return path.startsWith(u'/');
     return path == root || path.startsWith(root + u'/');
+}
+
+// The kernel writes space, tab, newline and backslash in mount points as
+// "\ooo" octal escapes.
+QByteArray Unescaped(const QByteArray& field)
+{
+    QByteArray text;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const QByteArray digits = field.mid(i + 1, 3);
+        bool octal = field[i] == '\\' && digits.size() == 3;
+        for (char digit : digits) octal = octal && digit >= '0' && digit <= '7';
+        if (octal) {
+            text += char(digits.toInt(nullptr, 8));
+            i += 3;
+        } else {
+            text += field[i];
+        }
+    }
+    return text;
 }
 
 }  // namespace
@@ -67,4 +87,19 @@ QString TLocalVolumes::RootOf(const QString& path)
     QStringList roots;
     for (const TLocalVolume& volume : Mounted()) roots << volume.RootPath;
     return RootOf(path, roots);
+}
+
+QStringList TLocalVolumes::MountPointsUnder(const QString& path)
+{
+    QFile table(QStringLiteral("/proc/self/mountinfo"));
+    QStringList points;
+    const QString clean = QDir::cleanPath(path);
+    if (!clean.startsWith(u'/') || !table.open(QIODevice::ReadOnly)) return points;
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 5) continue;
+        const QString point = QDir::cleanPath(QFile::decodeName(Unescaped(fields[4])));
+        if (LiesUnder(point, clean)) points << point;
+    }
+    return points;
 }

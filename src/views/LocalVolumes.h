@@ -27,4 +27,7 @@ public:
     static QString RootOf(const QString& path, const QStringList& roots);
     // The same for the volumes mounted now.
     static QString RootOf(const QString& path);
+    // Every mount point (of any kind, bind mounts too) at or below the
+    // absolute path, as the kernel reports them; none for any other path.
+    static QStringList MountPointsUnder(const QString& path);
 };

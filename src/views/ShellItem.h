@@ -23,6 +23,7 @@ public:
     QString ItemId;
     bool NeedsUpdate = true;
     bool IsFolder = false;
+    bool ExactName = true;  // ItemId leads to this entry, not a look-alike
     QString DisplayName;  // the caption
     QString FileName;     // the real name: find, TItemInfo.Name, deletion
     QString TypeName;

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -198,6 +201,57 @@ TEST_F(LocalEdit, RemovingALinkForGoodKeepsWhatItPointsAt)
     EXPECT_FALSE(QFileInfo::exists(Path("sub")));
     EXPECT_EQ(Read(Path("keep/precious.txt")), "keep me");
     EXPECT_TRUE(Dialogs.Asked.empty());
+}
+
+// Removing for good stays inside the folder: a volume mounted within it
+// (a bind mount of data kept elsewhere) is not emptied.
+TEST_F(LocalEdit, RemovingAFolderForGoodNeverEmptiesAVolumeMountedInIt)
+{
+    MakeFile("elsewhere/precious.txt", "keep me");
+    MakeDir("sub/mnt");
+    if (::mount(QFile::encodeName(Path("elsewhere")).constData(),
+                QFile::encodeName(Path("sub/mnt")).constData(), nullptr, MS_BIND, nullptr)
+        != 0)
+        GTEST_SKIP() << "bind mounts are not allowed here";
+    const auto unmount = qScopeGuard(
+        [this] { ::umount2(QFile::encodeName(Path("sub/mnt")).constData(), MNT_DETACH); });
+    View.SetFileActionFlags({});
+
+    EXPECT_FALSE(View.DeleteItems(Row("sub"), false));
+    EXPECT_EQ(Read(Path("elsewhere/precious.txt")), "keep me");
+    EXPECT_EQ(Read(Path("sub/inner/deep.txt")), "deep");
+    EXPECT_GE(Row("sub"), 0);
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_TRUE(Dialogs.Asked[0].Text.contains(Path("sub/mnt")))
+        << Dialogs.Asked[0].Text.toStdString();
+}
+
+// A name that is not valid UTF-8 shows with a replacement character; it must
+// not lead to the entry whose real name is what is shown.
+TEST_F(LocalEdit, ANameThatIsNotUtf8IsNeverTakenForItsLookAlike)
+{
+    const QString shown = QString("a") + QChar(0xFFFD);
+    const QByteArray raw = QFile::encodeName(Path("a")) + "\xff";
+    ASSERT_EQ(::mkdir(raw.constData(), 0700), 0);
+    const auto remove = qScopeGuard([&] { ::rmdir(raw.constData()); });  // Qt cannot name it
+    MakeFile(shown, "look-alike");
+    View.Refresh();
+    View.SetFileActionFlags({});
+    int row = -1;
+    for (int i = 0; i < View.ItemCount(); ++i)
+        if (Cell(i, 0) == shown && View.IsDirectoryItem(i)) row = i;
+    ASSERT_GE(row, 0);
+
+    EXPECT_FALSE(View.DeleteItems(row, false));
+    QString name = "renamed";
+    EXPECT_FALSE(View.RenameItem(row, name));
+    EXPECT_EQ(Read(Path(shown)), "look-alike");
+    EXPECT_FALSE(QFileInfo::exists(Path("renamed")));
+    struct stat info {};
+    EXPECT_EQ(::stat(raw.constData(), &info), 0);
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_TRUE(Dialogs.Asked[0].Text.startsWith("Cannot delete \"" + shown + "\""))
+        << Dialogs.Asked[0].Text.toStdString();
 }
 
 TEST_F(LocalEdit, ADeletionThatPartlyFailsSaysSoAndListsWhatIsLeft)

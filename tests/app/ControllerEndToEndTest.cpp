@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,6 +37,16 @@ TEST(ControllerEndToEnd, ConnectThroughTheNewSiteDialogBrowseAndDisconnect)
     TScriptedDialogs dialogs;
     TfrmMain main;
     main.Settings().ConnectionSettings.DefaultPort = server.Port();
+    // Bounds every wait: when it fires, the client's waits end.
+    bool fired = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        fired = true;
+        main.Ftp.Abort();
+        main.Ftp.Cancel();
+    });
+    watchdog.start(60000);
     dialogs.OnModal([&server](QDialog& dialog) {
         dialog.findChild<QLineEdit*>(QStringLiteral("edSiteAddress"))->setText(QStringLiteral(" 127.0.0.1 "));
         dialog.findChild<QRadioButton*>(QStringLiteral("rbnNormalLogin"))->setChecked(true);
@@ -57,4 +68,5 @@ TEST(ControllerEndToEnd, ConnectThroughTheNewSiteDialogBrowseAndDisconnect)
     EXPECT_FALSE(main.Ftp.Connected());
     EXPECT_EQ(main.Status->Lines().last(), "Disconnected");
     EXPECT_EQ(main.RemoteDir->ItemCount(), 0);
+    EXPECT_FALSE(fired) << "a wait ran into the watchdog";
 }

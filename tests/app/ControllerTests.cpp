@@ -119,7 +119,7 @@ TEST_F(ControllerTest, SuccessfulConnectShowsTheSiteAndLogsInColour)
 
 TEST_F(ControllerTest, SessionDisplayCountsFromTheConnection)
 {
-    QDateTime now = QDateTime::currentDateTime();
+    QDateTime now(QDate(2024, 5, 6), QTime(10, 0));
     Main.Now = [&] { return now; };
     ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
     now = now.addSecs(3723);
@@ -209,7 +209,14 @@ TEST_F(ControllerTest, StopDuringAnAttemptCancelsIt)
 TEST_F(ControllerTest, StopDuringTheFirstListingStopsOnlyThatCommand)
 {
     Server.IgnoreNext("PWD");
-    QTimer::singleShot(200, [this] { Main.Actions[QStringLiteral("actStop")]->trigger(); });
+    // Stop once the unanswered "PWD" is out: the login is over by then.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!Server.Commands().contains("PWD")) return;
+        poll.stop();
+        Main.Actions[QStringLiteral("actStop")]->trigger();
+    });
+    poll.start(5);
     EXPECT_TRUE(Main.ConnectToSite(Site(), QString()));
     EXPECT_EQ(Main.ConnectionState, csConnected);
     EXPECT_TRUE(Main.Ftp.Connected());
@@ -277,12 +284,17 @@ TEST_F(ControllerTest, DisconnectAskedForAgainWhileQuitIsAwaitedSendsNothingMore
 {
     ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
     Server.IgnoreNext("QUIT");
-    Main.tmrDisconnect.setInterval(300);
+    // Long enough that the second request surely comes while "QUIT" is awaited.
+    Main.tmrDisconnect.setInterval(2000);
     bool closed = false;
-    QTimer::singleShot(50, [&] {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!Server.Commands().contains("QUIT")) return;
+        poll.stop();
         Main.Actions[QStringLiteral("actDisconnect")]->trigger();
         closed = Main.close();
     });
+    poll.start(5);
     Main.DisconnectFromSite();
     EXPECT_TRUE(closed);
     EXPECT_EQ(Main.ConnectionState, csNotConnected);
@@ -372,11 +384,21 @@ TEST_F(ControllerTest, NewConnectionDuringARemoteCommandFollowsOnceTheCommandHas
             Server.SkipNextConnectBack();
         else
             Server.IgnoreNext("TYPE");
+        // The new connection is asked for only once the refresh hangs where
+        // this round wants it: in the reply wait, or after the server's 150.
+        const qsizetype sent = Server.Commands().size();
+        const int opened = LogCount("150 Opening data connection");
         bool second = true;
-        QTimer::singleShot(100, [&] {
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            const bool hanging = inDataPhase ? LogCount("150 Opening data connection") > opened
+                                             : Server.Commands().mid(sent).contains("TYPE A");
+            if (!hanging) return;
+            poll.stop();
             Dialogs.Answer(mrOk);
             second = Main.ConnectToSite(Site(), QString());
         });
+        poll.start(5);
         Main.RemoteDir->RefreshList();
         EXPECT_FALSE(second);
         ASSERT_TRUE(WaitUntilFor([&] { return Server.ConnectionCount() == connections + 1 &&

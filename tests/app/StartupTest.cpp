@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -16,6 +17,9 @@ TEST(ProgramStart, OpensNotConnectedAndTheNextRunResumesSizeAndFolder)
 {
     SetApplicationIdentity();
     EXPECT_EQ(QCoreApplication::applicationName(), "QuilloFTP");
+    // The first run finds no store, whatever other tests of this program left.
+    QFile::remove(TSettings::DefaultStoreFileName());
+    ASSERT_FALSE(QFileInfo::exists(TSettings::DefaultStoreFileName()));
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString path = QFileInfo(folder.path()).canonicalFilePath();

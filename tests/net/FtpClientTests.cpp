@@ -64,12 +64,12 @@ TEST_F(FtpClientTest, UserAnswersThatNeedNoPasswordCompleteTheLogin)
         ftp.Port = server.Port();
         ftp.UserID = "bob";
         ftp.Password = "pw";
-        bool connected = false;
-        ftp.OnConnect = [&](QObject*) { connected = true; };
+        EngineRecorder log(ftp);
         ftp.Connect();
-        EXPECT_TRUE(connected) << reply.constData();
+        EXPECT_EQ(log.Events, QStringList{"connect"}) << reply.constData();
         EXPECT_EQ(server.Commands(), QByteArrayList{"USER bob"}) << reply.constData();
         ftp.Disconnect();
+        EXPECT_FALSE(log.WatchdogFired());
     }
 }
 
@@ -91,7 +91,15 @@ TEST_F(FtpClientTest, RefusedPasswordQuitsAndRaisesTheServersLine)
 TEST_F(FtpClientTest, CancelWhileWaitingForTheGreetingQuitsWithoutWaitingAgain)
 {
     Server.SetGreeting("");  // accepts, never greets
-    QTimer::singleShot(50, [this] { Ftp.Cancel(); });
+    // Cancel once the connection stands, so the cancel lands in the greeting
+    // wait however slow the connect is.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [this, &poll] {
+        if (!Ftp.Connected()) return;
+        poll.stop();
+        Ftp.Cancel();
+    });
+    poll.start(5);
     EXPECT_THROW(Ftp.Connect(), EAbortError);
     EXPECT_FALSE(Ftp.Connected());
     EXPECT_FALSE(Ftp.CancelRequested());
@@ -130,15 +138,14 @@ TEST_F(FtpClientTest, RefusedConnectionReportsTheSocketErrorText)
     TFtpClient ftp;
     ftp.Host = QStringLiteral("127.0.0.1");
     ftp.Port = closedPort;
-    bool failed = false;
-    ftp.OnConnectionFailed = [&](QObject*) { failed = true; };
+    EngineRecorder log(ftp);
     try {
         ftp.Connect();
         FAIL() << "connected to a closed port";
     } catch (const ESockError& e) {
         EXPECT_EQ(e.Message(), "Connection Failed");
     }
-    EXPECT_TRUE(failed);
+    EXPECT_EQ(log.Events, QStringList{"connection failed"});
     EXPECT_EQ(ftp.LastError(), 10061);
     EXPECT_EQ(ftp.ErrorText(ftp.LastError()), "10061:Connection refused");
     EXPECT_FALSE(ftp.Connected());
@@ -148,6 +155,7 @@ TEST_F(FtpClientTest, RefusedConnectionReportsTheSocketErrorText)
     ftp.Password = "p";
     ftp.Connect();
     EXPECT_TRUE(ftp.Connected());
+    EXPECT_FALSE(log.WatchdogFired());
 }
 
 struct ReplyCase {

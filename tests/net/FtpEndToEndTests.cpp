@@ -1,5 +1,6 @@
 // The engine against a real FTP server on loopback.
 #include "net/EngineRecorder.h"
+#include "net/IsolatedTempFolder.h"
 #include "support/TestFiles.h"
 #include "support/PyFtpdServer.h"
 
@@ -24,6 +25,8 @@ class FtpEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(Temp.IsValid());
+        ASSERT_EQ(TResumableFtp::TemporaryDirectory(), QFileInfo(Temp.Path()).canonicalFilePath() + "/");
         ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
         Ftp.Host = QStringLiteral("127.0.0.1");
         Ftp.Port = Server.Port();
@@ -44,6 +47,8 @@ protected:
 
     PyFtpdServer Server;
     QTemporaryDir Dir;
+    // Resumed transfers pass through the temporary folder.
+    IsolatedTempFolder Temp;
     TResumableFtp Ftp;
     EngineRecorder Log{Ftp, 60000};
 };

@@ -242,19 +242,20 @@ TEST_F(FtpTransferTest, AbortWhileWaitingForTheServersConnection)
 TEST_F(FtpTransferTest, ServerGivingUpBeforeItConnectsEndsTheWait)
 {
     // Once the server has answered the transfer command (its 150), it gives
-    // up on connecting and says so on the control connection.
+    // up on connecting and says so on the control connection. The refusal
+    // waits until the client has read that 150, so it can never overtake it.
     QTimer giveUp;
     QByteArray refusal;
-    int sentAt = 0;
+    qsizetype statusAt = 0;
     QObject::connect(&giveUp, &QTimer::timeout, [&] {
-        if (Server.Commands().size() < sentAt) return;
+        if (!Log.Status.mid(statusAt).contains("150 Opening data connection")) return;
         giveUp.stop();
         Server.SendRaw(refusal);
     });
     const auto refuseAfterTheTransferCommand = [&](const QByteArray& line) {
         Server.SkipNextConnectBack();
         refusal = line;
-        sentAt = int(Server.Commands().size()) + 2;  // PORT, then RETR
+        statusAt = Log.Status.size();
         giveUp.start(5);
     };
 

@@ -1,12 +1,12 @@
 // Resumed downloads and uploads: "REST" slipped in between "PORT" and the
 // transfer command, and the temporary file merged at the offset.
 #include "net/EngineRecorder.h"
+#include "net/IsolatedTempFolder.h"
 #include "support/TestFiles.h"
 #include "support/ScriptedFtpServer.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -32,6 +32,8 @@ protected:
     }
     void SetUp() override
     {
+        ASSERT_TRUE(Temp.IsValid());
+        ASSERT_EQ(TResumableFtp::TemporaryDirectory(), QFileInfo(Temp.Path()).canonicalFilePath() + "/");
         Ftp.Connect();
         Log.Events.clear();
     }
@@ -40,6 +42,7 @@ protected:
     QByteArrayList CommandsAfterLogin() const { return Server.MaskedCommands().mid(2); }
 
     QTemporaryDir Dir;
+    IsolatedTempFolder Temp;
     ScriptedFtpServer Server;
     TResumableFtp Ftp;
     EngineRecorder Log{Ftp};
@@ -66,7 +69,7 @@ TEST_F(ResumableFtpTest, LocalFileInTheTemporaryFolderIsNotOverwrittenByTheTrans
 {
     const QByteArray remote = SeededBytes(2000, 2);
     Server.SetData("RETR", remote);
-    const QString name = QStringLiteral("qftp-resume-%1.bin").arg(QRandomGenerator::global()->generate());
+    const QString name = QStringLiteral("resume.bin");
     const QString local = TResumableFtp::TemporaryDirectory() + name;
     WriteFile(local, remote.left(500));
     Ftp.ResumeDownload(local, name.toUtf8(), 500);
@@ -91,7 +94,7 @@ TEST_F(ResumableFtpTest, LocalFileInTheTemporaryFolderIsNotOverwrittenByTheTrans
 TEST_F(ResumableFtpTest, LeftOverTemporaryFileIsNotMergedIntoTheLocalFile)
 {
     // What an earlier run left behind is not what this transfer received.
-    const QString name = QStringLiteral("qftp-stale-%1.bin").arg(QRandomGenerator::global()->generate());
+    const QString name = QStringLiteral("stale.bin");
     const QString stale = TResumableFtp::TemporaryDirectory() + name;
     WriteFile(Local("part"), "abc");
     Log.HandleFailures = true;

@@ -223,6 +223,7 @@ TEST(SocketSession, CancelDuringTheLookupEndsIt)
 {
     TSocketSession session;
     session.Host = UnresolvableHostName();
+    session.TimeOut = 10000;
     bool failed = false;
     session.OnConnectionFailed = [&](QObject*) { failed = true; };
     session.Cancel();
@@ -270,6 +271,14 @@ TEST(SocketSession, UnansweredConnectTimesOutOnceAndCanBeRetried)
 TEST(SocketSession, ListenAndAcceptAnIncomingConnection)
 {
     TSocketSession data;
+    bool fired = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        fired = true;
+        data.Cancel();
+    });
+    watchdog.start(10000);
     data.Listen(true);
     const quint16 port = data.LocalPort();
     ASSERT_NE(port, 0);
@@ -281,6 +290,7 @@ TEST(SocketSession, ListenAndAcceptAnIncomingConnection)
     client.write("hello\n");
     EXPECT_EQ(data.ReadLn(), "hello\n");
     EXPECT_EQ(data.RemoteAddressText(), "127.0.0.1");
+    EXPECT_FALSE(fired) << "a wait ran into the watchdog";
 }
 
 TEST(SocketSession, CancelWhileAcceptingRaises)
@@ -288,12 +298,20 @@ TEST(SocketSession, CancelWhileAcceptingRaises)
     TSocketSession data;
     data.Listen(true);
     QTimer::singleShot(20, [&] { data.Cancel(); });
+    // Should the cancel be lost, a late connection ends the wait instead.
+    bool fired = false;
+    QTcpSocket late;
+    QTimer::singleShot(10000, [&] {
+        fired = true;
+        late.connectToHost(QHostAddress::LocalHost, data.LocalPort());
+    });
     try {
         data.Accept();
-        FAIL();
+        FAIL() << "the cancel did not end the wait";
     } catch (const ESockError& e) {
         EXPECT_EQ(e.Message(), "Accepting Canceled");
     }
+    EXPECT_FALSE(fired);
 }
 
 TEST(SocketSession, WithoutConnectionRequireConnectionGivesTheHandlerOneChance)
@@ -348,9 +366,19 @@ TEST(ThreadTimer, RunsOnlyWhenEnabledWithIntervalAndHandler)
         timer.SetEnabled(false);
     });
     EXPECT_TRUE(WaitUntilFor([&] { return ticks == 1; }, 5000));
+    // A tick every 5 ms would show within these windows; none may come.
+    EXPECT_FALSE(WaitUntilFor([&] { return ticks > 1; }, 200)) << "ticked while disabled";
     timer.SetInterval(0);
     timer.SetEnabled(true);
-    EXPECT_FALSE(WaitUntilFor([&] { return ticks > 1; }, 50));
+    EXPECT_FALSE(WaitUntilFor([&] { return ticks > 1; }, 200)) << "ticked without an interval";
+
+    // Once all three hold, assigning the handler last starts it, and it repeats.
+    int later = 0;
+    timer.SetOnTimer(nullptr);
+    timer.SetInterval(5);
+    timer.SetOnTimer([&] { ++later; });
+    EXPECT_TRUE(WaitUntilFor([&] { return later >= 2; }, 5000));
+    EXPECT_EQ(ticks, 1);
 }
 
 }  // namespace

@@ -76,10 +76,14 @@ TEST_F(SettingsTest, FreshStoreGivesEveryDefaultAndIsCreated)
     EXPECT_TRUE(QFileInfo::exists(StoreFile));
     EXPECT_EQ(settings.GeneralFlags, 6);
     EXPECT_EQ(settings.TransferFlags, 3);
-    EXPECT_EQ(settings.ConnectionSettings, TConnectionSettings());
-    const QString email = settings.ConnectionSettings.EmailAddress;
-    EXPECT_EQ(email.size(), 21);
-    EXPECT_TRUE(email.indexOf('@') > 0 && email.indexOf('.', email.indexOf('@')) > 0) << email.toStdString();
+    const TConnectionSettings& connection = settings.ConnectionSettings;
+    EXPECT_EQ(connection.Retries, 0);
+    EXPECT_EQ(connection.RetryDelay, 20);
+    EXPECT_EQ(connection.DefaultPort, 21);
+    EXPECT_EQ(connection.ProxyPort, 0);
+    EXPECT_FALSE(connection.UseProxy);
+    EXPECT_EQ(connection.ProxyAddress, "");
+    EXPECT_EQ(connection.EmailAddress, "quilloftp@example.org");
     EXPECT_EQ(settings.LastDir, QDir::currentPath());
     EXPECT_EQ(settings.LastLogName, QDir::currentPath() + "/QFTPLog.txt");
     EXPECT_EQ(settings.MainWidth, 639);
@@ -137,10 +141,23 @@ TEST_F(SettingsTest, StoredValuesHaveTheirDesignedKindsAndLayouts)
     settings.SaveTextExtensions();
     settings.SaveRecentSites();
 
+    // Little-endian 32-bit numbers; texts with a length byte in 75 bytes of room.
+    const auto bytes = [](std::initializer_list<int> values) {
+        QByteArray out;
+        for (int value : values) out.append(char(value));
+        return out;
+    };
+    const auto shortText = [](const QByteArray& text) {
+        return char(text.size()) + text + QByteArray(75 - text.size(), '\0');
+    };
     EXPECT_EQ(Stored("General").toString(), "5");
-    EXPECT_EQ(Stored("MainSize").toByteArray(), PackMainSize(0x01020304, 461, false));
-    EXPECT_EQ(Stored("Sitelist").toByteArray().size(), 12);
-    EXPECT_EQ(Stored("Connection").toByteArray(), PackConnection(TConnectionSettings()));
+    EXPECT_EQ(Stored("MainSize").toByteArray().toHex(),
+              bytes({4, 3, 2, 1, 0xCD, 1, 0, 0, 0}).toHex());
+    EXPECT_EQ(Stored("Sitelist").toByteArray().toHex(),
+              bytes({0xA9, 1, 0, 0, 0x42, 1, 0, 0, 0, 0, 0, 0}).toHex());
+    EXPECT_EQ(Stored("Connection").toByteArray().toHex(),
+              (bytes({0, 0, 0, 0, 20, 0, 0, 0, 21, 0, 0, 0, 0, 0, 0, 0, 0}) + shortText("")
+               + shortText("quilloftp@example.org")).toHex());
     EXPECT_EQ(Stored("Ext").toString(), "txt\r\nmd\r\n");
     EXPECT_EQ(Stored("Recent/0").toString(), "one");
     EXPECT_EQ(Stored("Recent/1").toString(), "two");

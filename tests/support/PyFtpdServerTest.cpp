@@ -36,10 +36,10 @@ TEST(PyFtpdServer, AnonymousLoginOnlyWhenAskedAndReadOnly)
     PlainClient welcome;
     ASSERT_TRUE(refused.Connect(closed.Port()));
     ASSERT_TRUE(welcome.Connect(open.Port()));
-    refused.ReadReply();
-    welcome.ReadReply();
-    refused.Command("USER anonymous");
-    welcome.Command("USER anonymous");
+    EXPECT_TRUE(refused.ReadReply().startsWith("220"));
+    EXPECT_TRUE(welcome.ReadReply().startsWith("220"));
+    EXPECT_TRUE(refused.Command("USER anonymous").startsWith("331"));
+    EXPECT_TRUE(welcome.Command("USER anonymous").startsWith("331"));
     EXPECT_TRUE(refused.Command("PASS a@b.c").startsWith("530"));
     EXPECT_TRUE(welcome.Command("PASS a@b.c").startsWith("230"));
     EXPECT_TRUE(welcome.Command("MKD forbidden").startsWith("550"));

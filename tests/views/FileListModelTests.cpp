@@ -58,6 +58,9 @@ TEST(FileListModel, ServesItsSourceWithoutAWindow)
     model.SetItemCount(5);
     EXPECT_FALSE(model.data(model.index(4, 0)).isValid());
     model.AddColumn({"Attributes", Qt::AlignLeft});
+    EXPECT_EQ(model.columnCount(), 4);
+    EXPECT_EQ(model.headerData(3, Qt::Horizontal).toString(), "Attributes");
+    EXPECT_EQ(model.data(model.index(0, 3)).toString(), "");
     model.RedrawItem(0);
     model.RedrawItem(9);
     model.SetSource(nullptr);
@@ -96,8 +99,11 @@ TEST(FileListModel, StaysConsistentThroughTheViewsChanges)
     EXPECT_EQ(view.ItemCount(), 4);
     view.selectionModel()->select(view.model()->index(1, 0),
                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    view.DeleteItems(-1, true);
+    EXPECT_TRUE(view.DeleteItems(-1, true));
+    EXPECT_EQ(view.Names(), (QStringList{"dir", "link", "new"}));
+    EXPECT_EQ(view.model()->rowCount(), 3);
     view.SetSortType(stSize);
+    EXPECT_EQ(view.model()->rowCount(), 3);
     view.ClearItems();
     EXPECT_EQ(view.ItemCount(), 0);
 }

@@ -236,6 +236,16 @@ QComboBox* NewDirectoryBox(const QString& name)
     return box;
 }
 
+// The columns both panes share, with the window's own widths: names need the
+// room, dates the next most.
+QList<TListColumn> FileColumns()
+{
+    return {{QStringLiteral("Name"), Qt::AlignLeft, 150},
+            {QStringLiteral("Size"), Qt::AlignRight, 70},
+            {QStringLiteral("Type"), Qt::AlignLeft, 90},
+            {QStringLiteral("Date"), Qt::AlignLeft, 125}};
+}
+
 }  // namespace
 
 QWidget* TfrmMain::CreateLocalPane()
@@ -245,11 +255,7 @@ QWidget* TfrmMain::CreateLocalPane()
     LocalDir = new TFileListView;
     LocalDir->setObjectName(QStringLiteral("LocalDir"));
     LocalDir->SetDirectoryControl(cbLocalDirectory);
-    // The window's own widths: names need the room, dates the next most.
-    LocalDir->SetColumns({{QStringLiteral("Name"), Qt::AlignLeft, 150},
-                          {QStringLiteral("Size"), Qt::AlignRight, 70},
-                          {QStringLiteral("Type"), Qt::AlignLeft, 90},
-                          {QStringLiteral("Date"), Qt::AlignLeft, 125}});
+    LocalDir->SetColumns(FileColumns());
     auto* layout = new QVBoxLayout(pane);
     layout->addWidget(cbLocalDirectory);
     layout->addWidget(LocalDir, 1);
@@ -264,11 +270,7 @@ QWidget* TfrmMain::CreateRemotePane()
     RemoteDir = new TFtpFileListView;
     RemoteDir->setObjectName(QStringLiteral("RemoteDir"));
     RemoteDir->SetDirectoryControl(cbRemoteDirectory);
-    RemoteDir->SetColumns({{QStringLiteral("Name"), Qt::AlignLeft, 150},
-                           {QStringLiteral("Size"), Qt::AlignRight, 70},
-                           {QStringLiteral("Type"), Qt::AlignLeft, 90},
-                           {QStringLiteral("Date"), Qt::AlignLeft, 125},
-                           {QStringLiteral("Attributes"), Qt::AlignLeft, 85}});
+    RemoteDir->SetColumns(FileColumns() << TListColumn{QStringLiteral("Attributes"), Qt::AlignLeft, 85});
     RemoteDir->SetFtpControl(&Ftp);
 
     auto* command = new QHBoxLayout;

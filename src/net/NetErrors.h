@@ -36,3 +36,17 @@ class EInvalidCommand : public Exception {
 public:
     using Exception::Exception;
 };
+
+// A wait that ended because the peer showed no progress for TimeOut ms
+// (no greeting, no reply line, no connection back, data that stopped moving).
+class ETimeOutError : public ESockError {
+public:
+    using ESockError::ESockError;
+};
+
+// The server broke the protocol (a reply line without a valid code, a line
+// longer than any server needs); the reply stream can no longer be trusted.
+class EProtocolError : public Exception {
+public:
+    using Exception::Exception;
+};

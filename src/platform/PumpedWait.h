@@ -18,3 +18,10 @@ void WaitUntil(Condition done)
 
 // Like WaitUntil, but gives up after timeoutMs. Returns whether done() held.
 bool WaitUntilFor(const std::function<bool()>& done, int timeoutMs);
+
+// Like WaitUntil, but gives up once idleMs pass in which progress() keeps its
+// value: every change of it starts the period anew, so a peer that keeps
+// moving bytes is never given up on. idleMs <= 0 waits without limit.
+// Returns whether done() held.
+bool WaitUntilIdleFor(const std::function<bool()>& done, const std::function<qint64()>& progress,
+                      int idleMs);

@@ -6,6 +6,7 @@ void TByteQueue::Clear()
 {
     Data.clear();
     Start = 0;
+    Scanned = 0;
 }
 
 qsizetype TByteQueue::IndexOf(char ch) const
@@ -14,11 +15,23 @@ qsizetype TByteQueue::IndexOf(char ch) const
     return hit ? static_cast<const char*>(hit) - Front() : -1;
 }
 
+qsizetype TByteQueue::LineEnd() const
+{
+    const void* hit = std::memchr(Front() + Scanned, '\n', static_cast<size_t>(Size() - Scanned));
+    if (!hit) {
+        Scanned = Size();
+        return -1;
+    }
+    Scanned = static_cast<const char*>(hit) - Front();
+    return Scanned;
+}
+
 QByteArray TByteQueue::Take(qsizetype count)
 {
     count = qBound<qsizetype>(0, count, Size());
     QByteArray taken(Front(), count);
     Start += count;
+    Scanned = qMax<qsizetype>(0, Scanned - count);
     Compact();
     return taken;
 }

@@ -16,6 +16,10 @@ public:
 
     // Index (from the front) of the first occurrence of ch, or -1.
     qsizetype IndexOf(char ch) const;
+    // Index (from the front) of the first line feed, or -1. It remembers how
+    // far it looked, so a long line arriving in many chunks is scanned once
+    // rather than once per chunk.
+    qsizetype LineEnd() const;
     // Removes and returns up to count bytes from the front.
     QByteArray Take(qsizetype count);
     QByteArray TakeAll() { return Take(Size()); }
@@ -25,4 +29,5 @@ private:
 
     QByteArray Data;
     qsizetype Start = 0;
+    mutable qsizetype Scanned = 0;  // bytes from the front known to hold no line feed
 };

@@ -154,9 +154,11 @@ void TSocketSession::UpdateNotifiers()
 {
     if (!ReadNotifier) return;
     // Read readiness is level-triggered: it is only wanted while a peer can
-    // send (connected), or while a listening socket waits for its one accept.
+    // send (connected) and there is room for what it sends, or while a
+    // listening socket waits for its one accept.
     const bool read = !NotificationsOff && !ReadDeferred &&
-                      (State == TState::Connected || (State == TState::Listening && !FLookupDone));
+                      ((State == TState::Connected && !InputFull()) ||
+                       (State == TState::Listening && !FLookupDone));
     const bool write = !NotificationsOff && (State == TState::Connecting || WriteBlocked);
     if (ReadNotifier->isEnabled() != read) ReadNotifier->setEnabled(read);
     if (WriteNotifier->isEnabled() != write) WriteNotifier->setEnabled(write);
@@ -372,7 +374,7 @@ void TSocketSession::ResolveHost()
     LookupFailed = false;
     quint32 found = 0;
     const quint64 generation = ++LookupGeneration;
-    QHostInfo::lookupHost(name, this, [this, generation, &found](const QHostInfo& info) {
+    const int lookupId = QHostInfo::lookupHost(name, this, [this, generation, &found](const QHostInfo& info) {
         if (generation != LookupGeneration) return;  // a late answer after time-out or cancel
         for (const QHostAddress& a : info.addresses()) {
             if (a.protocol() == QAbstractSocket::IPv4Protocol) {
@@ -387,7 +389,12 @@ void TSocketSession::ResolveHost()
     });
     WaitUntil([this] { return FLookupDone || FTimedOut || FCancelRequested; });
     TimerOff();
-    if (!FLookupDone) ++LookupGeneration;  // the answer may still come; ignore it
+    if (!FLookupDone) {
+        // A lookup left running would answer into a finished wait; it is
+        // stopped, and should its answer be on the way already, ignored.
+        QHostInfo::abortHostLookup(lookupId);
+        ++LookupGeneration;
+    }
     if (FTimedOut) throw ESockError(QStringLiteral("Host Lookup Timed Out"));
     if (FCancelRequested) throw ESockError(QStringLiteral("Host Lookup Canceled"));
     if (LookupFailed) throw ESockError(QStringLiteral("Host Lookup Failed"));

@@ -38,6 +38,9 @@ public:
     static constexpr QEvent::Type MsgWriteMore = QEvent::Type(1127);
     // The most one receive or send step moves.
     static constexpr int ChunkSize = 16383;
+    // The longest line (line end included) a peer may send. Real replies and
+    // listing lines stay far below it; more is a broken or hostile peer.
+    static constexpr qsizetype MaxLineLength = 64 * 1024;
 
     explicit TSocketSession(QObject* owner = nullptr);
     ~TSocketSession() override;
@@ -45,7 +48,9 @@ public:
     // Published properties.
     QString Host;
     qint32 Port = 0;
-    qint32 TimeOut = 0;  // milliseconds for lookup and connection set-up; 0 = none
+    // Milliseconds for lookup and connection set-up, and for every later wait
+    // while nothing moves on the socket; 0 = no limit.
+    qint32 TimeOut = 0;
     QString Proxy;
     qint32 ProxyPort = 0;
     virtual qint32 ReportLevel() const { return FReportLevel; }
@@ -97,8 +102,13 @@ public:
     void SendBuffer(const char* bytes, quint16 length);
     QByteArray Read(quint16 count);
     QByteArray ReadLn();
+    // The next line of a stream of lines that ends when the peer closes (a
+    // listing): false once the peer closed and nothing is left; a last line
+    // without a line end comes as it is. Raises like ReadLn, and
+    // ETimeOutError when nothing moves for TimeOut ms.
+    bool ReadStreamLine(QByteArray& line);
     // A complete line is waiting in the input.
-    bool HasLine() const { return InputBuffer.IndexOf('\n') >= 0; }
+    bool HasLine() const { return InputBuffer.LineEnd() >= 0; }
     // Takes whatever is left in the input, line end or not.
     QByteArray ReadRest() { return InputBuffer.TakeAll(); }
     // Every byte received since construction, counted or not.
@@ -120,6 +130,8 @@ public:
     void SetResetOnClose(bool on);
 
     QString ErrorText(int code);
+    // A time-out for messages: "30 seconds", "1 second", "300 ms".
+    static QString DurationText(qint32 ms);
 
 protected:
     void ReportStatus(int level, const QString& text);
@@ -128,6 +140,14 @@ protected:
     void ClearCancelRequest();
     void CheckError(int expected, int actual);
     bool event(QEvent* e) override;
+    // Waits until done() holds; false once TimeOut ms passed with no byte
+    // moving on the socket either way (TimedOut is then set). TimeOut 0
+    // waits without limit.
+    bool WaitWhileMoving(const std::function<bool()>& done);
+    // Ends a wait on a peer that stopped answering: its state is unknown, so
+    // the socket is closed (OnDisconnect fires) and ETimeOutError raised with
+    // the text, where %1 is the time-out.
+    [[noreturn]] void RaiseTimeOut(const QString& text);
     static qint16 ReplyCodeOf(const QByteArray& line);
     // A reply line as a status text: decoded, without its line end.
     static QString ReplyStatusText(const QByteArray& line);
@@ -156,6 +176,41 @@ protected:
 private:
     enum class TState { Idle, Connecting, Connected, Failed, Listening };
 
+    // What one send (of a buffer or of a file) needs while it runs.
+    struct TSendJob {
+        QByteArray OutputBuffer;  // buffer mode: the bytes not yet sent
+        bool FileSendMode = false;
+        bool SendComplete = false;
+        // File mode: the file, the read position and converted bytes of a
+        // text-mode upload, and a read error.
+        std::unique_ptr<QFile> SendSource;
+        qint64 TextReadPos = 0;
+        bool LastSentCR = false;
+        QByteArray PendingWire;
+        QString SendError;
+    };
+    // What capturing into a file needs while it runs.
+    struct TCaptureJob {
+        std::unique_ptr<QFile> CaptureTarget;
+        bool PendingCR = false;  // held back in text mode until the next byte shows
+        QString CaptureError;
+        // Received bytes wait here until a whole block can be written: writes of
+        // odd sizes at odd offsets cost the file system several times more.
+        QByteArray CaptureBlock;
+    };
+    // Marks a read or write handler as running; when it ends, the work that
+    // arrived meanwhile (a read notification, a "write more") goes on.
+    class THandlerScope {
+    public:
+        explicit THandlerScope(TSocketSession& session);
+        ~THandlerScope();
+        THandlerScope(const THandlerScope&) = delete;
+        THandlerScope& operator=(const THandlerScope&) = delete;
+
+    private:
+        TSocketSession& Session;
+    };
+
     void CreateSocket(bool resetOnClose);
     void DeleteNotifiers();
     void UpdateNotifiers();
@@ -175,6 +230,16 @@ private:
     qint64 SendChunk(const char* bytes, qint64 count);
     void AfterSend(qint64 sent, bool allSent, bool moreToSend);
     void StoreReceived(const char* bytes, qint64 count);
+    // Unread input has reached the longest line without a line end, or holds
+    // lines nobody takes: reading pauses until it is consumed.
+    bool InputFull() const;
+    // Waits for a whole line, a cancel, an over-long line or (endOnClose) the
+    // peer's close; raises ETimeOutError with timeOutText after TimeOut ms of
+    // silence. Returns whether a whole line is waiting.
+    bool WaitForLine(bool endOnClose, const QString& timeOutText);
+    // Takes the waiting line; one beyond MaxLineLength raises EProtocolError.
+    QByteArray TakeLine();
+    [[noreturn]] void RaiseLineTooLong();
     void WriteCaptured(const char* bytes, qint64 count);
     void FlushCaptureBlock();
     void ResolveWithOneRetry();
@@ -193,29 +258,15 @@ private:
     bool NotificationsOff = false;  // switched off by a read while a cancel was pending
     bool AcceptAsLookup = true;
     bool InHandler = false;
-    bool ReadDeferred = false;  // a read arrived while a handler ran
+    bool ReadDeferred = false;   // a read arrived while a handler ran
+    bool WriteDeferred = false;  // a "write more" arrived while a handler ran
     bool WriteBlocked = false;  // the socket buffer was full; wait to be writable
-    bool SendComplete = false;
-    bool FileSendMode = false;
     bool CountingOn = false;
     bool LookupFailed = false;
     quint64 LookupGeneration = 0;
-    QByteArray OutputBuffer;
-    // Sending from a file: the file, the read position and converted bytes of
-    // a text-mode upload, and a read error.
-    std::unique_ptr<QFile> SendSource;
-    qint64 TextReadPos = 0;
-    bool LastSentCR = false;
-    QByteArray PendingWire;
-    QString SendError;
-    // Capturing into a file: the file, a held-back CR of a text-mode
-    // download, and a write error.
-    std::unique_ptr<QFile> CaptureTarget;
-    bool PendingCR = false;
-    QString CaptureError;
-    // Received bytes wait here until a whole block can be written: writes of
-    // odd sizes at odd offsets cost the file system several times more.
-    QByteArray CaptureBlock;
+    qint64 WireSentBytes = 0;  // every byte the socket took, for the time-out's progress
+    TSendJob Sending;
+    TCaptureJob Capture;
     QSocketNotifier* ReadNotifier = nullptr;
     QSocketNotifier* WriteNotifier = nullptr;
     TThreadTimer* Timer = nullptr;

@@ -49,7 +49,32 @@ QByteArray LocalTextToWire(const char* bytes, qint64 count, bool& lastWasCR)
     return out;
 }
 
+// What a wait that gave up says; %1 is the time-out.
+const char* const NoReplyText = "No reply from the server within %1";
+const char* const SendStalledText = "The server stopped taking data: nothing could be sent for %1";
+const char* const DataStalledText = "The data connection stalled: nothing moved for %1";
+
 }  // namespace
+
+// --- handler bracket ----------------------------------------------------------------
+
+TSocketSession::THandlerScope::THandlerScope(TSocketSession& session) : Session(session)
+{
+    Session.InHandler = true;
+}
+
+TSocketSession::THandlerScope::~THandlerScope()
+{
+    Session.InHandler = false;
+    if (Session.ReadDeferred) {
+        Session.ReadDeferred = false;
+        Session.UpdateNotifiers();
+    }
+    if (Session.WriteDeferred) {
+        Session.WriteDeferred = false;
+        QCoreApplication::postEvent(&Session, new QEvent(MsgWriteMore));
+    }
+}
 
 // --- handlers -------------------------------------------------------------------
 
@@ -81,21 +106,19 @@ void TSocketSession::ReadToStream()
         return;
     }
     FLastEventOK = true;
-    InHandler = true;
-    StoreReceived(chunk, n);
-    InHandler = false;
-    if (ReadDeferred) {
-        ReadDeferred = false;
-        UpdateNotifiers();
+    {
+        THandlerScope running(*this);
+        StoreReceived(chunk, n);
     }
+    if (InputFull()) UpdateNotifiers();
     if (DataArrivedHook) DataArrivedHook();
 }
 
 void TSocketSession::StoreReceived(const char* bytes, qint64 count)
 {
     FArrivedBytes += count;
-    if (CaptureTarget) {
-        const QByteArray text = FTextMode ? WireToLocalText(bytes, count, PendingCR) : QByteArray();
+    if (Capture.CaptureTarget) {
+        const QByteArray text = FTextMode ? WireToLocalText(bytes, count, Capture.PendingCR) : QByteArray();
         const char* data = FTextMode ? text.constData() : bytes;
         const qint64 size = FTextMode ? text.size() : count;
         WriteCaptured(data, size);
@@ -112,43 +135,48 @@ void TSocketSession::WriteCaptured(const char* bytes, qint64 count)
 {
     constexpr qsizetype BlockSize = 64 * 1024;
     while (count > 0) {
-        const qint64 take = qMin<qint64>(count, BlockSize - CaptureBlock.size());
-        CaptureBlock.append(bytes, take);
+        const qint64 take = qMin<qint64>(count, BlockSize - Capture.CaptureBlock.size());
+        Capture.CaptureBlock.append(bytes, take);
         bytes += take;
         count -= take;
-        if (CaptureBlock.size() == BlockSize) FlushCaptureBlock();
+        if (Capture.CaptureBlock.size() == BlockSize) FlushCaptureBlock();
     }
 }
 
 void TSocketSession::FlushCaptureBlock()
 {
-    const qint64 size = CaptureBlock.size();
-    if (CaptureError.isEmpty() && size > 0 && CaptureTarget->write(CaptureBlock.constData(), size) != size)
-        CaptureError = CaptureTarget->errorString();
-    CaptureBlock.resize(0);
+    TCaptureJob& job = Capture;
+    const qint64 size = job.CaptureBlock.size();
+    if (job.CaptureError.isEmpty() && size > 0 &&
+        job.CaptureTarget->write(job.CaptureBlock.constData(), size) != size)
+        job.CaptureError = job.CaptureTarget->errorString();
+    job.CaptureBlock.resize(0);
 }
 
 void TSocketSession::WriteFromStream()
 {
     if (InHandler) {
-        QCoreApplication::postEvent(this, new QEvent(MsgWriteMore));
+        // Goes on when the running handler ends; posting again from here would
+        // spin while that handler pumps events.
+        WriteDeferred = true;
         return;
     }
-    InHandler = true;
+    THandlerScope running(*this);
     ReportStatus(slInternal, QStringLiteral("WriteFromStream"));
-    if (!FCancelRequested && Fd >= 0) {
-        if (FileSendMode)
-            WriteFromFile();
-        else
-            WriteFromBuffer();
-    }
-    InHandler = false;
+    if (FCancelRequested || Fd < 0) return;
+    if (Sending.FileSendMode)
+        WriteFromFile();
+    else
+        WriteFromBuffer();
 }
 
 qint64 TSocketSession::SendChunk(const char* bytes, qint64 count)
 {
     const ssize_t n = ::send(Fd, bytes, static_cast<size_t>(count), MSG_NOSIGNAL);
-    if (n >= 0) return n;
+    if (n >= 0) {
+        WireSentBytes += n;
+        return n;
+    }
     const int err = errno;
     FLastError = SocketErrorFromErrno(err);
     // A full socket buffer: the write notification says when to go on. Any
@@ -164,7 +192,7 @@ qint64 TSocketSession::SendChunk(const char* bytes, qint64 count)
 void TSocketSession::AfterSend(qint64 sent, bool allSent, bool moreToSend)
 {
     if (allSent && !moreToSend) {
-        SendComplete = true;
+        Sending.SendComplete = true;
     } else if (allSent) {
         QCoreApplication::postEvent(this, new QEvent(MsgWriteMore));
     } else {
@@ -177,12 +205,13 @@ void TSocketSession::AfterSend(qint64 sent, bool allSent, bool moreToSend)
 
 void TSocketSession::WriteFromBuffer()
 {
-    if (OutputBuffer.isEmpty()) return;
-    const qint64 count = qMin<qint64>(OutputBuffer.size(), ChunkSize);
-    const qint64 n = SendChunk(OutputBuffer.constData(), count);
+    QByteArray& output = Sending.OutputBuffer;
+    if (output.isEmpty()) return;
+    const qint64 count = qMin<qint64>(output.size(), ChunkSize);
+    const qint64 n = SendChunk(output.constData(), count);
     if (n < 0) return;
-    OutputBuffer.remove(0, n);
-    AfterSend(n, n == count, !OutputBuffer.isEmpty());
+    output.remove(0, n);
+    AfterSend(n, n == count, !output.isEmpty());
 }
 
 void TSocketSession::WriteFromFile()
@@ -191,15 +220,16 @@ void TSocketSession::WriteFromFile()
         WriteTextFromFile();
         return;
     }
-    const qint64 size = SendSource->size();
+    QFile& source = *Sending.SendSource;
+    const qint64 size = source.size();
     if (FSentBytes >= size) return;
     char chunk[ChunkSize];
-    const qint64 count = ::pread(SendSource->handle(), chunk,
+    const qint64 count = ::pread(source.handle(), chunk,
                                  static_cast<size_t>(qMin<qint64>(ChunkSize, size - FSentBytes)),
                                  FSentBytes);
     if (count <= 0) {
-        SendError = SendSource->fileName() + QStringLiteral(": ") +
-                    QString::fromLocal8Bit(std::strerror(errno));
+        Sending.SendError = source.fileName() + QStringLiteral(": ") +
+                            QString::fromLocal8Bit(std::strerror(errno));
         return;
     }
     const qint64 n = SendChunk(chunk, count);
@@ -210,27 +240,28 @@ void TSocketSession::WriteFromFile()
 
 void TSocketSession::WriteTextFromFile()
 {
-    const qint64 size = SendSource->size();
-    if (PendingWire.isEmpty() && TextReadPos < size) {
+    TSendJob& job = Sending;
+    const qint64 size = job.SendSource->size();
+    if (job.PendingWire.isEmpty() && job.TextReadPos < size) {
         char chunk[ChunkSize];
-        const qint64 count = ::pread(SendSource->handle(), chunk,
-                                     static_cast<size_t>(qMin<qint64>(ChunkSize, size - TextReadPos)),
-                                     TextReadPos);
+        const qint64 count = ::pread(job.SendSource->handle(), chunk,
+                                     static_cast<size_t>(qMin<qint64>(ChunkSize, size - job.TextReadPos)),
+                                     job.TextReadPos);
         if (count <= 0) {
-            SendError = SendSource->fileName();
+            job.SendError = job.SendSource->fileName();
             return;
         }
-        TextReadPos += count;
-        PendingWire = LocalTextToWire(chunk, count, LastSentCR);
+        job.TextReadPos += count;
+        job.PendingWire = LocalTextToWire(chunk, count, job.LastSentCR);
     }
-    if (PendingWire.isEmpty()) return;
-    const qint64 count = qMin<qint64>(PendingWire.size(), ChunkSize);
-    const qint64 n = SendChunk(PendingWire.constData(), count);
+    if (job.PendingWire.isEmpty()) return;
+    const qint64 count = qMin<qint64>(job.PendingWire.size(), ChunkSize);
+    const qint64 n = SendChunk(job.PendingWire.constData(), count);
     if (n < 0) return;
-    PendingWire.remove(0, n);
+    job.PendingWire.remove(0, n);
     // Progress counts file bytes: a chunk counts once all of it has gone out.
-    const qint64 fileBytes = PendingWire.isEmpty() ? TextReadPos - FSentBytes : 0;
-    AfterSend(fileBytes, n == count, !PendingWire.isEmpty() || TextReadPos < size);
+    const qint64 fileBytes = job.PendingWire.isEmpty() ? job.TextReadPos - FSentBytes : 0;
+    AfterSend(fileBytes, n == count, !job.PendingWire.isEmpty() || job.TextReadPos < size);
 }
 
 // --- sending ----------------------------------------------------------------------
@@ -240,16 +271,18 @@ void TSocketSession::SendBuffer(const char* bytes, quint16 length)
     ReportStatus(slSocket, QStringLiteral("Sending Buffer"));
     if (FCancelRequested) return;
     const qsizetype count = length ? length : qsizetype(std::strlen(bytes));
-    OutputBuffer.append(bytes, count);
-    SendComplete = false;
+    Sending.OutputBuffer.append(bytes, count);
+    Sending.SendComplete = false;
     QCoreApplication::postEvent(this, new QEvent(MsgWriteMore));
-    WaitUntil([this] { return SendComplete || FCancelRequested || !FConnected; });
+    const bool moving =
+        WaitWhileMoving([this] { return Sending.SendComplete || FCancelRequested || !FConnected; });
     if (FCancelRequested) {
         FCancelRequested = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }
-    if (!SendComplete) {
-        OutputBuffer.clear();
+    if (!Sending.SendComplete) {
+        Sending.OutputBuffer.clear();
+        if (!moving) RaiseTimeOut(QLatin1String(SendStalledText));
         throw ESockError(ErrorText(FLastError ? FLastError : seNotConnected));
     }
 }
@@ -277,34 +310,31 @@ void TSocketSession::SendFile(const QString& path)
     auto source = std::make_unique<QFile>(path);
     if (!source->open(QIODevice::ReadOnly))
         throw Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(path, source->errorString()));
-    const QByteArray savedOutput = std::exchange(OutputBuffer, {});
-    SendSource = std::move(source);
+    const QByteArray savedOutput = std::exchange(Sending.OutputBuffer, {});
+    Sending = TSendJob{};
+    Sending.SendSource = std::move(source);
+    Sending.FileSendMode = true;
     CountingOn = true;
-    FileSendMode = true;
-    SendComplete = false;
-    SendError.clear();
     FSentBytes = 0;
-    TextReadPos = 0;
-    LastSentCR = false;
-    PendingWire.clear();
-    FTotalBytes = SendSource->size();
+    FTotalBytes = Sending.SendSource->size();
+    bool moving = true;
     if (FTotalBytes > 0) {
         QCoreApplication::postEvent(this, new QEvent(MsgWriteMore));
-        WaitUntil([this] {
-            return SendComplete || FCancelRequested || !FConnected || !SendError.isEmpty();
+        moving = WaitWhileMoving([this] {
+            return Sending.SendComplete || FCancelRequested || !FConnected || !Sending.SendError.isEmpty();
         });
     }
-    const bool complete = SendComplete || FTotalBytes == 0;
-    SendSource.reset();
-    OutputBuffer = savedOutput;
+    const bool complete = Sending.SendComplete || FTotalBytes == 0;
+    const bool readFailed = !Sending.SendError.isEmpty();
+    Sending = TSendJob{};
+    Sending.OutputBuffer = savedOutput;
     CountingOn = false;
-    FileSendMode = false;
-    PendingWire.clear();
     if (FCancelRequested) {
         FCancelRequested = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }
-    if (!SendError.isEmpty()) throw Exception(QStringLiteral("Cannot read file \"%1\".").arg(path));
+    if (readFailed) throw Exception(QStringLiteral("Cannot read file \"%1\".").arg(path));
+    if (!moving) RaiseTimeOut(QLatin1String(DataStalledText));
     // The peer went away before it had the whole file: that is no success.
     if (!complete) throw ESockError(ErrorText(FLastError ? FLastError : seConnectionReset));
 }
@@ -314,21 +344,94 @@ void TSocketSession::SendFile(const QString& path)
 QByteArray TSocketSession::ReadLn()
 {
     ReportStatus(slInternal, QStringLiteral("ReadLn"));
-    WaitUntil([this] { return InputBuffer.IndexOf('\n') >= 0 || FCancelRequested; });
+    WaitForLine(false, QLatin1String(NoReplyText));
     if (FCancelRequested) throw EAbortError(QStringLiteral("Socket readln aborted"));
-    return InputBuffer.Take(InputBuffer.IndexOf('\n') + 1);
+    return TakeLine();
+}
+
+bool TSocketSession::ReadStreamLine(QByteArray& line)
+{
+    // Lines already here are delivered before a close or a cancel counts.
+    if (WaitForLine(true, QLatin1String(DataStalledText))) {
+        line = TakeLine();
+        return true;
+    }
+    if (!FConnected) {
+        line = InputBuffer.TakeAll();
+        return !line.isEmpty();
+    }
+    throw EAbortError(QStringLiteral("Socket readln aborted"));
+}
+
+bool TSocketSession::WaitForLine(bool endOnClose, const QString& timeOutText)
+{
+    const bool moving = WaitWhileMoving([this, endOnClose] {
+        return InputBuffer.LineEnd() >= 0 || InputFull() || FCancelRequested || (endOnClose && !FConnected);
+    });
+    if (!moving) RaiseTimeOut(timeOutText);
+    if (InputBuffer.LineEnd() >= 0) return true;
+    if (InputFull()) RaiseLineTooLong();
+    return false;
+}
+
+QByteArray TSocketSession::TakeLine()
+{
+    const qsizetype end = InputBuffer.LineEnd();
+    if (end >= MaxLineLength) RaiseLineTooLong();
+    QByteArray line = InputBuffer.Take(end + 1);
+    UpdateNotifiers();  // reading may have paused on a full input
+    return line;
+}
+
+void TSocketSession::RaiseLineTooLong()
+{
+    // The rest of that line would pass for the next reply: nothing from this
+    // peer can be trusted any more.
+    InputBuffer.Clear();
+    if (FConnected) RequestCloseSocket();
+    throw EProtocolError(QStringLiteral("The server sent a line longer than %1 bytes").arg(MaxLineLength));
+}
+
+bool TSocketSession::InputFull() const
+{
+    return !Capture.CaptureTarget && InputBuffer.Size() >= MaxLineLength;
+}
+
+bool TSocketSession::WaitWhileMoving(const std::function<bool()>& done)
+{
+    if (TimeOut > 0) FTimedOut = false;
+    UpdateNotifiers();  // reading may have paused on input that is consumed now
+    const bool moving =
+        WaitUntilIdleFor(done, [this] { return FArrivedBytes + WireSentBytes; }, qMax(0, TimeOut));
+    if (!moving) FTimedOut = true;
+    return moving;
+}
+
+void TSocketSession::RaiseTimeOut(const QString& text)
+{
+    if (FConnected) RequestCloseSocket();
+    throw ETimeOutError(text.arg(DurationText(TimeOut)));
+}
+
+QString TSocketSession::DurationText(qint32 ms)
+{
+    if (ms == 1000) return QStringLiteral("1 second");
+    if (ms % 1000 == 0) return QStringLiteral("%1 seconds").arg(ms / 1000);
+    return QStringLiteral("%1 ms").arg(ms);
 }
 
 QByteArray TSocketSession::Read(quint16 count)
 {
     ReportStatus(slInternal, QStringLiteral("Read( %1 )").arg(count));
-    if (count > 0)
-        WaitUntil([this, count] { return InputBuffer.Size() >= count || FCancelRequested; });
+    const auto arrived = [this, count] { return InputBuffer.Size() >= count || FCancelRequested; };
+    if (count > 0 && !WaitWhileMoving(arrived)) RaiseTimeOut(QLatin1String(NoReplyText));
     if (FCancelRequested) {
         FCancelRequested = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }
-    return InputBuffer.Take(count > 0 ? count : 65535);
+    QByteArray taken = InputBuffer.Take(count > 0 ? count : 65535);
+    UpdateNotifiers();
+    return taken;
 }
 
 QByteArray TSocketSession::Transaction(const QByteArray& command)
@@ -370,29 +473,32 @@ void TSocketSession::CaptureFile(const QString& path)
     auto target = std::make_unique<QFile>(path);
     if (!target->open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(path, target->errorString()));
-    CaptureTarget = std::move(target);
-    CaptureError.clear();
-    CaptureBlock.reserve(64 * 1024);
-    PendingCR = false;
+    Capture = TCaptureJob{};
+    Capture.CaptureTarget = std::move(target);
+    Capture.CaptureBlock.reserve(64 * 1024);
     CountingOn = true;
-    FileSendMode = true;
     FReceivedBytes = 0;
     if (!InputBuffer.IsEmpty()) {
         const QByteArray early = InputBuffer.TakeAll();
         StoreReceived(early.constData(), early.size());
     }
-    WaitUntil([this] { return !FConnected || FCancelRequested || !CaptureError.isEmpty(); });
-    if (PendingCR) WriteCaptured("\r", 1);
+    const bool moving = WaitWhileMoving([this] {
+        return !FConnected || FCancelRequested || !Capture.CaptureError.isEmpty();
+    });
+    if (Capture.PendingCR) WriteCaptured("\r", 1);
     FlushCaptureBlock();
-    if (!CaptureTarget->flush() && CaptureError.isEmpty()) CaptureError = CaptureTarget->errorString();
-    CaptureTarget.reset();
+    if (!Capture.CaptureTarget->flush() && Capture.CaptureError.isEmpty())
+        Capture.CaptureError = Capture.CaptureTarget->errorString();
+    const QString writeError = Capture.CaptureError;
+    Capture = TCaptureJob{};
     CountingOn = false;
-    FileSendMode = false;
     if (FCancelRequested) {
         FCancelRequested = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }
     // A full disk must not pass as a complete download.
-    if (!CaptureError.isEmpty())
-        throw Exception(QStringLiteral("Cannot write file \"%1\". %2").arg(path, CaptureError));
+    if (!writeError.isEmpty())
+        throw Exception(QStringLiteral("Cannot write file \"%1\". %2").arg(path, writeError));
+    // What came before the stall stays in the file, as after an abort.
+    if (!moving) RaiseTimeOut(QLatin1String(DataStalledText));
 }

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cerrno>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -35,6 +36,13 @@ protected:
             Session.Cancel();
         });
         Watchdog.start(10000);
+        Reconnect();
+    }
+    // A fresh connection, for each case of a table.
+    void Reconnect()
+    {
+        if (Session.Connected()) Session.Disconnect();
+        Session.ReadRest();  // what an earlier case left unread
         Session.Connect();
         ASSERT_TRUE(WaitUntilFor([this] { return Listener.hasPendingConnections(); }, 5000));
         Peer.reset(Listener.nextPendingConnection());
@@ -153,6 +161,191 @@ TEST_F(SessionPair, ConnectingTwiceIsRefused)
     } catch (const ESockError& e) {
         EXPECT_EQ(e.Message(), "Already connected");
     }
+}
+
+// A wait on a peer that stopped moving bytes gives up after TimeOut and
+// closes the session: what the peer will do next is unknown.
+struct StalledWaitCase {
+    const char* name;
+    std::function<void(TSocketSession&, QTcpSocket& peer, const QString& folder)> run;
+    const char* message;
+};
+
+TEST_F(SessionPair, WaitsOnASilentPeerEndAfterTheTimeOutAndCloseTheSession)
+{
+    const StalledWaitCase cases[] = {
+        {"line", [](TSocketSession& s, QTcpSocket& peer, const QString&) {
+             peer.write("220 no line end");
+             s.ReadLn();
+         }, "No reply from the server within 300 ms"},
+        {"bytes", [](TSocketSession& s, QTcpSocket&, const QString&) { s.Read(4); },
+         "No reply from the server within 300 ms"},
+        {"send", [](TSocketSession& s, QTcpSocket& peer, const QString&) {
+             peer.setReadBufferSize(1);  // the peer stops reading
+             const QByteArray chunk(16384, 'x');
+             for (int i = 0; i < 2048; ++i) s.Write(chunk);  // far beyond any socket buffer
+         }, "The server stopped taking data: nothing could be sent for 300 ms"},
+        {"capture", [](TSocketSession& s, QTcpSocket& peer, const QString& folder) {
+             peer.write("partial data");
+             s.CaptureFile(folder + "/capture");
+         }, "The data connection stalled: nothing moved for 300 ms"},
+    };
+    QTemporaryDir dir;
+    for (const StalledWaitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reconnect();
+        int disconnects = 0;
+        Session.OnDisconnect = [&](QObject*) { ++disconnects; };
+        Session.TimeOut = 300;
+        try {
+            c.run(Session, *Peer, dir.path());
+            ADD_FAILURE() << "the wait did not end";
+        } catch (const ETimeOutError& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        EXPECT_TRUE(Session.TimedOut());
+        EXPECT_FALSE(Session.Connected());
+        EXPECT_EQ(disconnects, 1);
+    }
+    // What came before the stall stays in the file.
+    QFile captured(dir.filePath("capture"));
+    ASSERT_TRUE(captured.open(QIODevice::ReadOnly));
+    EXPECT_EQ(captured.readAll(), "partial data");
+}
+
+TEST_F(SessionPair, ATransferThatKeepsMovingNeverTimesOut)
+{
+    // Eight pieces a tenth of a second apart: longer in all than the time-out,
+    // but never silent for as long.
+    Session.TimeOut = 500;
+    QTemporaryDir dir;
+    int sent = 0;
+    QTimer trickle;
+    QObject::connect(&trickle, &QTimer::timeout, [&] {
+        if (sent == 8) {
+            trickle.stop();
+            Peer->disconnectFromHost();
+            return;
+        }
+        Peer->write(QByteArray(100, char('a' + sent++)));
+    });
+    trickle.start(100);
+    Session.CaptureFile(dir.filePath("slow"));
+    EXPECT_EQ(Session.ReceivedBytes(), 800);
+    EXPECT_FALSE(Session.TimedOut());
+}
+
+TEST_F(SessionPair, TimeOutZeroWaitsWithoutLimit)
+{
+    Session.TimeOut = 0;
+    QTimer::singleShot(400, [this] { Peer->write("220 late\r\n"); });
+    EXPECT_EQ(Session.ReadLn(), "220 late\r\n");
+}
+
+TEST(SocketSession, DurationsInTimeOutMessages)
+{
+    EXPECT_EQ(TSocketSession::DurationText(30000), "30 seconds");
+    EXPECT_EQ(TSocketSession::DurationText(1000), "1 second");
+    EXPECT_EQ(TSocketSession::DurationText(300), "300 ms");
+}
+
+// Lines are bounded: a peer that never ends its line cannot make the session
+// hold it whole.
+TEST_F(SessionPair, LinesLongerThanTheBoundAreRefusedAndCloseTheSession)
+{
+    const qsizetype max = TSocketSession::MaxLineLength;
+    EXPECT_EQ(max, 65536);
+    struct Case {
+        QByteArray sent;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {QByteArray(max - 1, 'a') + '\n', true},
+        {QByteArray(max, 'a') + '\n', false},
+        {QByteArray(3 * max, 'a'), false},  // no line end at all
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sent.size());
+        Reconnect();
+        Peer->write(c.sent);
+        if (c.accepted) {
+            EXPECT_EQ(Session.ReadLn(), c.sent);
+            continue;
+        }
+        try {
+            Session.ReadLn();
+            ADD_FAILURE() << "an over-long line was accepted";
+        } catch (const EProtocolError& e) {
+            EXPECT_EQ(e.Message(), "The server sent a line longer than 65536 bytes");
+        }
+        EXPECT_FALSE(Session.Connected());
+    }
+}
+
+TEST_F(SessionPair, StreamLinesAreBoundedToo)
+{
+    Peer->write("first\r\n" + QByteArray(TSocketSession::MaxLineLength + 10, 'b'));
+    Peer->disconnectFromHost();
+    QByteArray line;
+    ASSERT_TRUE(Session.ReadStreamLine(line));
+    EXPECT_EQ(line, "first\r\n");
+    EXPECT_THROW(Session.ReadStreamLine(line), EProtocolError);
+}
+
+// Handlers may pump events (a progress display does); work that arrives
+// meanwhile must go on once the handler ends.
+TEST_F(SessionPair, ReadArrivingWhileAWriteHandlerRunsIsDeliveredAfterwards)
+{
+    Session.TimeOut = 2000;
+    Session.SetReportLevel(slInternal);
+    bool done = false;
+    Session.OnStatus = [&](QObject*, const QString& status) {
+        if (status != "WriteFromStream" || done) return;
+        done = true;
+        Peer->write("220 during the write\r\n");
+        ASSERT_TRUE(Peer->waitForBytesWritten(2000));
+        for (int pass = 0; pass < 5; ++pass) QCoreApplication::processEvents();
+    };
+    Session.Write("NOOP\r\n");
+    ASSERT_TRUE(done);
+    EXPECT_EQ(Session.ReadLn(), "220 during the write\r\n");
+}
+
+// Counts the session's own "write more" events.
+class WriteMoreCounter : public QObject {
+public:
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == TSocketSession::MsgWriteMore) ++Count;
+        return false;
+    }
+};
+
+TEST_F(SessionPair, WriteContinuationWaitsForARunningHandlerInsteadOfSpinning)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("up");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(100000, 'u'));
+    file.close();
+    QByteArray received;
+    QObject::connect(Peer.get(), &QTcpSocket::readyRead, [&] { received += Peer->readAll(); });
+    WriteMoreCounter counter;
+    Session.installEventFilter(&counter);
+    int duringHandler = -1;
+    Session.OnPacketSent = [&](QObject*) {
+        if (duringHandler >= 0) return;
+        const int before = counter.Count;
+        for (int pass = 0; pass < 20; ++pass) QCoreApplication::processEvents();
+        duringHandler = counter.Count - before;
+    };
+    Session.SendFile(path);
+    EXPECT_LE(duringHandler, 1);
+    ASSERT_TRUE(WaitUntilFor([&] { return received.size() == 100000; }, 5000));
 }
 
 TEST(SocketSession, DottedAddressNeedsNoLookupButANameDoes)
@@ -354,6 +547,25 @@ TEST(ByteQueue, TakingLinesFromALargeBufferKeepsTheOrder)
     EXPECT_TRUE(queue.IsEmpty());
     queue.Append("tail");
     EXPECT_EQ(queue.TakeAll(), "tail");
+}
+
+TEST(ByteQueue, LineEndFollowsAppendsAndTakes)
+{
+    // LineEnd remembers how far it looked; taking from the front must move
+    // that mark along, or a line end behind it goes unseen.
+    TByteQueue queue;
+    queue.Append("abcdefgh");
+    EXPECT_EQ(queue.LineEnd(), -1);
+    EXPECT_EQ(queue.Take(4), "abcd");
+    queue.Append("\nij");
+    EXPECT_EQ(queue.LineEnd(), 4);
+    EXPECT_EQ(queue.Take(5), "efgh\n");
+    EXPECT_EQ(queue.LineEnd(), -1);
+    queue.Append("k\nl\n");
+    EXPECT_EQ(queue.LineEnd(), 3);
+    queue.Clear();
+    queue.Append("\n");
+    EXPECT_EQ(queue.LineEnd(), 0);
 }
 
 TEST(ThreadTimer, RunsOnlyWhenEnabledWithIntervalAndHandler)

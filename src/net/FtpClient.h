@@ -143,7 +143,10 @@ private:
     void DeliverListingLine(QByteArray line);
     void FinishDataOperation(TDataOp op);
     bool AbortReplyWaiting() const;
+    // Runs inside the handler of the exception that ended a transfer.
     void AfterFailedTransfer(TDataOp op);
+    // Reads the answer to a transfer command whose data connection stalled.
+    void TakeLateAnswer();
     void DrainAfterAbort();
 
     std::unique_ptr<TFTPDirectoryList> FDirectoryList;

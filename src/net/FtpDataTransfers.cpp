@@ -25,6 +25,18 @@ bool IsContinuation(const QByteArray& line)
     return line.startsWith(' ') || (line.size() >= 4 && line.at(3) == '-');
 }
 
+// Inside a handler: whether the exception being handled is a time-out.
+bool HandlingTimeOut()
+{
+    try {
+        throw;
+    } catch (const ETimeOutError&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace
 
 qint64 TFtpClient::DataReceivedBytes() const
@@ -264,21 +276,9 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
 
 void TFtpClient::ReceiveListing()
 {
-    TSocketSession& data = *FDataConnection;
-    for (;;) {
-        if (data.HasLine()) {
-            DeliverListingLine(data.ReadLn());
-            continue;
-        }
-        if (!data.Connected()) {
-            // The last line may lack its line end; it is still an entry.
-            const QByteArray rest = data.ReadRest();
-            if (!rest.isEmpty()) DeliverListingLine(rest);
-            return;
-        }
-        if (data.CancelRequested()) throw EAbortError(QStringLiteral("Socket readln aborted"));
-        PumpEventsOnce();
-    }
+    // The last line may lack its line end; it is still an entry.
+    QByteArray line;
+    while (FDataConnection->ReadStreamLine(line)) DeliverListingLine(line);
 }
 
 void TFtpClient::DeliverListingLine(QByteArray line)
@@ -339,7 +339,31 @@ void TFtpClient::AfterFailedTransfer(TDataOp op)
     // After an aborted data phase the server still answers the transfer
     // command; take that answer now, so it is not judged as the reply to the
     // next command.
-    if (FDataPhaseStarted && FConnected) DrainAfterAbort();
+    if (!FDataPhaseStarted || !FConnected) return;
+    if (!HandlingTimeOut()) {
+        DrainAfterAbort();
+        return;
+    }
+    // The data connection stalled and is closed now, so the server will give
+    // up on it too: its answer is awaited like any reply, and a server that
+    // stays silent loses the control connection as well.
+    TakeLateAnswer();
+    FTimedOut = true;
+}
+
+void TFtpClient::TakeLateAnswer()
+{
+    // That answer is mostly a "426", which would otherwise cancel the very
+    // wait for it (CheckAbortReply); a Stop still ends the wait.
+    struct Restore {
+        std::function<void()>& Slot;
+        std::function<void()> Kept;
+        ~Restore() { Slot = std::move(Kept); }
+    } restore{DataArrivedHook, std::exchange(DataArrivedHook, nullptr)};
+    FLastReply = ReadLn();
+    FReplyCode = ReplyCodeOf(FLastReply);
+    ReportStatus(slProtocol, ReplyStatusText(FLastReply));
+    ReadContinuation(FLastReply);
 }
 
 void TFtpClient::DrainAfterAbort()

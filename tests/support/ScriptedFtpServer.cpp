@@ -3,6 +3,7 @@
 #include "support/LoopbackSocket.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <limits>
@@ -143,6 +144,13 @@ void ScriptedFtpServer::CloseDataAfterBytes(qint64 bytes)
 {
     std::lock_guard lock(FMutex);
     FFaults.closeAfter = bytes;
+}
+
+void ScriptedFtpServer::StallDataAfterBytes(qint64 bytes, bool answer)
+{
+    std::lock_guard lock(FMutex);
+    FFaults.stallAfter = bytes;
+    FFaults.answerAfterStall = answer;
 }
 
 void ScriptedFtpServer::CloseControlOn(const QByteArray& verb, bool replyFirst)
@@ -358,7 +366,8 @@ void ScriptedFtpServer::RunTransfer(const QByteArray& verb)
         Answer(verb, "425 Can't open data connection\r\n");
         return;
     }
-    const TOutcome outcome = verb == "STOR" ? ReceiveUpload(fd, plan) : SendPayload(fd, plan);
+    TOutcome outcome = verb == "STOR" ? ReceiveUpload(fd, plan) : SendPayload(fd, plan);
+    if (outcome == TOutcome::Done && plan.faults.stallAfter >= 0) outcome = Stall(fd, plan.faults);
     loopback::Close(fd);
     if (outcome == TOutcome::Done) {
         std::unique_lock lock(FMutex);
@@ -394,7 +403,8 @@ ScriptedFtpServer::TOutcome ScriptedFtpServer::MoveWithFaults(const TransferFaul
                                                               qint64 length, Move move)
 {
     using loopback::TReceive;
-    const qint64 end = faults.closeAfter >= 0 ? qMin(faults.closeAfter, length) : length;
+    qint64 end = faults.closeAfter >= 0 ? qMin(faults.closeAfter, length) : length;
+    if (faults.stallAfter >= 0) end = qMin(faults.stallAfter, end);
     if (faults.controlAfter >= 0 && faults.controlAfter <= end) {
         const TReceive moved = move(faults.controlAfter);
         if (moved != TReceive::Data) return moved == TReceive::Failed ? TOutcome::Broken : TOutcome::Done;
@@ -402,6 +412,15 @@ ScriptedFtpServer::TOutcome ScriptedFtpServer::MoveWithFaults(const TransferFaul
         if (faults.stopAtControl) return TOutcome::Stopped;
     }
     return move(end) == TReceive::Failed ? TOutcome::Broken : TOutcome::Done;
+}
+
+// Waits, neither sending nor reading, for the client to close the data
+// connection (a FIN or a reset); the answer follows only when scripted.
+ScriptedFtpServer::TOutcome ScriptedFtpServer::Stall(int fd, const TransferFaults& faults)
+{
+    pollfd waits[2] = {{fd, POLLRDHUP, 0}, {FWake[0], POLLIN, 0}};
+    ::poll(waits, 2, IoTimeoutMs);
+    return faults.answerAfterStall ? TOutcome::Broken : TOutcome::Stopped;
 }
 
 ScriptedFtpServer::TOutcome ScriptedFtpServer::SendPayload(int fd, const TransferPlan& plan)

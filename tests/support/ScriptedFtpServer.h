@@ -54,6 +54,10 @@ public:
     // The next transfer closes its data connection after `bytes` bytes (a
     // peer that quits early); the final reply follows as usual.
     void CloseDataAfterBytes(qint64 bytes);
+    // The next transfer moves `bytes` data bytes and then neither sends nor
+    // reads, with the data connection open, until the client closes it; then
+    // "426" follows on the control connection, or nothing when !answer.
+    void StallDataAfterBytes(qint64 bytes, bool answer = true);
     // Closes the control connection when `verb` arrives: at once, or right
     // after its reply (the final one, for a transfer) when replyFirst.
     void CloseControlOn(const QByteArray& verb, bool replyFirst = false);
@@ -90,6 +94,8 @@ private:
         QByteArray controlRaw;
         bool stopAtControl = false;
         qint64 closeAfter = -1;
+        qint64 stallAfter = -1;
+        bool answerAfterStall = true;
     };
     struct TransferPlan {
         TransferFaults faults;
@@ -110,6 +116,7 @@ private:
     TransferPlan TakePlan(const QByteArray& verb);
     TOutcome SendPayload(int fd, const TransferPlan& plan);
     TOutcome ReceiveUpload(int fd, const TransferPlan& plan);
+    TOutcome Stall(int fd, const TransferFaults& faults);
     template <class Move>
     TOutcome MoveWithFaults(const TransferFaults& faults, qint64 length, Move move);
     QByteArray TakeReply(const QByteArray& verb, const QByteArray& argument);

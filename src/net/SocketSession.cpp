@@ -372,34 +372,34 @@ void TSocketSession::ResolveHost()
     TimerOn();
     FLookupDone = false;
     LookupFailed = false;
-    quint32 found = 0;
-    const quint64 generation = ++LookupGeneration;
-    const int lookupId = QHostInfo::lookupHost(name, this, [this, generation, &found](const QHostInfo& info) {
-        if (generation != LookupGeneration) return;  // a late answer after time-out or cancel
-        for (const QHostAddress& a : info.addresses()) {
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-                found = a.toIPv4Address();
-                break;
-            }
-        }
-        LookupFailed = found == 0;
-        if (LookupFailed) FLastError = seHostNotFound;
-        FLastEventOK = !LookupFailed;
-        FLookupDone = true;
-    });
+    LookupAddress = 0;
+    LookupId = QHostInfo::lookupHost(name, this, SLOT(LookupAnswered(QHostInfo)));
     WaitUntil([this] { return FLookupDone || FTimedOut || FCancelRequested; });
     TimerOff();
-    if (!FLookupDone) {
-        // A lookup left running would answer into a finished wait; it is
-        // stopped, and should its answer be on the way already, ignored.
-        QHostInfo::abortHostLookup(lookupId);
-        ++LookupGeneration;
-    }
+    // A lookup left running would answer into a finished wait: it is stopped,
+    // and should its answer be on the way already, that is ignored.
+    if (!FLookupDone) QHostInfo::abortHostLookup(LookupId);
+    LookupId = -1;
     if (FTimedOut) throw ESockError(QStringLiteral("Host Lookup Timed Out"));
     if (FCancelRequested) throw ESockError(QStringLiteral("Host Lookup Canceled"));
     if (LookupFailed) throw ESockError(QStringLiteral("Host Lookup Failed"));
-    RemoteAddress = found;
+    RemoteAddress = LookupAddress;
     if (OnHostResolved) OnHostResolved(this);
+}
+
+void TSocketSession::LookupAnswered(const QHostInfo& info)
+{
+    if (LookupId < 0 || info.lookupId() != LookupId) return;
+    for (const QHostAddress& a : info.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+            LookupAddress = a.toIPv4Address();
+            break;
+        }
+    }
+    LookupFailed = LookupAddress == 0;
+    if (LookupFailed) FLastError = seHostNotFound;
+    FLastEventOK = !LookupFailed;
+    FLookupDone = true;
 }
 
 // --- time-out ------------------------------------------------------------------

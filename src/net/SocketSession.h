@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QHostInfo>
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -32,6 +33,8 @@ enum : int {
 // two continuations ("write more", "read more") are posted events to self.
 // Everything runs on the GUI thread; any handler may call Cancel on a wait.
 class TSocketSession : public QObject {
+    Q_OBJECT
+
 public:
     // Posted to self to go on sending. (Reading needs no such event: read
     // readiness is level-triggered and fires again while data is waiting.)
@@ -173,6 +176,11 @@ protected:
     // Set when destruction begins: handlers are no longer called.
     bool Destroying = false;
 
+private slots:
+    // The answer to the running host lookup. A slot by name, not a functor:
+    // an aborted lookup never frees a functor it was given.
+    void LookupAnswered(const QHostInfo& info);
+
 private:
     enum class TState { Idle, Connecting, Connected, Failed, Listening };
 
@@ -263,7 +271,8 @@ private:
     bool WriteBlocked = false;  // the socket buffer was full; wait to be writable
     bool CountingOn = false;
     bool LookupFailed = false;
-    quint64 LookupGeneration = 0;
+    int LookupId = -1;  // the running host lookup; -1 when none is awaited
+    quint32 LookupAddress = 0;
     qint64 WireSentBytes = 0;  // every byte the socket took, for the time-out's progress
     TSendJob Sending;
     TCaptureJob Capture;

@@ -94,19 +94,6 @@ const StallCase Stalls[] = {
      }},
 };
 
-void ExpectStallError(TimeOutRig& rig, const StallCase& c)
-{
-    try {
-        c.run(rig);
-        ADD_FAILURE() << "the stalled transfer did not end";
-    } catch (const ETimeOutError& e) {
-        EXPECT_EQ(e.Message(), "The data connection stalled: nothing moved for 300 ms");
-    }
-    EXPECT_EQ(rig.Ftp.DataConnection(), nullptr);
-    EXPECT_FALSE(rig.Log.Events.contains("success 4") || rig.Log.Events.contains("success 8") ||
-                 rig.Log.Events.contains("success 9"));
-}
-
 TEST(FtpTimeOut, AStalledDataConnectionFailsOnlyTheTransfer)
 {
     for (const StallCase& c : Stalls) {
@@ -114,7 +101,14 @@ TEST(FtpTimeOut, AStalledDataConnectionFailsOnlyTheTransfer)
         TimeOutRig rig;
         rig.Ftp.Connect();
         rig.Server.StallDataAfterBytes(1000);
-        ExpectStallError(rig, c);
+        try {
+            c.run(rig);
+            ADD_FAILURE() << "the stalled transfer did not end";
+        } catch (const ETimeOutError& e) {
+            EXPECT_EQ(e.Message(), "The data connection stalled: nothing moved for 300 ms");
+        }
+        EXPECT_EQ(rig.Ftp.DataConnection(), nullptr);
+        EXPECT_EQ(rig.Log.Events.filter("success").size(), 0);
         // The server's late answer was taken, so the next command gets its own.
         EXPECT_TRUE(rig.Log.Status.contains("426 Data connection broken"));
         EXPECT_TRUE(rig.Ftp.Connected());

@@ -238,7 +238,7 @@ TEST_F(SessionPair, ATransferThatKeepsMovingNeverTimesOut)
 TEST_F(SessionPair, TimeOutZeroWaitsWithoutLimit)
 {
     Session.TimeOut = 0;
-    QTimer::singleShot(400, [this] { Peer->write("220 late\r\n"); });
+    QTimer::singleShot(400, Peer.get(), [this] { Peer->write("220 late\r\n"); });
     EXPECT_EQ(Session.ReadLn(), "220 late\r\n");
 }
 
@@ -253,18 +253,15 @@ TEST(SocketSession, DurationsInTimeOutMessages)
 // hold it whole.
 TEST_F(SessionPair, LinesLongerThanTheBoundAreRefusedAndCloseTheSession)
 {
-    const qsizetype max = TSocketSession::MaxLineLength;
-    EXPECT_EQ(max, 65536);
-    struct Case {
+    const struct {
         QByteArray sent;
         bool accepted;
+    } cases[] = {
+        {QByteArray(65535, 'a') + '\n', true},
+        {QByteArray(65536, 'a') + '\n', false},
+        {QByteArray(200000, 'a'), false},  // no line end at all
     };
-    const Case cases[] = {
-        {QByteArray(max - 1, 'a') + '\n', true},
-        {QByteArray(max, 'a') + '\n', false},
-        {QByteArray(3 * max, 'a'), false},  // no line end at all
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.sent.size());
         Reconnect();
         Peer->write(c.sent);
@@ -494,7 +491,7 @@ TEST(SocketSession, CancelWhileAcceptingRaises)
     // Should the cancel be lost, a late connection ends the wait instead.
     bool fired = false;
     QTcpSocket late;
-    QTimer::singleShot(10000, [&] {
+    QTimer::singleShot(10000, &late, [&] {  // dropped with late, should the test end first
         fired = true;
         late.connectToHost(QHostAddress::LocalHost, data.LocalPort());
     });

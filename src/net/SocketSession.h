@@ -36,7 +36,8 @@ public:
     // Posted to self to go on sending. (Reading needs no such event: read
     // readiness is level-triggered and fires again while data is waiting.)
     static constexpr QEvent::Type MsgWriteMore = QEvent::Type(1127);
-    // The most one receive or send step moves.
+    // The most one send step moves, and one receive step except in a binary
+    // capture, which receives up to a whole capture block at once.
     static constexpr int ChunkSize = 16383;
 
     explicit TSocketSession(QObject* owner = nullptr);
@@ -174,6 +175,9 @@ private:
     void WriteTextFromFile();
     qint64 SendChunk(const char* bytes, qint64 count);
     void AfterSend(qint64 sent, bool allSent, bool moreToSend);
+    // Where the next receive step goes: chunk (room bytes), or during a
+    // binary capture the free part of the capture block (room is updated).
+    char* ReceiveTarget(char* chunk, qsizetype& room);
     void StoreReceived(const char* bytes, qint64 count);
     void WriteCaptured(const char* bytes, qint64 count);
     void FlushCaptureBlock();
@@ -214,8 +218,11 @@ private:
     bool PendingCR = false;
     QString CaptureError;
     // Received bytes wait here until a whole block can be written: writes of
-    // odd sizes at odd offsets cost the file system several times more.
+    // odd sizes at odd offsets cost the file system several times more. The
+    // block keeps its full size; CaptureFill bytes of it are waiting.
+    static constexpr qsizetype CaptureBlockSize = 256 * 1024;
     QByteArray CaptureBlock;
+    qsizetype CaptureFill = 0;
     QSocketNotifier* ReadNotifier = nullptr;
     QSocketNotifier* WriteNotifier = nullptr;
     TThreadTimer* Timer = nullptr;

@@ -6,9 +6,11 @@
 #include "net/SocketSession.h"
 #include "net/ThreadTimer.h"
 #include "platform/PumpedWait.h"
+#include "support/TestFiles.h"
 #include "support/UnansweredPort.h"
 #include "support/UnresolvableHost.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -122,6 +124,37 @@ TEST_F(SessionPair, CaptureTakesEverythingUntilThePeerCloses)
     EXPECT_EQ(Session.ReceivedBytes(), sent.size());
     EXPECT_FALSE(Session.Connected());
 }
+
+// Binary and text mode: bytes that arrived before the capture began put every
+// later receive at an odd place in the capture block, and the rest spans
+// several blocks and ends inside one.
+class CaptureAcrossBlocks : public SessionPair, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CaptureAcrossBlocks, KeepsEveryByteInOrder)
+{
+    const bool text = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("capture");
+    const QByteArray early = testfiles::SeededBytes(1001, 11);
+    const QByteArray rest = testfiles::SeededBytes(3 * 256 * 1024 + 4097, 12);
+    Peer->write(early);
+    ASSERT_TRUE(WaitUntilFor([&] { return Session.ArrivedBytes() == early.size(); }, 5000));
+    Peer->write(rest);
+    QObject::connect(Peer.get(), &QTcpSocket::bytesWritten, [this] {
+        if (Peer->bytesToWrite() == 0) Peer->disconnectFromHost();
+    });
+    Session.SetTextMode(text);
+    Session.CaptureFile(path);
+    const QByteArray wire = early + rest;
+    if (text) {
+        ASSERT_TRUE(wire.contains("\r\n")) << "the payload has no line end to convert";
+    }
+    EXPECT_EQ(testfiles::Read(path), text ? QByteArray(wire).replace("\r\n", "\n") : wire);
+    EXPECT_EQ(Session.ReceivedBytes(), wire.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CaptureAcrossBlocks, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Text" : "Binary"; });
 
 TEST_F(SessionPair, SendFileOfAnEmptyFileReturnsAtOnce)
 {
@@ -354,6 +387,27 @@ TEST(ByteQueue, TakingLinesFromALargeBufferKeepsTheOrder)
     EXPECT_TRUE(queue.IsEmpty());
     queue.Append("tail");
     EXPECT_EQ(queue.TakeAll(), "tail");
+}
+
+TEST(PumpedWait, EndsByItsConditionOrAtItsDeadlineWhetherTheLoopIsIdleOrBusy)
+{
+    for (const bool busy : {false, true}) {
+        SCOPED_TRACE(busy ? "busy" : "idle");
+        // A zero-interval timer keeps the event loop passing without a pause.
+        QTimer spinner;
+        spinner.setInterval(0);
+        QObject::connect(&spinner, &QTimer::timeout, [] {});
+        if (busy) spinner.start();
+
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(WaitUntilFor([] { return false; }, 100));
+        EXPECT_GE(clock.elapsed(), 100);
+
+        bool flag = false;
+        QTimer::singleShot(10, [&] { flag = true; });
+        EXPECT_TRUE(WaitUntilFor([&] { return flag; }, 10000));
+    }
 }
 
 TEST(ThreadTimer, RunsOnlyWhenEnabledWithIntervalAndHandler)

@@ -36,8 +36,8 @@ public:
     // Posted to self to go on sending. (Reading needs no such event: read
     // readiness is level-triggered and fires again while data is waiting.)
     static constexpr QEvent::Type MsgWriteMore = QEvent::Type(1127);
-    // The most one send step moves, and one receive step except in a binary
-    // capture, which receives up to a whole capture block at once.
+    // The most one send or receive step moves, except in binary file
+    // transfers (see CaptureBlockSize and FileSendStep).
     static constexpr int ChunkSize = 16383;
 
     explicit TSocketSession(QObject* owner = nullptr);
@@ -212,6 +212,9 @@ private:
     bool LastSentCR = false;
     QByteArray PendingWire;
     QString SendError;
+    // One step of a binary file upload is read into this block.
+    static constexpr qsizetype FileSendStep = 256 * 1024;
+    QByteArray SendBlock;
     // Capturing into a file: the file, a held-back CR of a text-mode
     // download, and a write error.
     std::unique_ptr<QFile> CaptureTarget;

@@ -156,6 +156,24 @@ TEST_P(CaptureAcrossBlocks, KeepsEveryByteInOrder)
 INSTANTIATE_TEST_SUITE_P(Modes, CaptureAcrossBlocks, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Text" : "Binary"; });
 
+TEST_F(SessionPair, SendFileCutShortByFullSocketBuffersArrivesWhole)
+{
+    // The peer reads through a small socket buffer, so the session's socket
+    // buffer fills up and sends are cut short: each must go on exactly where
+    // it stopped.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("upload");
+    const QByteArray payload = testfiles::SeededBytes(6 * 1024 * 1024 + 12345, 21);
+    ASSERT_TRUE(testfiles::Write(path, payload));
+    QByteArray received;
+    Peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 16 * 1024);
+    QObject::connect(Peer.get(), &QTcpSocket::readyRead, [&] { received += Peer->readAll(); });
+    Session.SendFile(path);
+    EXPECT_EQ(Session.SentBytes(), payload.size());
+    ASSERT_TRUE(WaitUntilFor([&] { return received.size() >= payload.size(); }, 5000));
+    EXPECT_EQ(received, payload);
+}
+
 TEST_F(SessionPair, SendFileOfAnEmptyFileReturnsAtOnce)
 {
     QTemporaryDir dir;

@@ -39,7 +39,8 @@ public:
     // Posted to self to go on sending. (Reading needs no such event: read
     // readiness is level-triggered and fires again while data is waiting.)
     static constexpr QEvent::Type MsgWriteMore = QEvent::Type(1127);
-    // The most one receive or send step moves.
+    // The most one send or receive step moves, except in binary file
+    // transfers (see CaptureBlockSize and FileSendStep).
     static constexpr int ChunkSize = 16383;
     // The longest line (line end included) a peer may send. Real replies and
     // listing lines stay far below it; more is a broken or hostile peer.
@@ -196,6 +197,8 @@ private:
         bool LastSentCR = false;
         QByteArray PendingWire;
         QString SendError;
+        // One step of a binary file upload is read into this block.
+        QByteArray SendBlock;
     };
     // What capturing into a file needs while it runs.
     struct TCaptureJob {
@@ -203,9 +206,13 @@ private:
         bool PendingCR = false;  // held back in text mode until the next byte shows
         QString CaptureError;
         // Received bytes wait here until a whole block can be written: writes of
-        // odd sizes at odd offsets cost the file system several times more.
+        // odd sizes at odd offsets cost the file system several times more. The
+        // block keeps its full size; CaptureFill bytes of it are waiting.
         QByteArray CaptureBlock;
+        qsizetype CaptureFill = 0;
     };
+    static constexpr qsizetype CaptureBlockSize = 256 * 1024;
+    static constexpr qsizetype FileSendStep = 256 * 1024;
     // Marks a read or write handler as running; when it ends, the work that
     // arrived meanwhile (a read notification, a "write more") goes on.
     class THandlerScope {
@@ -237,6 +244,9 @@ private:
     void WriteTextFromFile();
     qint64 SendChunk(const char* bytes, qint64 count);
     void AfterSend(qint64 sent, bool allSent, bool moreToSend);
+    // Where the next receive step goes: chunk (room bytes), or during a
+    // binary capture the free part of the capture block (room is updated).
+    char* ReceiveTarget(char* chunk, qsizetype& room);
     void StoreReceived(const char* bytes, qint64 count);
     // Unread input has reached the longest line without a line end, or holds
     // lines nobody takes: reading pauses until it is consumed.

@@ -6,9 +6,11 @@
 #include "net/SocketSession.h"
 #include "net/ThreadTimer.h"
 #include "platform/PumpedWait.h"
+#include "support/TestFiles.h"
 #include "support/UnansweredPort.h"
 #include "support/UnresolvableHost.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -129,6 +131,55 @@ TEST_F(SessionPair, CaptureTakesEverythingUntilThePeerCloses)
     EXPECT_EQ(file.readAll(), sent);
     EXPECT_EQ(Session.ReceivedBytes(), sent.size());
     EXPECT_FALSE(Session.Connected());
+}
+
+// Binary and text mode: bytes that arrived before the capture began put every
+// later receive at an odd place in the capture block, and the rest spans
+// several blocks and ends inside one.
+class CaptureAcrossBlocks : public SessionPair, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CaptureAcrossBlocks, KeepsEveryByteInOrder)
+{
+    const bool text = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("capture");
+    const QByteArray early = testfiles::SeededBytes(1001, 11);
+    const QByteArray rest = testfiles::SeededBytes(3 * 256 * 1024 + 4097, 12);
+    Peer->write(early);
+    ASSERT_TRUE(WaitUntilFor([&] { return Session.ArrivedBytes() == early.size(); }, 5000));
+    Peer->write(rest);
+    QObject::connect(Peer.get(), &QTcpSocket::bytesWritten, [this] {
+        if (Peer->bytesToWrite() == 0) Peer->disconnectFromHost();
+    });
+    Session.SetTextMode(text);
+    Session.CaptureFile(path);
+    const QByteArray wire = early + rest;
+    if (text) {
+        ASSERT_TRUE(wire.contains("\r\n")) << "the payload has no line end to convert";
+    }
+    EXPECT_EQ(testfiles::Read(path), text ? QByteArray(wire).replace("\r\n", "\n") : wire);
+    EXPECT_EQ(Session.ReceivedBytes(), wire.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CaptureAcrossBlocks, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Text" : "Binary"; });
+
+TEST_F(SessionPair, SendFileCutShortByFullSocketBuffersArrivesWhole)
+{
+    // The peer reads through a small socket buffer, so the session's socket
+    // buffer fills up and sends are cut short: each must go on exactly where
+    // it stopped.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("upload");
+    const QByteArray payload = testfiles::SeededBytes(6 * 1024 * 1024 + 12345, 21);
+    ASSERT_TRUE(testfiles::Write(path, payload));
+    QByteArray received;
+    Peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 16 * 1024);
+    QObject::connect(Peer.get(), &QTcpSocket::readyRead, [&] { received += Peer->readAll(); });
+    Session.SendFile(path);
+    EXPECT_EQ(Session.SentBytes(), payload.size());
+    ASSERT_TRUE(WaitUntilFor([&] { return received.size() >= payload.size(); }, 5000));
+    EXPECT_EQ(received, payload);
 }
 
 TEST_F(SessionPair, SendFileOfAnEmptyFileReturnsAtOnce)
@@ -563,6 +614,27 @@ TEST(ByteQueue, LineEndFollowsAppendsAndTakes)
     queue.Clear();
     queue.Append("\n");
     EXPECT_EQ(queue.LineEnd(), 0);
+}
+
+TEST(PumpedWait, EndsByItsConditionOrAtItsDeadlineWhetherTheLoopIsIdleOrBusy)
+{
+    for (const bool busy : {false, true}) {
+        SCOPED_TRACE(busy ? "busy" : "idle");
+        // A zero-interval timer keeps the event loop passing without a pause.
+        QTimer spinner;
+        spinner.setInterval(0);
+        QObject::connect(&spinner, &QTimer::timeout, [] {});
+        if (busy) spinner.start();
+
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(WaitUntilFor([] { return false; }, 100));
+        EXPECT_GE(clock.elapsed(), 100);
+
+        bool flag = false;
+        QTimer::singleShot(10, [&] { flag = true; });
+        EXPECT_TRUE(WaitUntilFor([&] { return flag; }, 10000));
+    }
 }
 
 TEST(ThreadTimer, RunsOnlyWhenEnabledWithIntervalAndHandler)

@@ -8,15 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTcpSocket>
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -30,42 +26,21 @@ void WriteFile(const QString& path, const QByteArray& bytes)
 
 // Somebody on another address of this machine who connects to the client's
 // data port first and sends a line of its own.
-class Stranger {
-public:
+struct Stranger : QTcpSocket {
     explicit Stranger(quint16 port)
     {
-        Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const timeval bound{5, 0};
-        ::setsockopt(Fd, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
-        sockaddr_in from{};
-        from.sin_family = AF_INET;
-        ::inet_pton(AF_INET, "127.0.0.2", &from.sin_addr);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(port);
-        ::inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
-        Connected = ::bind(Fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0 &&
-                    ::connect(Fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0 &&
-                    ::send(Fd, "INJECTED\r\n", 10, MSG_NOSIGNAL) == 10;
+        if (!bind(QHostAddress(QStringLiteral("127.0.0.2")))) return;
+        connectToHost(QHostAddress::LocalHost, port);
+        Connected = waitForConnected(5000) && write("INJECTED\r\n") == 10 && waitForBytesWritten(5000);
     }
-    ~Stranger() { ::close(Fd); }
     // What reached the stranger before the client closed the connection.
-    QByteArray Received() const
+    QByteArray Received()
     {
         QByteArray got;
-        char chunk[4096];
-        pollfd wait{Fd, POLLIN, 0};
-        while (::poll(&wait, 1, 5000) == 1) {
-            const ssize_t n = ::recv(Fd, chunk, sizeof chunk, 0);
-            if (n <= 0) return got;
-            got.append(chunk, n);
-        }
-        return got + "<still open>";
+        while (state() == ConnectedState && waitForReadyRead(5000)) got += readAll();
+        return got + readAll() + (state() == ConnectedState ? "<still open>" : "");
     }
     bool Connected = false;
-
-private:
-    int Fd = -1;
 };
 
 class FtpTransferTest : public ::testing::Test {

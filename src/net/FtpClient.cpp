@@ -32,7 +32,7 @@ TFtpClient::~TFtpClient()
         }
     }
     FDirectoryList.reset();
-    FDataConnection.reset();
+    FData = {};
 }
 
 // --- reply handling ------------------------------------------------------------

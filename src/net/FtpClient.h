@@ -87,11 +87,16 @@ public:
     void SetTransferType(int type);  // 1 "TYPE A", 2 "TYPE I", 3 "TYPE L 8"
 
     void ListDirectory();
-    void RetrieveFile(const QByteArray& remoteName, const QString& localPath);
+    // An empty local path names the file after the remote name in the current
+    // folder; a name that cannot be a file name raises EUnsafeName first. An
+    // existing file is replaced only once the new one is complete. With
+    // expectedSize (the size a listing gave) a binary download that brings
+    // fewer bytes fails.
+    void RetrieveFile(const QByteArray& remoteName, const QString& localPath, qint64 expectedSize = -1);
     void StoreFile(const QString& localPath, const QByteArray& remoteName);
 
     TFTPDirectoryList* DirectoryList() const { return FDirectoryList.get(); }
-    TSocketSession* DataConnection() const { return FDataConnection.get(); }
+    TSocketSession* DataConnection() const { return FData.connection.get(); }
     qint64 DataReceivedBytes() const;
     qint64 DataSentBytes() const;
     // True while the last "TYPE" the client set successfully was "TYPE A".
@@ -99,6 +104,9 @@ public:
 
     static TCmdType CommandType(const QByteArray& command);
     static qint64 ParseByteCount(const QByteArray& line);
+    // The file size a preliminary reply announces as "(N bytes)"; -1 when it
+    // announces none that can be trusted.
+    static qint64 AnnouncedByteCount(const QByteArray& line, bool textType);
     static qint32 VendorFromSystemReply(const QByteArray& reply);
     // The path between the first two double quotes of a "PWD" reply.
     static QByteArray QuotedPath(const QByteArray& reply);
@@ -116,6 +124,20 @@ protected:
     static void CheckCommandText(const QByteArray& text);
     // Clears a pending cancel and makes sure there is a connection.
     bool BeginOperation();
+    // Raises EUnsafeName unless the remote name can name a file in a folder.
+    static void CheckLocalName(const QByteArray& remoteName);
+
+    // What a download may check its byte count against: the server's first
+    // byte belongs at restOffset, and the whole file has wholeSize bytes
+    // (-1 = not known).
+    struct TSizeCheck {
+        qint64 restOffset = 0;
+        qint64 wholeSize = -1;
+    };
+    void RetrieveChecked(const QByteArray& remoteName, const QString& localPath, TSizeCheck check);
+    // Called once "PORT" has been answered, right before the transfer command
+    // of a listing, download or upload goes out.
+    virtual void BeforeTransferCommand(TCmdType /*type*/) {}
 
 private:
     enum class TDataOp { List, Download, Upload };
@@ -127,7 +149,7 @@ private:
     bool ControlCancelledOrTimedOut() const { return FCancelRequested || FTimedOut; }
 
     void RunDataOperation(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
-                          const QString& localPath = {});
+                          const QString& localPath, TSizeCheck check);
     bool TransferData(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                       const QString& localPath);
     bool SendRetrieveCommand(const QByteArray& remoteName);
@@ -142,16 +164,36 @@ private:
     void ReceiveListing();
     void DeliverListingLine(QByteArray line);
     void FinishDataOperation(TDataOp op);
+    QByteArray ReadFinalReply();
     bool AbortReplyWaiting() const;
-    // Runs inside the handler of the exception that ended a transfer.
-    void AfterFailedTransfer(TDataOp op);
-    // Reads the answer to a transfer command whose data connection stalled.
+    // False when a failure was handled by OnFailure.
+    bool JudgeDataOperation(TDataOp op, TCmdType type);
+    void CheckDataComplete() const;
+    void NoteAnnouncedSize(const QByteArray& line);
+    void PrepareDownloadTarget(const QString& localPath);
+    void CommitDownload();
+    void DiscardPartialDownload();
+    void AfterFailedTransfer(TDataOp op, int replyWaitMs);
+    // After a data connection that stalled and was closed: the answer to the
+    // transfer command is awaited like any reply.
+    void AfterStalledTransfer();
     void TakeLateAnswer();
-    void DrainAfterAbort();
+    void DrainAfterAbort(int waitMs = 950);
 
     std::unique_ptr<TFTPDirectoryList> FDirectoryList;
-    std::unique_ptr<TSocketSession> FDataConnection;
     bool FAsciiTransfers = false;
-    bool FDataPhaseStarted = false;  // the transfer command was accepted
-    QByteArray FFinalReply;          // the reply read after the data phase, if any
+
+    // One listing, download or upload; a new one starts from a fresh value.
+    struct TDataOperation {
+        std::unique_ptr<TSocketSession> connection;
+        bool phaseStarted = false;  // the transfer command was accepted
+        bool dataConnected = false; // the server's data connection was accepted
+        QByteArray finalReply;      // the reply read after the data phase, if any
+        TSizeCheck check;
+        qint64 announcedSize = -1;  // see AnnouncedByteCount
+        int dataError = 0;          // the socket error that ended the data connection
+        QString capturePath;        // where a download's bytes go
+        QString replacedPath;       // the file capturePath replaces once complete
+    };
+    TDataOperation FData;
 };

@@ -5,13 +5,21 @@
 #include "net/FtpClient.h"
 
 #include "net/FTPUnixList.h"
+#include "net/SocketErrorText.h"
 #include "platform/PumpedWait.h"
 #include "platform/RemoteText.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -25,33 +33,36 @@ bool IsContinuation(const QByteArray& line)
     return line.startsWith(' ') || (line.size() >= 4 && line.at(3) == '-');
 }
 
-// Inside a handler: whether the exception being handled is a time-out.
-bool HandlingTimeOut()
+// Waits for done() until the deadline; false when it passed first.
+bool WaitUntilDeadline(const std::function<bool()>& done, const QDeadlineTimer& deadline)
 {
-    try {
-        throw;
-    } catch (const ETimeOutError&) {
+    if (deadline.isForever()) {
+        WaitUntil(done);
         return true;
-    } catch (...) {
-        return false;
     }
+    return WaitUntilFor(done, static_cast<int>(qMax<qint64>(0, deadline.remainingTime())));
+}
+
+QString ErrnoText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 }  // namespace
 
 qint64 TFtpClient::DataReceivedBytes() const
 {
-    return FDataConnection ? FDataConnection->ReceivedBytes() : 0;
+    return FData.connection ? FData.connection->ReceivedBytes() : 0;
 }
 
 qint64 TFtpClient::DataSentBytes() const
 {
-    return FDataConnection ? FDataConnection->SentBytes() : 0;
+    return FData.connection ? FData.connection->SentBytes() : 0;
 }
 
 void TFtpClient::Abort()
 {
-    if (FDataConnection) FDataConnection->Cancel();
+    if (FData.connection) FData.connection->Cancel();
 }
 
 qint64 TFtpClient::ParseByteCount(const QByteArray& line)
@@ -68,6 +79,29 @@ qint64 TFtpClient::ParseByteCount(const QByteArray& line)
     bool ok = false;
     const qint64 count = line.mid(start, end - start + 1).toLongLong(&ok);
     return ok ? count : 0;
+}
+
+qint64 TFtpClient::AnnouncedByteCount(const QByteArray& line, bool textType)
+{
+    // Only the common "(48213 bytes)" form is a byte count: others announce
+    // "2928.7 kbytes" or words with digits in them. In text type the local
+    // line ends differ from the wire's, so no count can be compared.
+    if (textType) return -1;
+    static const QRegularExpression count(QStringLiteral("\\((\\d{1,18}) *bytes\\)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    qint64 result = -1;
+    // The last one counts: a file name may hold a look-alike.
+    for (auto match = count.globalMatch(QString::fromLatin1(line)); match.hasNext();)
+        result = match.next().captured(1).toLongLong();
+    return result;
+}
+
+void TFtpClient::CheckLocalName(const QByteArray& remoteName)
+{
+    if (remoteName.isEmpty() || remoteName == "." || remoteName == ".." || remoteName.contains('/') ||
+        remoteName.contains('\0'))
+        throw EUnsafeName(QStringLiteral("The remote name \"%1\" cannot be used as a local file name")
+                              .arg(DecodeRemote(QByteArray(remoteName).replace('\0', "\\0"))));
 }
 
 qint32 TFtpClient::VendorFromSystemReply(const QByteArray& reply)
@@ -95,16 +129,22 @@ void TFtpClient::ListDirectory()
         }
         FTotalBytes = ParseByteCount(FLastReply);
         return true;
-    });
+    }, {}, {});
 }
 
-void TFtpClient::RetrieveFile(const QByteArray& remoteName, const QString& localPath)
+void TFtpClient::RetrieveFile(const QByteArray& remoteName, const QString& localPath, qint64 expectedSize)
+{
+    if (localPath.isEmpty()) CheckLocalName(remoteName);
+    const QString target = localPath.isEmpty() ? QFile::decodeName(remoteName) : localPath;
+    RetrieveChecked(remoteName, target, {0, expectedSize});
+}
+
+void TFtpClient::RetrieveChecked(const QByteArray& remoteName, const QString& localPath, TSizeCheck check)
 {
     CheckCommandText(remoteName);
-    const QString target = localPath.isEmpty() ? QFile::decodeName(remoteName) : localPath;
     RunDataOperation(TDataOp::Download, ctDownload, [this, remoteName] {
         return SendRetrieveCommand(remoteName);
-    }, target);
+    }, localPath, check);
 }
 
 bool TFtpClient::SendRetrieveCommand(const QByteArray& remoteName)
@@ -116,10 +156,12 @@ bool TFtpClient::SendRetrieveCommand(const QByteArray& remoteName)
     const bool refused = InRange(FReplyCode, 301, 599);
     if (refused) Failure(ctDownload, false);
     FTotalBytes = ParseByteCount(line);
+    NoteAnnouncedSize(line);
     while (IsContinuation(line)) {
         line = ReadLn();
         ReportStatus(slProtocol, ReplyStatusText(line));
         if (FTotalBytes == 0) FTotalBytes = ParseByteCount(line);
+        NoteAnnouncedSize(line);
         if (refused) Failure(ctDownload, true, line);
     }
     return !refused;
@@ -139,29 +181,49 @@ void TFtpClient::StoreFile(const QString& localPath, const QByteArray& remoteNam
             return false;
         }
         return true;
-    }, localPath);
+    }, localPath, {});
 }
 
 // --- common steps ----------------------------------------------------------------------
 
 void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
                                   const std::function<bool()>& sendTransferCommand,
-                                  const QString& localPath)
+                                  const QString& localPath, TSizeCheck check)
 {
     if (!BeginOperation()) return;
-    FDataConnection = std::make_unique<TSocketSession>();
-    FDataPhaseStarted = false;
-    FFinalReply.clear();
+    FData = TDataOperation{};
+    FData.connection = std::make_unique<TSocketSession>();
+    FData.check = check;
+    // Whatever ends the operation before the download is complete, a file it
+    // was to replace stays as it was.
+    const auto keepReplacedFile = qScopeGuard([this] { DiscardPartialDownload(); });
     bool completed = false;
     try {
         completed = TransferData(op, type, sendTransferCommand, localPath);
+    } catch (const ETimeOutError&) {
+        const bool stalled = FData.dataConnected;
+        FData.connection.reset();
+        // A server that never connected back may still be trying (its own
+        // connect time-out can be long): its answer gets the time any other
+        // answer gets, and the session stays either way.
+        if (stalled && !FCancelRequested)
+            AfterStalledTransfer();
+        else
+            AfterFailedTransfer(op, qMax(TimeOut, 950));
+        throw;
     } catch (...) {
-        FDataConnection.reset();
-        AfterFailedTransfer(op);
+        FData.connection.reset();
+        AfterFailedTransfer(op, 950);
         throw;
     }
-    FDataConnection.reset();
-    if (!completed) return;
+    FData.connection.reset();
+    if (!completed || !JudgeDataOperation(op, type)) return;
+    if (op == TDataOp::Download) CommitDownload();
+    if (OnSuccess) OnSuccess(type);
+}
+
+bool TFtpClient::JudgeDataOperation(TDataOp op, TCmdType type)
+{
     if (FCancelRequested) {
         // The control connection was cancelled during the transfer: by a
         // "421"/"426" reply that cut it short, or by the user. Either way the
@@ -169,51 +231,117 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
         if (AbortReplyWaiting()) {
             DrainAfterAbort();
             Failure(type, false);
-            return;
+            return false;
         }
         if (op == TDataOp::Download) DrainAfterAbort();
         throw EAbortError(QStringLiteral("Socket readln aborted"));
     }
     // A final reply of 4xx/5xx (a cut connection, a full disk on the server)
     // means the data did not get where it should: that is no success either.
-    const qint16 finalCode = ReplyCodeOf(FFinalReply);
+    const qint16 finalCode = ReplyCodeOf(FData.finalReply);
     if (InRange(finalCode, 400, 599)) {
-        FLastReply = FFinalReply;
+        FLastReply = FData.finalReply;
         FReplyCode = finalCode;
         Failure(type, false);
-        return;
+        return false;
     }
-    if (OnSuccess) OnSuccess(type);
+    // Nor is a file that stopped short, whatever the server says after it.
+    if (op == TDataOp::Download) CheckDataComplete();
+    return true;
+}
+
+void TFtpClient::CheckDataComplete() const
+{
+    // A reset connection may have lost bytes in flight.
+    if (FData.dataError != 0)
+        throw ESockError(QStringLiteral("The data connection broke after %1 bytes: %2")
+                             .arg(FTotalBytes)
+                             .arg(SocketErrorText(FData.dataError)));
+    // A resumed download's announcement is the whole file on some servers
+    // and only the rest on others; the offset makes up the difference.
+    const qint64 have = FData.check.restOffset + FTotalBytes;
+    qint64 expected = FData.announcedSize;
+    if (!FAsciiTransfers && FData.check.wholeSize > expected) expected = FData.check.wholeSize;
+    if (have < expected)
+        throw ESockError(QStringLiteral("The transfer ended early: %1 of %2 bytes arrived").arg(have).arg(expected));
+}
+
+void TFtpClient::NoteAnnouncedSize(const QByteArray& line)
+{
+    if (FData.announcedSize < 0) FData.announcedSize = AnnouncedByteCount(line, FAsciiTransfers);
 }
 
 bool TFtpClient::TransferData(TDataOp op, TCmdType type,
                               const std::function<bool()>& sendTransferCommand,
                               const QString& localPath)
 {
-    TSocketSession& data = *FDataConnection;
+    TSocketSession& data = *FData.connection;
     DropStaleInput();
     if (op == TDataOp::List && ParseList) PrepareListParser();
+    if (op == TDataOp::Download) PrepareDownloadTarget(localPath);
     data.TimeOut = TimeOut;
     data.Port = 0;
-    data.Listen(true);
+    // Listening on the control connection's address only: the data
+    // connection is the server's, and nobody else's business.
+    data.Listen(true, LocalIPv4());
     if (op == TDataOp::Upload) FTotalBytes = LocalFileSize(localPath);
     SendPort(type);
     if (op == TDataOp::Download && OnPacketRecvd) data.OnPacketRecvd = OnPacketRecvd;
     if (op == TDataOp::Upload && OnPacketSent) data.OnPacketSent = OnPacketSent;
+    BeforeTransferCommand(type);
     // A refused transfer command ends the operation: no connection will come.
     if (!sendTransferCommand()) return false;
-    FDataPhaseStarted = true;
+    FData.phaseStarted = true;
     if (!AcceptDataConnection(type)) return false;
     if (!ControlCancelledOrTimedOut()) {
         data.SetTextMode(FAsciiTransfers);
         switch (op) {
         case TDataOp::List: ReceiveListing(); break;
-        case TDataOp::Download: data.CaptureFile(localPath); break;
+        case TDataOp::Download: data.CaptureFile(FData.capturePath); break;
         case TDataOp::Upload: data.SendFile(localPath); break;
         }
     }
     FinishDataOperation(op);
     return true;
+}
+
+void TFtpClient::PrepareDownloadTarget(const QString& localPath)
+{
+    FData.capturePath = localPath;
+    // A new file keeps what arrived at its name, even when the transfer
+    // fails: a later resume continues from there. An existing file is the
+    // user's: the download goes to a new file beside it, which replaces it
+    // only when complete. Through a link, the link's target is replaced.
+    const QFileInfo info(localPath);
+    if (!info.isFile()) return;
+    const QFileInfo target(info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath());
+    QTemporaryFile partial(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                           QStringLiteral(".XXXXXX"));
+    partial.setAutoRemove(false);
+    if (!partial.open())
+        throw Exception(QStringLiteral("Cannot create a file beside \"%1\". %2")
+                            .arg(target.filePath(), partial.errorString()));
+    FData.capturePath = partial.fileName();
+    FData.replacedPath = target.filePath();
+}
+
+void TFtpClient::CommitDownload()
+{
+    if (FData.replacedPath.isEmpty()) return;
+    const QByteArray partial = QFile::encodeName(FData.capturePath);
+    const QByteArray replaced = QFile::encodeName(FData.replacedPath);
+    struct stat old {};
+    if (::stat(replaced.constData(), &old) == 0) ::chmod(partial.constData(), old.st_mode & 07777);
+    if (::rename(partial.constData(), replaced.constData()) != 0)
+        throw Exception(QStringLiteral("Cannot replace file \"%1\". %2").arg(FData.replacedPath, ErrnoText()));
+    FData.replacedPath.clear();
+}
+
+void TFtpClient::DiscardPartialDownload()
+{
+    if (FData.replacedPath.isEmpty()) return;
+    QFile::remove(FData.capturePath);
+    FData.replacedPath.clear();
 }
 
 qint64 TFtpClient::LocalFileSize(const QString& path)
@@ -243,10 +371,9 @@ void TFtpClient::PrepareListParser()
 
 void TFtpClient::SendPort(TCmdType type)
 {
-    // The listening socket is bound to every address, so the address to
-    // announce is the one the control connection uses.
+    // The listening socket is bound to the control connection's address.
     const QString command =
-        QStringLiteral("PORT ") + LocalAddressForPort() + FDataConnection->PortSuffix();
+        QStringLiteral("PORT ") + LocalAddressForPort() + FData.connection->PortSuffix();
     ReportStatus(slProtocol, command);
     Transaction(command.toLatin1());
     if (InRange(FReplyCode, 301, 599)) Failure(type, false);
@@ -254,22 +381,36 @@ void TFtpClient::SendPort(TCmdType type)
 
 bool TFtpClient::AcceptDataConnection(TCmdType type)
 {
-    TSocketSession& data = *FDataConnection;
-    // The server may give up before it connects: a 425 after its 150, a 421,
-    // or a closed control connection. Then nothing will come, and waiting
-    // would last until the user stops it.
-    WaitUntil([this, &data] {
-        return data.LookupDone() || data.CancelRequested() || !FConnected || RefusalWaiting();
-    });
-    if (!data.LookupDone() && !data.CancelRequested()) {
-        if (RefusalWaiting()) {
-            TakeRefusal();
-            Failure(type, false);
-            return false;
+    TSocketSession& data = *FData.connection;
+    const QDeadlineTimer deadline(TimeOut > 0 ? qint64(TimeOut) : qint64(-1));
+    for (;;) {
+        // The server may give up before it connects: a 425 after its 150, a
+        // 421, or a closed control connection. Then nothing will come, and
+        // waiting would last until the user stops it.
+        const bool arrived = WaitUntilDeadline([this, &data] {
+            return data.LookupDone() || data.CancelRequested() || !FConnected || RefusalWaiting();
+        }, deadline);
+        if (!arrived)
+            throw ETimeOutError(QStringLiteral("The server did not connect back within %1 ms").arg(TimeOut));
+        if (!data.LookupDone() && !data.CancelRequested()) {
+            if (RefusalWaiting()) {
+                TakeRefusal();
+                Failure(type, false);
+                return false;
+            }
+            data.Cancel();
         }
-        data.Cancel();
+        const int fd = data.Accept();
+        // Only the server may connect: anybody else who found the port
+        // could feed us a file or listing, or take an upload.
+        if (data.RemoteIPv4() == RemoteIPv4()) {
+            data.AdoptAcceptedSocket(fd);
+            FData.dataConnected = true;
+            break;
+        }
+        ReportStatus(slProtocol, QStringLiteral("Refused a data connection from %1").arg(data.RemoteAddressText()));
+        data.RefuseAcceptedSocket(fd);
     }
-    data.AdoptAcceptedSocket(data.Accept());
     if (OnTransactionStart) OnTransactionStart(this);
     return true;
 }
@@ -278,7 +419,7 @@ void TFtpClient::ReceiveListing()
 {
     // The last line may lack its line end; it is still an entry.
     QByteArray line;
-    while (FDataConnection->ReadStreamLine(line)) DeliverListingLine(line);
+    while (FData.connection->ReadStreamLine(line)) DeliverListingLine(line);
 }
 
 void TFtpClient::DeliverListingLine(QByteArray line)
@@ -292,18 +433,33 @@ void TFtpClient::DeliverListingLine(QByteArray line)
 
 void TFtpClient::FinishDataOperation(TDataOp op)
 {
-    TSocketSession& data = *FDataConnection;
+    TSocketSession& data = *FData.connection;
     if (OnTransactionStop) OnTransactionStop(this);
     if (op == TDataOp::Upload) data.SetResetOnClose(false);
+    FData.dataError = data.LastError();  // before the close, which may set its own
     data.RequestCloseSocket();
     if (op != TDataOp::Upload) {
         FTotalBytes = data.ArrivedBytes();
         ReportStatus(slProtocol, QStringLiteral("Received %1 Bytes").arg(FTotalBytes));
     }
     QByteArray reply = FLastReply;
-    if (!ControlCancelledOrTimedOut()) reply = FFinalReply = ReadLn();
+    if (!ControlCancelledOrTimedOut()) reply = FData.finalReply = ReadFinalReply();
     ReportStatus(slProtocol, ReplyStatusText(reply));
     if (!ControlCancelledOrTimedOut()) ReadContinuation(reply);
+}
+
+QByteArray TFtpClient::ReadFinalReply()
+{
+    try {
+        return ReadLn();
+    } catch (const EAbortError&) {
+        // A "421"/"426" cancels the control wait as it comes in (the
+        // interrupt check); as the final reply it is still the server's
+        // answer, and the message is the server's, not a cancel's.
+        if (!AbortReplyWaiting()) throw;
+        ClearCancelRequest();
+        return ReadLn();
+    }
 }
 
 bool TFtpClient::RefusalWaiting() const
@@ -316,7 +472,7 @@ bool TFtpClient::RefusalWaiting() const
 void TFtpClient::TakeRefusal()
 {
     ClearCancelRequest();  // a 421 has cancelled the control wait already
-    FDataPhaseStarted = false;  // this line is the operation's last reply: nothing to drain
+    FData.phaseStarted = false;  // this line is the operation's last reply: nothing to drain
     FLastReply = ReadLn();
     FReplyCode = ReplyCodeOf(FLastReply);
     ReportStatus(slProtocol, ReplyStatusText(FLastReply));
@@ -330,7 +486,7 @@ bool TFtpClient::AbortReplyWaiting() const
     return code == "421" || code == "426";
 }
 
-void TFtpClient::AfterFailedTransfer(TDataOp op)
+void TFtpClient::AfterFailedTransfer(TDataOp op, int replyWaitMs)
 {
     if (FCancelRequested) {
         if (op == TDataOp::Download) DrainAfterAbort();
@@ -339,11 +495,12 @@ void TFtpClient::AfterFailedTransfer(TDataOp op)
     // After an aborted data phase the server still answers the transfer
     // command; take that answer now, so it is not judged as the reply to the
     // next command.
-    if (!FDataPhaseStarted || !FConnected) return;
-    if (!HandlingTimeOut()) {
-        DrainAfterAbort();
-        return;
-    }
+    if (FData.phaseStarted && FConnected) DrainAfterAbort(replyWaitMs);
+}
+
+void TFtpClient::AfterStalledTransfer()
+{
+    if (!FData.phaseStarted || !FConnected) return;
     // The data connection stalled and is closed now, so the server will give
     // up on it too: its answer is awaited like any reply, and a server that
     // stays silent loses the control connection as well.
@@ -366,14 +523,14 @@ void TFtpClient::TakeLateAnswer()
     ReadContinuation(FLastReply);
 }
 
-void TFtpClient::DrainAfterAbort()
+void TFtpClient::DrainAfterAbort(int waitMs)
 {
     ClearCancelRequest();
     QByteArray taken;
     WaitUntilFor([this, &taken] {
         if (InputBuffer.IndexOf('\n') >= 0) taken += InputBuffer.TakeAll();
         return !taken.isEmpty();
-    }, 950);
+    }, waitMs);
     if (taken.isEmpty()) return;
     FLastReply = taken.left(taken.indexOf('\n') + 1);
     FReplyCode = ReplyCodeOf(FLastReply);

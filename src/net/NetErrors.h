@@ -16,8 +16,9 @@ public:
 // A reply judged a failure; the message is the server's reply line as read.
 class FTPException : public Exception {
 public:
+    // The message is the line without its line end.
     explicit FTPException(const QByteArray& replyLine)
-        : Exception(QString::fromUtf8(replyLine)), Reply(replyLine) {}
+        : Exception(QString::fromUtf8(replyLine).trimmed()), Reply(replyLine) {}
     const QByteArray& ReplyLine() const noexcept { return Reply; }
 
 private:
@@ -33,6 +34,13 @@ public:
 // A command text or name that would not go out as exactly one line on the
 // control connection (it contains CR, LF or a zero byte); nothing was sent.
 class EInvalidCommand : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A remote name that cannot name a local file ("/" or a zero byte in it, or
+// "." or ".."): it would reach outside the folder it is meant for.
+class EUnsafeName : public Exception {
 public:
     using Exception::Exception;
 };

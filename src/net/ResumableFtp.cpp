@@ -39,14 +39,6 @@ bool SameFile(const QString& a, const QString& b)
            first.fileName() == second.fileName();
 }
 
-// The temporary file must never be the local file itself: the transfer
-// truncates the temporary file and the clean-up deletes it.
-QString TemporaryFileFor(const QString& localPath, const QByteArray& remoteName)
-{
-    const QString path = TResumableFtp::TemporaryDirectory() + QFile::decodeName(remoteName);
-    return SameFile(path, localPath) ? path + QStringLiteral("_Tmp") : path;
-}
-
 }  // namespace
 
 TResumableFtp::TResumableFtp(QObject* owner) : TFtpClient(owner)
@@ -62,25 +54,46 @@ void TResumableFtp::SetReportLevel(qint32 level)
 
 QString TResumableFtp::TemporaryDirectory()
 {
-    QString dir = QDir::tempPath();
-    while (dir.endsWith(QLatin1Char('/'))) dir.chop(1);
-    return dir + QLatin1Char('/');
+    if (!FPrivateFolder) {
+        // A folder of our own (mkdtemp: mode 0700): names in the shared
+        // temporary folder are there for anyone to guess and plant links on.
+        auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quilloftp-XXXXXX"));
+        if (!folder->isValid())
+            throw Exception(QStringLiteral("Cannot create a temporary folder in \"%1\". %2")
+                                .arg(QDir::tempPath(), folder->errorString()));
+        FPrivateFolder = std::move(folder);
+    }
+    return FPrivateFolder->path() + QLatin1Char('/');
+}
+
+// The temporary file must never be the local file itself: the transfer
+// truncates the temporary file and the clean-up deletes it.
+QString TResumableFtp::TemporaryFileFor(const QString& localPath, const QByteArray& remoteName)
+{
+    const QString path = TemporaryDirectory() + QFile::decodeName(remoteName);
+    return SameFile(path, localPath) ? path + QStringLiteral("_Tmp") : path;
 }
 
 void TResumableFtp::StatusHook(QObject* sender, const QString& text)
 {
-    if (RestPending) {
-        // The "PORT" reply has been judged; the transfer command is next.
-        if (FReplyCode == 200) {
-            RestPending = false;
-            SendCommand("REST " + QByteArray::number(RestOffset));
-            if (FReplyCode != 350) throw EResumeError(QStringLiteral("Resuming failed"));
-            FReplyCode = 200;
-        }
-    } else if (ResumeActive && text.contains(QLatin1String("PORT "))) {
-        RestPending = true;
-    }
     if (OnStatus) OnStatus(sender, text);
+}
+
+void TResumableFtp::BeforeTransferCommand(TCmdType type)
+{
+    if (!RestPending || (type != ctDownload && type != ctUpload)) return;
+    RestPending = false;
+    SendCommand("REST " + QByteArray::number(RestOffset));
+    // 350 (RFC 959): the next transfer starts at the marker. Anything else
+    // would move the whole file to the offset.
+    if (FReplyCode != 350) throw EResumeError(QStringLiteral("Resuming failed"));
+}
+
+void TResumableFtp::BeginResume(qint64 offset)
+{
+    ResumeActive = true;
+    RestOffset = offset;
+    RestPending = true;  // due right before this transfer's command
 }
 
 void TResumableFtp::EndResume()
@@ -100,21 +113,26 @@ void TResumableFtp::AppendFrom(QFile& source, QFile& target, qint64 position)
     if (!target.flush()) ThrowFileError(QStringLiteral("Cannot write file"), target);
 }
 
-void TResumableFtp::ResumeDownload(const QString& localPath, const QByteArray& remoteName, qint64 offset)
+void TResumableFtp::ResumeDownload(const QString& localPath, const QByteArray& remoteName, qint64 offset,
+                                   qint64 wholeSize)
 {
-    ResumeActive = true;
-    RestOffset = offset;
+    CheckLocalName(remoteName);
     TempFileName = TemporaryFileFor(localPath, remoteName);
+    BeginResume(offset);
 
     QFile local(localPath);
     QFile temp(TempFileName);
     std::exception_ptr failure;
     try {
-        if (!local.open(QIODevice::ReadWrite)) ThrowFileError(QStringLiteral("Cannot open file"), local);
+        // The local file holds the first offset bytes; without them the gap
+        // would be filled with zeros.
+        if (!local.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+            ThrowFileError(QStringLiteral("Cannot open file"), local);
+        if (local.size() < offset) throw EResumeError(QStringLiteral("Resuming failed"));
         // A file left over by an earlier run would otherwise be merged when
         // nothing arrives this time (a refused "REST" or "RETR").
         QFile::remove(TempFileName);
-        RetrieveFile(remoteName, TempFileName);
+        RetrieveChecked(remoteName, TempFileName, {offset, wholeSize});
     } catch (...) {
         failure = std::current_exception();
     }
@@ -133,9 +151,9 @@ void TResumableFtp::ResumeDownload(const QString& localPath, const QByteArray& r
 
 void TResumableFtp::ResumeUpload(const QString& localPath, const QByteArray& remoteName, qint64 offset)
 {
-    ResumeActive = true;
-    RestOffset = offset;
+    CheckLocalName(remoteName);
     TempFileName = TemporaryFileFor(localPath, remoteName);
+    BeginResume(offset);
     try {
         QFile local(localPath);
         if (!local.open(QIODevice::ReadOnly)) ThrowFileError(QStringLiteral("Cannot open file"), local);

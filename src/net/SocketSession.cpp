@@ -428,13 +428,13 @@ void TSocketSession::TimerTriggered()
 
 // --- listen and accept ---------------------------------------------------------
 
-void TSocketSession::Listen(bool useLookupMessage)
+void TSocketSession::Listen(bool useLookupMessage, quint32 localAddress)
 {
     ReportStatus(slInternal, QStringLiteral("Listening"));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<quint16>(Port));
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_addr.s_addr = htonl(localAddress);
     if (::bind(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(Fd, 1) != 0)
         CheckError(0, SocketErrorFromErrno(errno));
@@ -446,7 +446,13 @@ void TSocketSession::Listen(bool useLookupMessage)
 
 int TSocketSession::Accept()
 {
-    WaitUntil([this] { return FLookupDone || FCancelRequested; });
+    const auto arrived = [this] { return FLookupDone || FCancelRequested; };
+    if (TimeOut > 0) {
+        if (!WaitUntilFor(arrived, TimeOut))
+            throw ETimeOutError(QStringLiteral("No connection came within %1 ms").arg(TimeOut));
+    } else {
+        WaitUntil(arrived);
+    }
     if (FCancelRequested) throw ESockError(QStringLiteral("Accepting Canceled"));
     if (!FLastEventOK) throw ESockError(QStringLiteral("Error creating Data Connection"));
     ReportStatus(slSocket, QStringLiteral("Accepting"));
@@ -478,6 +484,14 @@ void TSocketSession::AdoptAcceptedSocket(int fd)
     connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { ReadNotification(); });
     connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { WriteNotification(); });
     UpdateNotifiers();
+}
+
+void TSocketSession::RefuseAcceptedSocket(int fd)
+{
+    ::close(fd);
+    FLookupDone = false;
+    FConnected = false;
+    UpdateNotifiers();  // the listening socket reports the next connection
 }
 
 // --- misc -----------------------------------------------------------------------
@@ -517,13 +531,17 @@ quint16 TSocketSession::LocalPort() const
     return ntohs(local.sin_port);
 }
 
-QString TSocketSession::LocalAddressForPort() const
+quint32 TSocketSession::LocalIPv4() const
 {
     sockaddr_in local{};
     socklen_t len = sizeof local;
-    if (Fd >= 0) ::getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len);
-    return QHostAddress(ntohl(local.sin_addr.s_addr)).toString().replace(QLatin1Char('.'),
-                                                                          QLatin1Char(','));
+    if (Fd < 0 || ::getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
+    return ntohl(local.sin_addr.s_addr);
+}
+
+QString TSocketSession::LocalAddressForPort() const
+{
+    return QHostAddress(LocalIPv4()).toString().replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 QString TSocketSession::PortSuffix() const

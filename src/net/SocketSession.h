@@ -93,6 +93,8 @@ public:
     bool TextMode() const { return FTextMode; }
 
     // Operations.
+    // Takes the connection waiting at the listening socket. The wait ends
+    // after TimeOut ms (0 = no limit) with ETimeOutError, or on Cancel.
     virtual int Accept();
     virtual void Connect();
     virtual void Disconnect();
@@ -119,16 +121,22 @@ public:
     qint64 ArrivedBytes() const { return FArrivedBytes; }
     void SendFile(const QString& path);
     void CaptureFile(const QString& path);
-    void Listen(bool useLookupMessage);
+    // Listens on localAddress (IPv4, host order; 0 = every address).
+    void Listen(bool useLookupMessage, quint32 localAddress = 0);
 
     QString RemoteAddressText() const;
     QString LocalAddressForPort() const;
     QString PortSuffix() const;
     quint16 LocalPort() const;
+    // IPv4 addresses in host order (0 when unknown).
+    quint32 LocalIPv4() const;
+    quint32 RemoteIPv4() const { return RemoteAddress; }
 
     void RequestCloseSocket();
     // Replaces the listening socket by the connection Accept returned.
     void AdoptAcceptedSocket(int fd);
+    // Closes a connection Accept returned and listens on for the next one.
+    void RefuseAcceptedSocket(int fd);
     // Linger on with time-out 0 resets the connection on close; off lets the
     // last bytes of an upload reach the peer.
     void SetResetOnClose(bool on);

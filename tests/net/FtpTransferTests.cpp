@@ -5,10 +5,13 @@
 #include "support/TestFiles.h"
 #include "support/ScriptedFtpServer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,6 +23,25 @@ void WriteFile(const QString& path, const QByteArray& bytes)
 {
     ASSERT_TRUE(testfiles::Write(path, bytes)) << path.toStdString();
 }
+
+// Somebody on another address of this machine who connects to the client's
+// data port first and sends a line of its own.
+struct Stranger : QTcpSocket {
+    explicit Stranger(quint16 port)
+    {
+        if (!bind(QHostAddress(QStringLiteral("127.0.0.2")))) return;
+        connectToHost(QHostAddress::LocalHost, port);
+        Connected = waitForConnected(5000) && write("INJECTED\r\n") == 10 && waitForBytesWritten(5000);
+    }
+    // What reached the stranger before the client closed the connection.
+    QByteArray Received()
+    {
+        QByteArray got;
+        while (state() == ConnectedState && waitForReadyRead(5000)) got += readAll();
+        return got + readAll() + (state() == ConnectedState ? "<still open>" : "");
+    }
+    bool Connected = false;
+};
 
 class FtpTransferTest : public ::testing::Test {
 protected:
@@ -42,6 +64,18 @@ protected:
     void TearDown() override { EXPECT_FALSE(Log.WatchdogFired()); }
     QString Local(const QString& name) const { return Dir.filePath(name); }
     QByteArrayList CommandsAfterLogin() const { return Server.MaskedCommands().mid(2); }
+    QStringList FolderEntries() const
+    {
+        return QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+    // Runs `react` on each status text after the recorder has seen it.
+    void OnEachStatus(const std::function<void(const QString&)>& react)
+    {
+        Ftp.OnStatus = [this, react](QObject*, const QString& text) {
+            Log.Status << text;
+            react(text);
+        };
+    }
 
     QTemporaryDir Dir;
     ScriptedFtpServer Server;
@@ -351,6 +385,200 @@ TEST_F(FtpTransferTest, MissingLocalFileFailsBeforeAnythingIsSent)
     EXPECT_ANY_THROW(Ftp.StoreFile(Local("not there"), "x"));
     EXPECT_EQ(CommandsAfterLogin(), QByteArrayList{});
     EXPECT_EQ(Ftp.DataConnection(), nullptr);
+}
+
+TEST(FtpTransferParsing, OnlyAPlainByteCountInBinaryTypeIsAnAnnouncedSize)
+{
+    const struct {
+        const char* line;
+        bool textType;
+        qint64 size;
+    } cases[] = {
+        {"150 Opening BINARY mode data connection for f.zip (48213 bytes).", false, 48213},
+        {"150 Opening BINARY mode data connection for big.iso (5368709120 Bytes)", false, 5368709120LL},
+        {"150 Opening BINARY mode data connection for 'a b.zip'(1234 bytes).", false, 1234},
+        {"150 Opening BINARY mode data connection for empty (0 bytes).", false, 0},
+        {"150 Opening BINARY mode data connection for x (5 bytes).txt (100 bytes).", false, 100},
+        {"150 Opening ASCII mode data connection for notes.txt (120 bytes).", true, -1},
+        {"150 2928.7 kbytes to download", false, -1},
+        {"150 Opening BINARY mode data connection for f (12,345 bytes).", false, -1},
+        {"150 Here come the bytes", false, -1},
+        {"125 Data connection already open; Transfer starting.", false, -1},
+        {"150 File status okay. About to open data connection.", false, -1},
+        {"150 Opening BINARY mode data connection for f (123456789012345678901 bytes).", false, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TFtpClient::AnnouncedByteCount(c.line, c.textType), c.size) << c.line;
+}
+
+TEST_F(FtpTransferTest, DownloadThatEndsShortFailsEvenWhenTheServerSaysComplete)
+{
+    const QByteArray payload(5000, 'a');
+    Server.SetData("RETR", payload);
+    const struct {
+        const char* what;
+        QByteArray preliminary;
+        int type;  // 1 text, 2 binary
+        qint64 expectedSize;
+        void (*fault)(ScriptedFtpServer&);
+        bool fails;
+    } cases[] = {
+        {"closed early after announcing its size", "150 Opening BINARY mode data connection for f (5000 bytes).", 2,
+         -1, [](ScriptedFtpServer& s) { s.CloseDataAfterBytes(1000); }, true},
+        {"reset without an announcement", "150 Opening data connection", 2, -1,
+         [](ScriptedFtpServer& s) { s.ResetDataAfterBytes(1000); }, true},
+        {"closed early, size known from the listing", "150 Opening data connection", 2, 5000,
+         [](ScriptedFtpServer& s) { s.CloseDataAfterBytes(1000); }, true},
+        {"complete", "150 Opening BINARY mode data connection for f (5000 bytes).", 2, 5000,
+         [](ScriptedFtpServer&) {}, false},
+        {"closed early, size in kbytes", "150 4.9 kbytes to download", 2, -1,
+         [](ScriptedFtpServer& s) { s.CloseDataAfterBytes(1000); }, false},
+        {"closed early in text type", "150 Opening ASCII mode data connection for f (5000 bytes).", 1, 5000,
+         [](ScriptedFtpServer& s) { s.CloseDataAfterBytes(1000); }, false},
+    };
+    for (const auto& c : cases) {
+        Log.Events.clear();
+        Ftp.SetTransferType(c.type);
+        Server.QueueReply("RETR", c.preliminary + "\r\n");
+        c.fault(Server);
+        QFile::remove(Local("f"));
+        try {
+            Ftp.RetrieveFile("f", Local("f"), c.expectedSize);
+            EXPECT_FALSE(c.fails) << c.what << ": passed";
+            EXPECT_TRUE(Log.Events.contains("success 8")) << c.what;
+        } catch (const ESockError& e) {
+            EXPECT_TRUE(c.fails) << c.what << ": " << e.Message().toStdString();
+            EXPECT_FALSE(Log.Events.contains("success 8")) << c.what;
+        }
+        // The final reply was taken: the next command gets its own.
+        Ftp.SendCommand("SYST");
+        EXPECT_EQ(Ftp.ReplyCode(), 215) << c.what;
+    }
+}
+
+TEST_F(FtpTransferTest, Final426IsReportedWithTheServersText)
+{
+    Server.SetData("RETR", "data");
+    Server.SetFinalReply("RETR", "");
+    // The 426 arrives while the client waits for the final reply.
+    OnEachStatus([this](const QString& text) {
+        if (text.startsWith("Received ")) Server.SendRaw("426 Failure writing network stream.\r\n");
+    });
+    try {
+        Ftp.RetrieveFile("f", Local("f"));
+        FAIL() << "a download the server broke off passed";
+    } catch (const FTPException& e) {
+        EXPECT_EQ(e.Message(), "426 Failure writing network stream.");
+    }
+    EXPECT_EQ(Log.Events, QStringList{"failure 8"});
+    Ftp.SendCommand("SYST");
+    EXPECT_EQ(Ftp.ReplyCode(), 215);
+}
+
+TEST_F(FtpTransferTest, FailedDownloadLeavesTheFileItWasToReplace)
+{
+    const auto ownerReadWriteGroupRead = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                         QFile::WriteUser | QFile::ReadGroup;
+    WriteFile(Local("keep"), "old content");
+    ASSERT_TRUE(QFile::setPermissions(Local("keep"), ownerReadWriteGroupRead));
+    ASSERT_TRUE(QFile::link(Local("keep"), Local("link")));
+    const QByteArray payload = SeededBytes(5000, 4);
+    Server.SetData("RETR", payload);
+    Server.SetReply("RETR", "150 Opening BINARY mode data connection for keep (5000 bytes).\r\n");
+    bool abortOnData = false;
+    Ftp.OnPacketRecvd = [&](QObject*) {
+        if (abortOnData) Ftp.Abort();
+    };
+    const std::function<void()> failures[] = {
+        [&] { Server.CloseDataAfterBytes(1000); },
+        [&] { Server.ResetDataAfterBytes(0); },
+        [&] { abortOnData = true; },
+        [&] { Server.QueueReply("RETR", "550 Not now\r\n"); },
+    };
+    for (const QString& path : {Local("keep"), Local("link")}) {
+        for (const auto& arrange : failures) {
+            arrange();
+            EXPECT_ANY_THROW(Ftp.RetrieveFile("keep", path));
+            abortOnData = false;
+            EXPECT_EQ(Read(Local("keep")), "old content") << path.toStdString();
+            EXPECT_EQ(FolderEntries(), (QStringList{"keep", "link"}));
+        }
+        Ftp.RetrieveFile("keep", path);
+        EXPECT_EQ(Read(Local("keep")), payload);
+        EXPECT_EQ(QFile::permissions(Local("keep")), ownerReadWriteGroupRead);
+        EXPECT_EQ(QFileInfo(Local("link")).symLinkTarget(), Local("keep"));
+        EXPECT_EQ(FolderEntries(), (QStringList{"keep", "link"}));
+        WriteFile(Local("keep"), "old content");
+    }
+}
+
+TEST_F(FtpTransferTest, RemoteNamesThatCannotBeLocalFileNamesAreRefused)
+{
+    // Names are taken relative to the current folder: a faulty engine only
+    // ever writes inside the test's folder.
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("work/a"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(Local("work")));
+    for (const QByteArray& name :
+         {QByteArray("../x"), QByteArray("a/b"), QByteArray("."), QByteArray(".."), QByteArray("a\0b", 3)})
+        EXPECT_THROW(Ftp.RetrieveFile(name, QString()), EUnsafeName) << name.constData();
+    QDir::setCurrent(previous);
+    EXPECT_EQ(CommandsAfterLogin(), QByteArrayList{});
+    EXPECT_EQ(FolderEntries(), QStringList{"work"});
+}
+
+TEST_F(FtpTransferTest, OnlyTheServerMayUseTheDataConnection)
+{
+    std::unique_ptr<Stranger> stranger;
+    QString listeningOn;
+    OnEachStatus([&](const QString& text) {
+        if (!text.startsWith("PORT ")) return;
+        listeningOn = Ftp.DataConnection()->LocalAddressForPort();
+        stranger = std::make_unique<Stranger>(Ftp.DataConnection()->LocalPort());
+        ASSERT_TRUE(stranger->Connected);
+    });
+    const QByteArray payload = SeededBytes(3000, 6);
+    Server.SetData("RETR", payload);
+    Ftp.RetrieveFile("f", Local("f"));
+    EXPECT_EQ(Read(Local("f")), payload);
+    EXPECT_EQ(listeningOn, "127,0,0,1");
+    EXPECT_TRUE(Log.Status.contains("Refused a data connection from 127.0.0.2"));
+    ASSERT_TRUE(stranger);
+    EXPECT_EQ(stranger->Received(), "");
+
+    WriteFile(Local("up"), payload);
+    Ftp.StoreFile(Local("up"), "up");
+    EXPECT_EQ(Server.Uploaded(), payload);
+    EXPECT_EQ(stranger->Received(), "");
+}
+
+TEST_F(FtpTransferTest, ServerThatNeverConnectsBackTimesOutAndTheSessionGoesOn)
+{
+    Ftp.TimeOut = 300;
+    Server.SetReply("NOOP", "200 NOOP ok\r\n");
+    // Once the client has given up (its data connection is gone), the server
+    // may still answer the transfer command.
+    QByteArray lateAnswer;
+    QTimer answerLate;
+    QObject::connect(&answerLate, &QTimer::timeout, [&] {
+        if (Ftp.DataConnection() || lateAnswer.isEmpty()) return;
+        Server.SendRaw(std::exchange(lateAnswer, {}));
+    });
+    answerLate.start(5);
+    for (const QByteArray& answer : {QByteArray(), QByteArray("425 Can't open data connection.\r\n")}) {
+        Server.SkipNextConnectBack();
+        lateAnswer = answer;
+        try {
+            Ftp.RetrieveFile("f", Local("f"));
+            FAIL() << "the wait did not end";
+        } catch (const ETimeOutError& e) {
+            EXPECT_EQ(e.Message(), "The server did not connect back within 300 ms");
+        }
+        EXPECT_TRUE(Ftp.Connected());
+        Ftp.SendCommand("NOOP");
+        EXPECT_EQ(Ftp.LastReply(), "200 NOOP ok\r\n");
+    }
+    EXPECT_TRUE(Log.Status.contains("425 Can't open data connection."));
 }
 
 }  // namespace

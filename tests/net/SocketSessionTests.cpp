@@ -555,6 +555,20 @@ TEST(SocketSession, CancelWhileAcceptingRaises)
     EXPECT_FALSE(fired);
 }
 
+TEST(SocketSession, AcceptGivesUpAfterTheTimeOut)
+{
+    TSocketSession data;
+    data.TimeOut = 200;
+    data.Listen(true, 0x7F000001);  // 127.0.0.1
+    EXPECT_EQ(data.LocalAddressForPort(), "127,0,0,1");
+    try {
+        data.Accept();
+        FAIL() << "the wait did not end";
+    } catch (const ETimeOutError& e) {
+        EXPECT_EQ(e.Message(), "No connection came within 200 ms");
+    }
+}
+
 TEST(SocketSession, WithoutConnectionRequireConnectionGivesTheHandlerOneChance)
 {
     TSocketSession session;

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <limits>
@@ -169,6 +170,13 @@ bool ScriptedFtpServer::SendRaw(const QByteArray& raw)
 {
     std::lock_guard lock(FSendMutex);
     return FControlFd >= 0 && loopback::SendAll(FControlFd, FWake[0], raw, IoTimeoutMs);
+}
+
+void ScriptedFtpServer::ResetDataAfterBytes(qint64 bytes)
+{
+    std::lock_guard lock(FMutex);
+    FFaults.closeAfter = bytes;
+    FFaults.resetAtClose = true;
 }
 
 // --- Observation ---
@@ -368,6 +376,10 @@ void ScriptedFtpServer::RunTransfer(const QByteArray& verb)
     }
     TOutcome outcome = verb == "STOR" ? ReceiveUpload(fd, plan) : SendPayload(fd, plan);
     if (outcome == TOutcome::Done && plan.faults.stallAfter >= 0) outcome = Stall(fd, plan.faults);
+    if (plan.faults.resetAtClose) {
+        const linger reset{1, 0};  // closing then sends RST
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    }
     loopback::Close(fd);
     if (outcome == TOutcome::Done) {
         std::unique_lock lock(FMutex);

@@ -68,6 +68,9 @@ public:
     void SendAfterReply(const QByteArray& verb, const QByteArray& raw);
     // Sends now on the control connection; false when no client is connected.
     bool SendRaw(const QByteArray& raw);
+    // The next transfer resets its data connection (RST, not an orderly
+    // close) after `bytes` bytes; the final reply follows as usual.
+    void ResetDataAfterBytes(qint64 bytes);
 
     // --- Observation ---
     // Every line received, without CR LF, in order, as received.
@@ -96,6 +99,7 @@ private:
         qint64 closeAfter = -1;
         qint64 stallAfter = -1;
         bool answerAfterStall = true;
+        bool resetAtClose = false;
     };
     struct TransferPlan {
         TransferFaults faults;

@@ -2,16 +2,11 @@
 // judgement and the outcome events. Data transfers are in FtpDataTransfers.cpp.
 #include "net/FtpClient.h"
 
+#include "net/FtpReply.h"
 #include "platform/RemoteText.h"
 
-namespace {
-
-bool InRange(int code, int low, int high)
-{
-    return code >= low && code <= high;
-}
-
-}  // namespace
+using FtpReply::IsRefusal;
+using FtpReply::TLoginStep;
 
 TFtpClient::TFtpClient(QObject* owner) : TSocketSession(owner)
 {
@@ -64,19 +59,33 @@ QByteArray TFtpClient::Transaction(const QByteArray& command)
     return first;
 }
 
-void TFtpClient::ReadContinuation(QByteArray line)
+void TFtpClient::ReadContinuation(const QByteArray& first, const std::function<void(const QByteArray&)>& onLine)
 {
-    // A multi-line reply goes on while a line starts with a space or has "-"
-    // right after its three-digit code.
-    while (line.startsWith(' ') || (line.size() >= 4 && line.at(3) == '-')) {
+    if (FtpReply::CodeOf(first) == 0) BreakOff(first);
+    QByteArray line = first;
+    while (!FtpReply::IsLastLine(first, line)) {
         line = ReadLn();
         ReportStatus(slProtocol, ReplyStatusText(line));
+        if (onLine) onLine(line);
     }
+}
+
+void TFtpClient::BreakOff(const QByteArray& line)
+{
+    // Once one reply cannot be read, no later reply can be matched to its
+    // command: the session ends here.
+    QuitWithoutWaiting();
+    throw EProtocolError(QStringLiteral("The server sent an invalid reply: \"%1\"").arg(FtpReply::Text(line)));
+}
+
+QByteArray TFtpClient::WaitingInput() const
+{
+    return QByteArray::fromRawData(InputBuffer.Front(), InputBuffer.Size());
 }
 
 void TFtpClient::Failure(TCmdType type, bool unsupportedCheck, const QByteArray& line)
 {
-    if (unsupportedCheck && InRange(FReplyCode, 500, 502) && OnUnSupportedFunction)
+    if (unsupportedCheck && IsRefusal(FReplyCode, 500, 502) && OnUnSupportedFunction)
         OnUnSupportedFunction(type);
     if (!OnFailure) throw FTPException(line);
     bool handled = false;
@@ -91,9 +100,7 @@ void TFtpClient::DropStaleInput()
 
 void TFtpClient::CheckAbortReply()
 {
-    if (InputBuffer.Size() < 4) return;
-    const QByteArray code(InputBuffer.Front(), 3);
-    if (code == "421" || code == "426") Cancel();
+    if (FtpReply::StartsAbortReply(WaitingInput())) Cancel();
 }
 
 bool TFtpClient::BeginOperation()
@@ -109,13 +116,12 @@ void TFtpClient::Connect()
 {
     ClearCancelRequest();
     if (FConnected) return;
-    CheckCommandText(UserID);
-    CheckCommandText(Password);
+    CheckLoginTexts();
     InputBuffer.Clear();
     TSocketSession::Connect();
     try {
         FAsciiTransfers = false;
-        ReadContinuation(" ");  // every greeting line up to the final one
+        ReadGreeting();
         LogIn();
         if (OnConnect) OnConnect(this);
     } catch (...) {
@@ -149,29 +155,58 @@ void TFtpClient::QuitWithoutWaiting()
     TSocketSession::Disconnect();
 }
 
+void TFtpClient::ReadGreeting()
+{
+    // The greeting is a reply like any other, multi-line or not. A "120"
+    // only announces a delay; the greeting proper follows it (RFC 959, 5.4).
+    do {
+        FLastReply = ReadLn();
+        ReportStatus(slProtocol, ReplyStatusText(FLastReply));
+        FReplyCode = ReplyCodeOf(FLastReply);
+        ReadContinuation(FLastReply);
+    } while (FReplyCode == 120);
+}
+
+QByteArray TFtpClient::UserCommand() const
+{
+    // Through a proxy the login name tells the proxy which host to reach.
+    return Proxy.isEmpty() ? "USER " + UserID : "USER " + UserID + "@" + Host.toUtf8();
+}
+
+void TFtpClient::CheckLoginTexts() const
+{
+    CheckCommandText(UserCommand());
+    CheckCommandText("PASS " + Password);
+}
+
 void TFtpClient::LogIn()
 {
     if ((UserID.isEmpty() || Password.isEmpty()) && OnAuthenticationNeeded) {
         bool handled = false;
         OnAuthenticationNeeded(handled);
-        CheckCommandText(UserID);
-        CheckCommandText(Password);
+        CheckLoginTexts();
     }
     ReportStatus(slProtocol, QStringLiteral("USER ") + DecodeRemote(UserID));
-    // Through a proxy the login name tells the proxy which host to reach.
-    const QByteArray user = Proxy.isEmpty() ? "USER " + UserID : "USER " + UserID + "@" + Host.toUtf8();
-    Transaction(user);
-    if (InRange(FReplyCode, 401, 599)) RefuseLogin();
-    if (FReplyCode != 331) return;
-    ReportStatus(slProtocol, QStringLiteral("PASS "));  // never the password itself
-    Transaction("PASS " + Password);
-    if (InRange(FReplyCode, 401, 599)) RefuseLogin();
+    Transaction(UserCommand());
+    TLoginStep step = FtpReply::LoginStepOf(FReplyCode);
+    if (step == TLoginStep::NeedPassword) {
+        ReportStatus(slProtocol, QStringLiteral("PASS "));  // never the password itself
+        Transaction("PASS " + Password);
+        step = FtpReply::LoginStepOf(FReplyCode);
+        // Asking for the password again is no answer to it.
+        if (step == TLoginStep::NeedPassword) step = TLoginStep::Refused;
+    }
+    // No "ACCT" is ever sent, so a server that wants one refuses the login.
+    if (step == TLoginStep::NeedAccount)
+        RefuseLogin(QStringLiteral("The server requires an account for this login, which is not supported: %1")
+                        .arg(FtpReply::Text(FLastReply)));
+    if (step != TLoginStep::LoggedIn) RefuseLogin(FtpReply::Text(FLastReply));
 }
 
-void TFtpClient::RefuseLogin()
+void TFtpClient::RefuseLogin(const QString& message)
 {
     if (OnConnectionFailed) OnConnectionFailed(this);
-    throw FTPException(FLastReply);
+    throw FTPException(FLastReply, message);
 }
 
 void TFtpClient::Disconnect()
@@ -188,9 +223,9 @@ void TFtpClient::Disconnect()
         TSocketSession::Disconnect();
         throw;
     }
-    const qint16 code = FReplyCode;
+    const int code = FReplyCode;
     TSocketSession::Disconnect();
-    if (InRange(code, 301, 599)) throw FTPException(FLastReply);
+    if (IsRefusal(code, 301, 599)) throw FTPException(FLastReply);
 }
 
 // --- single commands ----------------------------------------------------------------
@@ -203,7 +238,7 @@ void TFtpClient::SendCommand(const QByteArray& command)
     ReportStatus(slProtocol, DecodeRemote(command));
     DropStaleInput();
     Transaction(command);
-    if (InRange(FReplyCode, 400, 599)) {
+    if (IsRefusal(FReplyCode, 400, 599)) {
         Failure(type, true);
         return;
     }
@@ -249,10 +284,10 @@ void TFtpClient::RenameFile(const QByteArray& oldName, const QByteArray& newName
     ReportStatus(slProtocol, QStringLiteral("RNFR ") + DecodeRemote(oldName));
     Transaction("RNFR " + oldName);
     // 350 is the expected answer; 351 is accepted too.
-    if (InRange(FReplyCode, 352, 599)) Failure(ctRename, false);
+    if (IsRefusal(FReplyCode, 352, 599)) Failure(ctRename, false);
     ReportStatus(slProtocol, QStringLiteral("RNTO ") + DecodeRemote(newName));
     Transaction("RNTO " + newName);
-    if (InRange(FReplyCode, 301, 599)) {
+    if (IsRefusal(FReplyCode, 301, 599)) {
         Failure(ctRename, true);
         return;
     }

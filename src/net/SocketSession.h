@@ -128,6 +128,7 @@ protected:
     void ClearCancelRequest();
     void CheckError(int expected, int actual);
     bool event(QEvent* e) override;
+    // The reply code of a line; 0 when it carries no valid code.
     static qint16 ReplyCodeOf(const QByteArray& line);
     // A reply line as a status text: decoded, without its line end.
     static QString ReplyStatusText(const QByteArray& line);

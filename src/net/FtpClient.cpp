@@ -3,7 +3,10 @@
 #include "net/FtpClient.h"
 
 #include "net/FtpReply.h"
+#include "platform/PumpedWait.h"
 #include "platform/RemoteText.h"
+
+#include <QElapsedTimer>
 
 using FtpReply::IsRefusal;
 using FtpReply::TLoginStep;
@@ -17,6 +20,8 @@ TFtpClient::TFtpClient(QObject* owner) : TSocketSession(owner)
 TFtpClient::~TFtpClient()
 {
     // "QUIT" still goes out, but the handlers' owners may be gone already.
+    // Its answer is awaited only briefly (see Disconnect): closing the
+    // program must not hang on a server that stays silent.
     Destroying = true;
     Cancel();
     if (FConnected) {
@@ -217,15 +222,44 @@ void TFtpClient::Disconnect()
     FDirectoryList.reset();
     Vendor = vnNotDetected;
     DropStaleInput();
+    bool answered = false;
     try {
-        Transaction("QUIT");
+        answered = SendQuit(QuitReplyWaitMs);
     } catch (...) {
         TSocketSession::Disconnect();
         throw;
     }
-    const int code = FReplyCode;
+    const int code = answered ? FReplyCode : 0;
     TSocketSession::Disconnect();
     if (IsRefusal(code, 301, 599)) throw FTPException(FLastReply);
+}
+
+bool TFtpClient::SendQuit(int waitMs)
+{
+    // A server may close without answering "QUIT", or not answer at all;
+    // either way the session ends, so the answer is worth a short wait only.
+    FReplyCode = 0;
+    WriteLn("QUIT");
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray first;
+    for (;;) {
+        const int left = qMax<int>(0, waitMs - int(clock.elapsed()));
+        WaitUntilFor([this] { return HasLine() || FCancelRequested || !FConnected; }, left);
+        // An answer that came is taken even when it cancelled the wait ("421").
+        if (!HasLine()) {
+            if (FCancelRequested) throw EAbortError(QStringLiteral("Socket readln aborted"));
+            return false;
+        }
+        const QByteArray line = InputBuffer.Take(InputBuffer.IndexOf('\n') + 1);
+        ReportStatus(slProtocol, ReplyStatusText(line));
+        if (first.isEmpty()) {
+            first = FLastReply = line;
+            FReplyCode = ReplyCodeOf(line);
+            if (FReplyCode == 0) return false;  // nothing to judge; closing is all that is left
+        }
+        if (FtpReply::IsLastLine(first, line)) return true;
+    }
 }
 
 // --- single commands ----------------------------------------------------------------

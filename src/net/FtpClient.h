@@ -56,6 +56,9 @@ using TListItemEvent = std::function<void(const QByteArray& listing)>;
 // session.
 class TFtpClient : public TSocketSession {
 public:
+    // How long Disconnect, and so the destructor, waits for the answer to "QUIT".
+    static constexpr int QuitReplyWaitMs = 3000;
+
     explicit TFtpClient(QObject* owner = nullptr);
     ~TFtpClient() override;
 
@@ -134,6 +137,8 @@ private:
     void LogIn();
     [[noreturn]] void RefuseLogin(const QString& message);
     void QuitWithoutWaiting();
+    // Sends "QUIT" and reads its answer if all of it comes within waitMs.
+    bool SendQuit(int waitMs);
     void UpdateTransferType(const QByteArray& command);
     bool ControlCancelledOrTimedOut() const { return FCancelRequested || FTimedOut; }
 

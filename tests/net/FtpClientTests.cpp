@@ -5,9 +5,12 @@
 
 #include "platform/PumpedWait.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -68,6 +71,32 @@ protected:
         Log.Events.clear();
     }
     QByteArrayList CommandsAfterLogin() const { return Server.Commands().mid(2); }
+
+    // A logged-in client of its own, for tests that destroy it.
+    std::unique_ptr<TFtpClient> SeparateClient()
+    {
+        auto ftp = std::make_unique<TFtpClient>();
+        ftp->Host = QStringLiteral("127.0.0.1");
+        ftp->Port = Server.Port();
+        ftp->UserID = "u";
+        ftp->Password = "p";
+        ftp->Connect();
+        return ftp;
+    }
+    // How long destroying the client takes. A destructor that would wait for
+    // ever is cancelled after 8 s, so the test fails instead of hanging.
+    static qint64 MillisecondsToDestroy(std::unique_ptr<TFtpClient> ftp)
+    {
+        TFtpClient* raw = ftp.get();
+        QTimer rescue;
+        rescue.setSingleShot(true);
+        QObject::connect(&rescue, &QTimer::timeout, [raw] { raw->Cancel(); });
+        rescue.start(8000);
+        QElapsedTimer clock;
+        clock.start();
+        ftp.reset();
+        return clock.elapsed();
+    }
 
     ScriptedFtpServer Server;
     TFtpClient Ftp;
@@ -435,6 +464,36 @@ TEST_F(FtpClientTest, DisconnectSendsQuitAndResetsTheServerSystem)
     EXPECT_EQ(Ftp.Vendor, vnNotDetected);
     EXPECT_EQ(Server.Commands().last(), "QUIT");
     EXPECT_EQ(Log.Status.first(), "QUIT");
+}
+
+TEST_F(FtpClientTest, ServerThatClosesOnQuitWithoutAnsweringEndsTheWaitAtOnce)
+{
+    LogIn();
+    Server.CloseControlOn("QUIT");
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_NO_THROW(Ftp.Disconnect());
+    EXPECT_LT(clock.elapsed(), TFtpClient::QuitReplyWaitMs);
+    EXPECT_FALSE(Ftp.Connected());
+    EXPECT_EQ(Server.Commands().last(), "QUIT");
+}
+
+TEST_F(FtpClientTest, DestroyedClientWaitsForAnUnansweredQuitOnlyBriefly)
+{
+    auto ftp = SeparateClient();
+    Server.IgnoreNext("QUIT");
+    EXPECT_LT(MillisecondsToDestroy(std::move(ftp)), TFtpClient::QuitReplyWaitMs + 2000);
+    ASSERT_TRUE(Server.WaitForCommandCount(3, 5000));
+    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER u", "PASS p", "QUIT"}));
+}
+
+TEST_F(FtpClientTest, ClientClosedByTheServerIsDestroyedWithoutWaiting)
+{
+    auto ftp = SeparateClient();
+    Server.QueueReply("NOOP", "421 Service closing\r\n");
+    Server.CloseControlOn("NOOP", true);
+    EXPECT_THROW(ftp->SendCommand("NOOP"), EAbortError);
+    EXPECT_LT(MillisecondsToDestroy(std::move(ftp)), TFtpClient::QuitReplyWaitMs);
 }
 
 TEST_F(FtpClientTest, WithoutConnectionTheHandlerGetsOneChance)

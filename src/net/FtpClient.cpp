@@ -54,6 +54,10 @@ void TFtpClient::CheckCommandText(const QByteArray& text)
     // A zero byte counts too: the line would be cut there, short of its line end.
     if (text.contains('\r') || text.contains('\n') || text.contains('\0'))
         throw EInvalidCommand(QStringLiteral("A command or name must not contain a line break"));
+    // Write cuts a longer line, so it would lose its line end and run into
+    // the next command.
+    if (text.size() > MaxCommandLength)
+        throw EInvalidCommand(QStringLiteral("A command or name is too long (%1 bytes)").arg(text.size()));
 }
 
 QByteArray TFtpClient::Transaction(const QByteArray& command)
@@ -311,8 +315,8 @@ void TFtpClient::RemoveDirectory(const QByteArray& path)
 
 void TFtpClient::RenameFile(const QByteArray& oldName, const QByteArray& newName)
 {
-    CheckCommandText(oldName);
-    CheckCommandText(newName);
+    CheckCommandText("RNFR " + oldName);
+    CheckCommandText("RNTO " + newName);
     if (!BeginOperation()) return;
     DropStaleInput();
     ReportStatus(slProtocol, QStringLiteral("RNFR ") + DecodeRemote(oldName));

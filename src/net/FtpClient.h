@@ -51,11 +51,13 @@ using TListItemEvent = std::function<void(const QByteArray& listing)>;
 // data connection (the client listens, the server connects).
 //
 // Command texts and remote names are bytes on the wire. A text that contains
-// CR, LF or a zero byte is refused with EInvalidCommand before anything is
-// sent. A reply line without a valid code raises EProtocolError and ends the
-// session.
+// CR, LF or a zero byte, or a command longer than MaxCommandLength, is refused
+// with EInvalidCommand before anything is sent. A reply line without a valid
+// code raises EProtocolError and ends the session.
 class TFtpClient : public TSocketSession {
 public:
+    // Write sends at most 16384 bytes in one step, line end included.
+    static constexpr qsizetype MaxCommandLength = 16384 - 2;
     // How long Disconnect, and so the destructor, waits for the answer to "QUIT".
     static constexpr int QuitReplyWaitMs = 3000;
 

@@ -84,7 +84,7 @@ void TFtpClient::ListDirectory()
 
 void TFtpClient::RetrieveFile(const QByteArray& remoteName, const QString& localPath)
 {
-    CheckCommandText(remoteName);
+    CheckCommandText("RETR " + remoteName);
     const QString target = localPath.isEmpty() ? QFile::decodeName(remoteName) : localPath;
     RunDataOperation(TDataOp::Download, ctDownload, [this, remoteName] {
         return SendRetrieveCommand(remoteName);
@@ -114,7 +114,7 @@ void TFtpClient::StoreFile(const QString& localPath, const QByteArray& remoteNam
 {
     const QByteArray name =
         remoteName.isEmpty() ? QFile::encodeName(QFileInfo(localPath).fileName()) : remoteName;
-    CheckCommandText(name);
+    CheckCommandText("STOR " + name);
     RunDataOperation(TDataOp::Upload, ctUpload, [this, localPath, remoteName, name] {
         const QString shown = remoteName.isEmpty() ? localPath : DecodeRemote(remoteName);
         ReportStatus(slProtocol, QStringLiteral("STOR ") + shown);

@@ -442,6 +442,21 @@ TEST_F(FtpClientTest, LineBreaksInNamesAreRefusedBeforeAnythingIsSent)
     EXPECT_EQ(Server.Commands().mid(before), QByteArrayList{"NOOP"});
 }
 
+TEST_F(FtpClientTest, CommandLongerThanOneWriteIsRefusedBeforeAnythingIsSent)
+{
+    LogIn();
+    const int longest = TFtpClient::MaxCommandLength;
+    EXPECT_THROW(Ftp.SendCommand("SITE " + QByteArray(longest - 4, 'x')), EInvalidCommand);
+    // The name fits alone, but not behind "RETR ": not even "PORT" goes out.
+    EXPECT_THROW(Ftp.RetrieveFile(QByteArray(longest - 2, 'n'), QString()), EInvalidCommand);
+    EXPECT_THROW(Ftp.RenameFile("a", QByteArray(longest, 'n')), EInvalidCommand);
+    // The longest command that fits goes out whole, and alone.
+    const QByteArray site = "SITE " + QByteArray(longest - 5, 'x');
+    Ftp.SendCommand(site);
+    Ftp.SendCommand("NOOP");
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{site, "NOOP"}));
+}
+
 TEST_F(FtpClientTest, ReplyStartingWith421CancelsTheWaitForIt)
 {
     LogIn();

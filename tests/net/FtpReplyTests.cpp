@@ -6,8 +6,6 @@
 
 namespace {
 
-using FtpReply::TLoginStep;
-
 struct CodeCase {
     const char* line;
     int code;
@@ -79,26 +77,6 @@ TEST(FtpReply, WaitingInputIsJudgedByItsFirstWholeCode)
         EXPECT_EQ(FtpReply::StartsAbortReply(c.input), c.abort) << c.input;
         EXPECT_EQ(FtpReply::StartsRefusal(c.input), c.refusal) << c.input;
     }
-}
-
-TEST(FtpReply, RefusalRangesIncludeBothEnds)
-{
-    EXPECT_TRUE(FtpReply::IsRefusal(301, 301, 599));
-    EXPECT_TRUE(FtpReply::IsRefusal(599, 301, 599));
-    EXPECT_FALSE(FtpReply::IsRefusal(300, 301, 599));
-    EXPECT_FALSE(FtpReply::IsRefusal(351, 352, 599));
-}
-
-TEST(FtpReply, OnlyALoggedInReplyEndsTheLogin)
-{
-    const std::pair<int, TLoginStep> cases[] = {
-        {230, TLoginStep::LoggedIn},     {202, TLoginStep::LoggedIn},
-        {331, TLoginStep::NeedPassword}, {332, TLoginStep::NeedAccount},
-        {530, TLoginStep::Refused},      {400, TLoginStep::Refused},
-        {421, TLoginStep::Refused},      {200, TLoginStep::Refused},
-        {220, TLoginStep::Refused},      {0, TLoginStep::Refused},
-    };
-    for (const auto& [code, step] : cases) EXPECT_EQ(FtpReply::LoginStepOf(code), step) << code;
 }
 
 TEST(FtpReply, MessageTextIsOneLineWithoutLineEnd)

@@ -2,16 +2,14 @@
 // judgement and the outcome events. Data transfers are in FtpDataTransfers.cpp.
 #include "net/FtpClient.h"
 
+#include "net/FtpReply.h"
+#include "platform/PumpedWait.h"
 #include "platform/RemoteText.h"
 
-namespace {
+#include <QElapsedTimer>
 
-bool InRange(int code, int low, int high)
-{
-    return code >= low && code <= high;
-}
-
-}  // namespace
+using FtpReply::IsRefusal;
+using FtpReply::TLoginStep;
 
 TFtpClient::TFtpClient(QObject* owner) : TSocketSession(owner)
 {
@@ -22,6 +20,8 @@ TFtpClient::TFtpClient(QObject* owner) : TSocketSession(owner)
 TFtpClient::~TFtpClient()
 {
     // "QUIT" still goes out, but the handlers' owners may be gone already.
+    // Its answer is awaited only briefly (see Disconnect): closing the
+    // program must not hang on a server that stays silent.
     Destroying = true;
     Cancel();
     if (FConnected) {
@@ -54,6 +54,10 @@ void TFtpClient::CheckCommandText(const QByteArray& text)
     // A zero byte counts too: the line would be cut there, short of its line end.
     if (text.contains('\r') || text.contains('\n') || text.contains('\0'))
         throw EInvalidCommand(QStringLiteral("A command or name must not contain a line break"));
+    // Write cuts a longer line, so it would lose its line end and run into
+    // the next command.
+    if (text.size() > MaxCommandLength)
+        throw EInvalidCommand(QStringLiteral("A command or name is too long (%1 bytes)").arg(text.size()));
 }
 
 QByteArray TFtpClient::Transaction(const QByteArray& command)
@@ -64,19 +68,33 @@ QByteArray TFtpClient::Transaction(const QByteArray& command)
     return first;
 }
 
-void TFtpClient::ReadContinuation(QByteArray line)
+void TFtpClient::ReadContinuation(const QByteArray& first, const std::function<void(const QByteArray&)>& onLine)
 {
-    // A multi-line reply goes on while a line starts with a space or has "-"
-    // right after its three-digit code.
-    while (line.startsWith(' ') || (line.size() >= 4 && line.at(3) == '-')) {
+    if (FtpReply::CodeOf(first) == 0) BreakOff(first);
+    QByteArray line = first;
+    while (!FtpReply::IsLastLine(first, line)) {
         line = ReadLn();
         ReportStatus(slProtocol, ReplyStatusText(line));
+        if (onLine) onLine(line);
     }
+}
+
+void TFtpClient::BreakOff(const QByteArray& line)
+{
+    // Once one reply cannot be read, no later reply can be matched to its
+    // command: the session ends here.
+    QuitWithoutWaiting();
+    throw EProtocolError(QStringLiteral("The server sent an invalid reply: \"%1\"").arg(FtpReply::Text(line)));
+}
+
+QByteArray TFtpClient::WaitingInput() const
+{
+    return QByteArray::fromRawData(InputBuffer.Front(), InputBuffer.Size());
 }
 
 void TFtpClient::Failure(TCmdType type, bool unsupportedCheck, const QByteArray& line)
 {
-    if (unsupportedCheck && InRange(FReplyCode, 500, 502) && OnUnSupportedFunction)
+    if (unsupportedCheck && IsRefusal(FReplyCode, 500, 502) && OnUnSupportedFunction)
         OnUnSupportedFunction(type);
     if (!OnFailure) throw FTPException(line);
     bool handled = false;
@@ -91,9 +109,7 @@ void TFtpClient::DropStaleInput()
 
 void TFtpClient::CheckAbortReply()
 {
-    if (InputBuffer.Size() < 4) return;
-    const QByteArray code(InputBuffer.Front(), 3);
-    if (code == "421" || code == "426") Cancel();
+    if (FtpReply::StartsAbortReply(WaitingInput())) Cancel();
 }
 
 bool TFtpClient::BeginOperation()
@@ -109,13 +125,12 @@ void TFtpClient::Connect()
 {
     ClearCancelRequest();
     if (FConnected) return;
-    CheckCommandText(UserID);
-    CheckCommandText(Password);
+    CheckLoginTexts();
     InputBuffer.Clear();
     TSocketSession::Connect();
     try {
         FAsciiTransfers = false;
-        ReadContinuation(" ");  // every greeting line up to the final one
+        ReadGreeting();
         LogIn();
         if (OnConnect) OnConnect(this);
     } catch (...) {
@@ -149,29 +164,58 @@ void TFtpClient::QuitWithoutWaiting()
     TSocketSession::Disconnect();
 }
 
+void TFtpClient::ReadGreeting()
+{
+    // The greeting is a reply like any other, multi-line or not. A "120"
+    // only announces a delay; the greeting proper follows it (RFC 959, 5.4).
+    do {
+        FLastReply = ReadLn();
+        ReportStatus(slProtocol, ReplyStatusText(FLastReply));
+        FReplyCode = ReplyCodeOf(FLastReply);
+        ReadContinuation(FLastReply);
+    } while (FReplyCode == 120);
+}
+
+QByteArray TFtpClient::UserCommand() const
+{
+    // Through a proxy the login name tells the proxy which host to reach.
+    return Proxy.isEmpty() ? "USER " + UserID : "USER " + UserID + "@" + Host.toUtf8();
+}
+
+void TFtpClient::CheckLoginTexts() const
+{
+    CheckCommandText(UserCommand());
+    CheckCommandText("PASS " + Password);
+}
+
 void TFtpClient::LogIn()
 {
     if ((UserID.isEmpty() || Password.isEmpty()) && OnAuthenticationNeeded) {
         bool handled = false;
         OnAuthenticationNeeded(handled);
-        CheckCommandText(UserID);
-        CheckCommandText(Password);
+        CheckLoginTexts();
     }
     ReportStatus(slProtocol, QStringLiteral("USER ") + DecodeRemote(UserID));
-    // Through a proxy the login name tells the proxy which host to reach.
-    const QByteArray user = Proxy.isEmpty() ? "USER " + UserID : "USER " + UserID + "@" + Host.toUtf8();
-    Transaction(user);
-    if (InRange(FReplyCode, 401, 599)) RefuseLogin();
-    if (FReplyCode != 331) return;
-    ReportStatus(slProtocol, QStringLiteral("PASS "));  // never the password itself
-    Transaction("PASS " + Password);
-    if (InRange(FReplyCode, 401, 599)) RefuseLogin();
+    Transaction(UserCommand());
+    TLoginStep step = FtpReply::LoginStepOf(FReplyCode);
+    if (step == TLoginStep::NeedPassword) {
+        ReportStatus(slProtocol, QStringLiteral("PASS "));  // never the password itself
+        Transaction("PASS " + Password);
+        step = FtpReply::LoginStepOf(FReplyCode);
+        // Asking for the password again is no answer to it.
+        if (step == TLoginStep::NeedPassword) step = TLoginStep::Refused;
+    }
+    // No "ACCT" is ever sent, so a server that wants one refuses the login.
+    if (step == TLoginStep::NeedAccount)
+        RefuseLogin(QStringLiteral("The server requires an account for this login, which is not supported: %1")
+                        .arg(FtpReply::Text(FLastReply)));
+    if (step != TLoginStep::LoggedIn) RefuseLogin(FtpReply::Text(FLastReply));
 }
 
-void TFtpClient::RefuseLogin()
+void TFtpClient::RefuseLogin(const QString& message)
 {
     if (OnConnectionFailed) OnConnectionFailed(this);
-    throw FTPException(FLastReply);
+    throw FTPException(FLastReply, message);
 }
 
 void TFtpClient::Disconnect()
@@ -182,15 +226,44 @@ void TFtpClient::Disconnect()
     FDirectoryList.reset();
     Vendor = vnNotDetected;
     DropStaleInput();
+    bool answered = false;
     try {
-        Transaction("QUIT");
+        answered = SendQuit(QuitReplyWaitMs);
     } catch (...) {
         TSocketSession::Disconnect();
         throw;
     }
-    const qint16 code = FReplyCode;
+    const int code = answered ? FReplyCode : 0;
     TSocketSession::Disconnect();
-    if (InRange(code, 301, 599)) throw FTPException(FLastReply);
+    if (IsRefusal(code, 301, 599)) throw FTPException(FLastReply);
+}
+
+bool TFtpClient::SendQuit(int waitMs)
+{
+    // A server may close without answering "QUIT", or not answer at all;
+    // either way the session ends, so the answer is worth a short wait only.
+    FReplyCode = 0;
+    WriteLn("QUIT");
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray first;
+    for (;;) {
+        const int left = qMax<int>(0, waitMs - int(clock.elapsed()));
+        WaitUntilFor([this] { return HasLine() || FCancelRequested || !FConnected; }, left);
+        // An answer that came is taken even when it cancelled the wait ("421").
+        if (!HasLine()) {
+            if (FCancelRequested) throw EAbortError(QStringLiteral("Socket readln aborted"));
+            return false;
+        }
+        const QByteArray line = InputBuffer.Take(InputBuffer.IndexOf('\n') + 1);
+        ReportStatus(slProtocol, ReplyStatusText(line));
+        if (first.isEmpty()) {
+            first = FLastReply = line;
+            FReplyCode = ReplyCodeOf(line);
+            if (FReplyCode == 0) return false;  // nothing to judge; closing is all that is left
+        }
+        if (FtpReply::IsLastLine(first, line)) return true;
+    }
 }
 
 // --- single commands ----------------------------------------------------------------
@@ -203,7 +276,7 @@ void TFtpClient::SendCommand(const QByteArray& command)
     ReportStatus(slProtocol, DecodeRemote(command));
     DropStaleInput();
     Transaction(command);
-    if (InRange(FReplyCode, 400, 599)) {
+    if (IsRefusal(FReplyCode, 400, 599)) {
         Failure(type, true);
         return;
     }
@@ -242,17 +315,17 @@ void TFtpClient::RemoveDirectory(const QByteArray& path)
 
 void TFtpClient::RenameFile(const QByteArray& oldName, const QByteArray& newName)
 {
-    CheckCommandText(oldName);
-    CheckCommandText(newName);
+    CheckCommandText("RNFR " + oldName);
+    CheckCommandText("RNTO " + newName);
     if (!BeginOperation()) return;
     DropStaleInput();
     ReportStatus(slProtocol, QStringLiteral("RNFR ") + DecodeRemote(oldName));
     Transaction("RNFR " + oldName);
     // 350 is the expected answer; 351 is accepted too.
-    if (InRange(FReplyCode, 352, 599)) Failure(ctRename, false);
+    if (IsRefusal(FReplyCode, 352, 599)) Failure(ctRename, false);
     ReportStatus(slProtocol, QStringLiteral("RNTO ") + DecodeRemote(newName));
     Transaction("RNTO " + newName);
-    if (InRange(FReplyCode, 301, 599)) {
+    if (IsRefusal(FReplyCode, 301, 599)) {
         Failure(ctRename, true);
         return;
     }

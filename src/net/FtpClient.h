@@ -51,9 +51,16 @@ using TListItemEvent = std::function<void(const QByteArray& listing)>;
 // data connection (the client listens, the server connects).
 //
 // Command texts and remote names are bytes on the wire. A text that contains
-// CR, LF or a zero byte is refused with EInvalidCommand before anything is sent.
+// CR, LF or a zero byte, or a command longer than MaxCommandLength, is refused
+// with EInvalidCommand before anything is sent. A reply line without a valid
+// code raises EProtocolError and ends the session.
 class TFtpClient : public TSocketSession {
 public:
+    // Write sends at most 16384 bytes in one step, line end included.
+    static constexpr qsizetype MaxCommandLength = 16384 - 2;
+    // How long Disconnect, and so the destructor, waits for the answer to "QUIT".
+    static constexpr int QuitReplyWaitMs = 3000;
+
     explicit TFtpClient(QObject* owner = nullptr);
     ~TFtpClient() override;
 
@@ -117,7 +124,13 @@ protected:
     // FTPException otherwise.
     void Failure(TCmdType type, bool unsupportedCheck) { Failure(type, unsupportedCheck, FLastReply); }
     void Failure(TCmdType type, bool unsupportedCheck, const QByteArray& line);
-    void ReadContinuation(QByteArray line);
+    // Validates the first line of a reply and reads the rest of it; onLine
+    // sees each further line.
+    void ReadContinuation(const QByteArray& first, const std::function<void(const QByteArray&)>& onLine = nullptr);
+    // Closes the session after a reply line without a valid code; raises EProtocolError.
+    [[noreturn]] void BreakOff(const QByteArray& line);
+    // The unread input, without copying it.
+    QByteArray WaitingInput() const;
     void DropStaleInput();
     void CheckAbortReply();
     // Refuses a text that would put a second line on the control connection.
@@ -142,9 +155,14 @@ protected:
 private:
     enum class TDataOp { List, Download, Upload };
 
+    void ReadGreeting();
+    QByteArray UserCommand() const;
+    void CheckLoginTexts() const;
     void LogIn();
-    [[noreturn]] void RefuseLogin();
+    [[noreturn]] void RefuseLogin(const QString& message);
     void QuitWithoutWaiting();
+    // Sends "QUIT" and reads its answer if all of it comes within waitMs.
+    bool SendQuit(int waitMs);
     void UpdateTransferType(const QByteArray& command);
     bool ControlCancelledOrTimedOut() const { return FCancelRequested || FTimedOut; }
 
@@ -158,7 +176,8 @@ private:
     void SendPort(TCmdType type);
     // False when the server refused before connecting (failure procedure run).
     bool AcceptDataConnection(TCmdType type);
-    // A whole reply line of 4xx/5xx is waiting on the control connection.
+    // A whole reply line of 4xx/5xx, or one without a code, is waiting on the
+    // control connection.
     bool RefusalWaiting() const;
     void TakeRefusal();
     void ReceiveListing();

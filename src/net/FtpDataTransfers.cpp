@@ -6,6 +6,7 @@
 
 #include "net/FTPUnixList.h"
 #include "net/SocketErrorText.h"
+#include "net/FtpReply.h"
 #include "platform/PumpedWait.h"
 #include "platform/RemoteText.h"
 
@@ -26,11 +27,6 @@ namespace {
 bool InRange(int code, int low, int high)
 {
     return code >= low && code <= high;
-}
-
-bool IsContinuation(const QByteArray& line)
-{
-    return line.startsWith(' ') || (line.size() >= 4 && line.at(3) == '-');
 }
 
 // Waits for done() until the deadline; false when it passed first.
@@ -141,7 +137,7 @@ void TFtpClient::RetrieveFile(const QByteArray& remoteName, const QString& local
 
 void TFtpClient::RetrieveChecked(const QByteArray& remoteName, const QString& localPath, TSizeCheck check)
 {
-    CheckCommandText(remoteName);
+    CheckCommandText("RETR " + remoteName);
     RunDataOperation(TDataOp::Download, ctDownload, [this, remoteName] {
         return SendRetrieveCommand(remoteName);
     }, localPath, check);
@@ -152,26 +148,28 @@ bool TFtpClient::SendRetrieveCommand(const QByteArray& remoteName)
     ReportStatus(slProtocol, QStringLiteral("RETR ") + DecodeRemote(remoteName));
     FTotalBytes = 0;
     // Continuation lines are read here: the size may only be announced in one of them.
-    QByteArray line = TSocketSession::Transaction("RETR " + remoteName);
-    const bool refused = InRange(FReplyCode, 301, 599);
-    if (refused) Failure(ctDownload, false);
-    FTotalBytes = ParseByteCount(line);
-    NoteAnnouncedSize(line);
-    while (IsContinuation(line)) {
-        line = ReadLn();
-        ReportStatus(slProtocol, ReplyStatusText(line));
+    const QByteArray first = TSocketSession::Transaction("RETR " + remoteName);
+    QByteArrayList more;
+    ReadContinuation(first, [&more](const QByteArray& line) { more << line; });
+    FTotalBytes = ParseByteCount(first);
+    NoteAnnouncedSize(first);
+    for (const QByteArray& line : more) {
         if (FTotalBytes == 0) FTotalBytes = ParseByteCount(line);
         NoteAnnouncedSize(line);
-        if (refused) Failure(ctDownload, true, line);
     }
-    return !refused;
+    // The whole reply is read before it is judged, so a refusal leaves
+    // nothing of it behind to be taken for the next command's reply.
+    if (!FtpReply::IsRefusal(FReplyCode, 301, 599)) return true;
+    Failure(ctDownload, false);
+    for (const QByteArray& line : more) Failure(ctDownload, true, line);
+    return false;
 }
 
 void TFtpClient::StoreFile(const QString& localPath, const QByteArray& remoteName)
 {
     const QByteArray name =
         remoteName.isEmpty() ? QFile::encodeName(QFileInfo(localPath).fileName()) : remoteName;
-    CheckCommandText(name);
+    CheckCommandText("STOR " + name);
     RunDataOperation(TDataOp::Upload, ctUpload, [this, localPath, remoteName, name] {
         const QString shown = remoteName.isEmpty() ? localPath : DecodeRemote(remoteName);
         ReportStatus(slProtocol, QStringLiteral("STOR ") + shown);
@@ -358,6 +356,8 @@ void TFtpClient::PrepareListParser()
         if (Vendor == vnNotDetected) {
             try {
                 SendCommand("SYST");
+            } catch (const EProtocolError&) {
+                throw;  // the session is gone; say why
             } catch (...) {
                 // Without an answer the reply on hand decides; every system
                 // is read with the same parser anyway.
@@ -464,9 +464,7 @@ QByteArray TFtpClient::ReadFinalReply()
 
 bool TFtpClient::RefusalWaiting() const
 {
-    if (InputBuffer.IndexOf('\n') < 0) return false;
-    const char first = InputBuffer.Front()[0];
-    return first == '4' || first == '5';
+    return FtpReply::StartsRefusal(WaitingInput());
 }
 
 void TFtpClient::TakeRefusal()
@@ -481,9 +479,7 @@ void TFtpClient::TakeRefusal()
 
 bool TFtpClient::AbortReplyWaiting() const
 {
-    if (InputBuffer.Size() < 3) return false;
-    const QByteArray code(InputBuffer.Front(), 3);
-    return code == "421" || code == "426";
+    return FtpReply::StartsAbortReply(WaitingInput());
 }
 
 void TFtpClient::AfterFailedTransfer(TDataOp op, int replyWaitMs)

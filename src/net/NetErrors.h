@@ -1,4 +1,5 @@
 #pragma once
+#include "net/FtpReply.h"
 #include "platform/Exception.h"
 
 // A socket-level failure: lookup, connect, accept, or an error code.
@@ -13,12 +14,12 @@ public:
     using Exception::Exception;
 };
 
-// A reply judged a failure; the message is the server's reply line as read.
+// A reply judged a failure; the message is the server's reply line without
+// its line end (or a text that names it), ReplyLine the line as read.
 class FTPException : public Exception {
 public:
-    // The message is the line without its line end.
-    explicit FTPException(const QByteArray& replyLine)
-        : Exception(QString::fromUtf8(replyLine).trimmed()), Reply(replyLine) {}
+    explicit FTPException(const QByteArray& replyLine) : FTPException(replyLine, FtpReply::Text(replyLine)) {}
+    FTPException(const QByteArray& replyLine, const QString& message) : Exception(message), Reply(replyLine) {}
     const QByteArray& ReplyLine() const noexcept { return Reply; }
 
 private:

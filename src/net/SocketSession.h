@@ -160,6 +160,7 @@ protected:
     // the socket is closed (OnDisconnect fires) and ETimeOutError raised with
     // the text, where %1 is the time-out.
     [[noreturn]] void RaiseTimeOut(const QString& text);
+    // The reply code of a line; 0 when it carries no valid code.
     static qint16 ReplyCodeOf(const QByteArray& line);
     // A reply line as a status text: decoded, without its line end.
     static QString ReplyStatusText(const QByteArray& line);

@@ -2,6 +2,7 @@
 // operations built on them (send a buffer or file, read a line, capture a file).
 #include "net/SocketSession.h"
 
+#include "net/FtpReply.h"
 #include "net/SocketErrorText.h"
 #include "platform/PumpedWait.h"
 
@@ -473,14 +474,7 @@ QByteArray TSocketSession::Transaction(const QByteArray& command)
 
 qint16 TSocketSession::ReplyCodeOf(const QByteArray& line)
 {
-    qint64 code = 0;
-    int digits = 0;
-    for (; digits < qMin<qsizetype>(10, line.size()); ++digits) {
-        const char c = line.at(digits);
-        if (c < '0' || c > '9') break;
-        code = code * 10 + (c - '0');
-    }
-    return digits ? static_cast<qint16>(code) : 0;
+    return static_cast<qint16>(FtpReply::CodeOf(line));
 }
 
 QString TSocketSession::ReplyStatusText(const QByteArray& line)

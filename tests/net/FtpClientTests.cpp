@@ -5,11 +5,49 @@
 
 #include "platform/PumpedWait.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
+
+// A fresh server and client for one row of a login table.
+struct LoginRig {
+    LoginRig()
+    {
+        Ftp.Host = QStringLiteral("127.0.0.1");
+        Ftp.Port = Server.Port();
+        Ftp.SetReportLevel(2);
+        Ftp.UserID = "alice";
+        Ftp.Password = "s3cret";
+    }
+    // "connected" (then disconnected again), or the exception's kind and message.
+    QString LogInAndOut()
+    {
+        try {
+            Ftp.Connect();
+            Ftp.Disconnect();
+            return QStringLiteral("connected");
+        } catch (const EProtocolError& e) {
+            return QStringLiteral("protocol error: ") + e.Message();
+        } catch (const FTPException& e) {
+            return QStringLiteral("refused: ") + e.Message();
+        }
+    }
+    // What the server received, once `count` lines arrived (or 5 s passed).
+    QByteArrayList Commands(int count) const
+    {
+        Server.WaitForCommandCount(count, 5000);
+        return Server.Commands();
+    }
+
+    ScriptedFtpServer Server;
+    TFtpClient Ftp;
+    EngineRecorder Log{Ftp};
+};
 
 class FtpClientTest : public ::testing::Test {
 protected:
@@ -34,6 +72,32 @@ protected:
     }
     QByteArrayList CommandsAfterLogin() const { return Server.Commands().mid(2); }
 
+    // A logged-in client of its own, for tests that destroy it.
+    std::unique_ptr<TFtpClient> SeparateClient()
+    {
+        auto ftp = std::make_unique<TFtpClient>();
+        ftp->Host = QStringLiteral("127.0.0.1");
+        ftp->Port = Server.Port();
+        ftp->UserID = "u";
+        ftp->Password = "p";
+        ftp->Connect();
+        return ftp;
+    }
+    // How long destroying the client takes. A destructor that would wait for
+    // ever is cancelled after 8 s, so the test fails instead of hanging.
+    static qint64 MillisecondsToDestroy(std::unique_ptr<TFtpClient> ftp)
+    {
+        TFtpClient* raw = ftp.get();
+        QTimer rescue;
+        rescue.setSingleShot(true);
+        QObject::connect(&rescue, &QTimer::timeout, [raw] { raw->Cancel(); });
+        rescue.start(8000);
+        QElapsedTimer clock;
+        clock.start();
+        ftp.reset();
+        return clock.elapsed();
+    }
+
     ScriptedFtpServer Server;
     TFtpClient Ftp;
     EngineRecorder Log{Ftp};
@@ -54,22 +118,75 @@ TEST_F(FtpClientTest, LoginReadsTheWholeGreetingThenSendsUserAndPassword)
     EXPECT_FALSE(Log.Status.join('\n').contains("s3cret"));
 }
 
-TEST_F(FtpClientTest, UserAnswersThatNeedNoPasswordCompleteTheLogin)
+TEST(FtpLogin, EveryGreetingLineIsReadBeforeUserIsSent)
 {
-    for (const QByteArray reply : {"230 Welcome\r\n", "400 Odd but accepted\r\n"}) {
-        ScriptedFtpServer server;
-        server.SetReply("USER", reply);
-        TFtpClient ftp;
-        ftp.Host = QStringLiteral("127.0.0.1");
-        ftp.Port = server.Port();
-        ftp.UserID = "bob";
-        ftp.Password = "pw";
-        EngineRecorder log(ftp);
-        ftp.Connect();
-        EXPECT_EQ(log.Events, QStringList{"connect"}) << reply.constData();
-        EXPECT_EQ(server.Commands(), QByteArrayList{"USER bob"}) << reply.constData();
-        ftp.Disconnect();
-        EXPECT_FALSE(log.WatchdogFired());
+    struct GreetingCase {
+        const char* greeting;
+        int lines;
+    };
+    const GreetingCase cases[] = {
+        // Middle lines need no code at all, and may be blank.
+        {"220-Welcome\r\nThis server has rules:\r\n\r\n  1. be nice\r\n220 Ready\r\n", 5},
+        // Lines with other codes and "-", or with our code and "-", do not end it.
+        {"220-Welcome\r\n230-Not the end\r\n220-Still not\r\n220\r\n", 4},
+        // A "120" only announces the greeting.
+        {"120 Ready in a moment\r\n220 Ready\r\n", 2},
+    };
+    for (const GreetingCase& c : cases) {
+        LoginRig rig;
+        rig.Server.SetGreeting(c.greeting);
+        EXPECT_EQ(rig.LogInAndOut(), "connected") << c.greeting;
+        EXPECT_EQ(rig.Commands(3), (QByteArrayList{"USER alice", "PASS s3cret", "QUIT"})) << c.greeting;
+        EXPECT_EQ(rig.Log.Status.indexOf("USER alice"), c.lines) << c.greeting;
+        EXPECT_EQ(rig.Log.Events, QStringList{"connect"}) << c.greeting;
+        EXPECT_FALSE(rig.Log.WatchdogFired());
+    }
+}
+
+TEST(FtpLogin, OnlyALoggedInReplyCompletesTheLogin)
+{
+    struct LoginCase {
+        const char* userReply;
+        const char* passReply;
+        QString outcome;
+        QByteArrayList commands;
+    };
+    const QString account = "refused: The server requires an account for this login, which is not supported: ";
+    const LoginCase cases[] = {
+        {"230 Welcome\r\n", nullptr, "connected", {"USER alice", "QUIT"}},
+        {"202 Already in\r\n", nullptr, "connected", {"USER alice", "QUIT"}},
+        {"331 Password\r\n", "202 Superfluous\r\n", "connected", {"USER alice", "PASS s3cret", "QUIT"}},
+        {"400 Odd\r\n", nullptr, "refused: 400 Odd", {"USER alice", "QUIT"}},
+        {"200 Odd\r\n", nullptr, "refused: 200 Odd", {"USER alice", "QUIT"}},
+        {"332 Need account\r\n", nullptr, account + "332 Need account", {"USER alice", "QUIT"}},
+        {"331 Password\r\n", "332 Need account\r\n", account + "332 Need account",
+         {"USER alice", "PASS s3cret", "QUIT"}},
+        {"331 Password\r\n", "331 Again\r\n", "refused: 331 Again", {"USER alice", "PASS s3cret", "QUIT"}},
+    };
+    for (const LoginCase& c : cases) {
+        LoginRig rig;
+        rig.Server.SetReply("USER", c.userReply);
+        if (c.passReply) rig.Server.SetReply("PASS", c.passReply);
+        EXPECT_EQ(rig.LogInAndOut(), c.outcome) << c.userReply;
+        EXPECT_FALSE(rig.Ftp.Connected());
+        EXPECT_EQ(rig.Commands(c.commands.size()), c.commands) << c.userReply;
+        const QString event = c.outcome == "connected" ? "connect" : "connection failed";
+        EXPECT_EQ(rig.Log.Events, QStringList{event}) << c.userReply;
+        EXPECT_FALSE(rig.Log.WatchdogFired());
+    }
+}
+
+TEST(FtpLogin, UserAnsweredWithoutAValidCodeIsAProtocolErrorThatEndsTheSession)
+{
+    for (const char* reply : {"99x Hello", "2", "70000 Welcome", "abc", "600 Beyond", "2300 Logged in"}) {
+        LoginRig rig;
+        rig.Server.SetReply("USER", QByteArray(reply) + "\r\n");
+        EXPECT_EQ(rig.LogInAndOut(),
+                  QStringLiteral("protocol error: The server sent an invalid reply: \"%1\"").arg(reply));
+        EXPECT_FALSE(rig.Ftp.Connected());
+        EXPECT_EQ(rig.Commands(2), (QByteArrayList{"USER alice", "QUIT"})) << reply;
+        EXPECT_TRUE(rig.Log.Events.isEmpty()) << reply;
+        EXPECT_FALSE(rig.Log.WatchdogFired());
     }
 }
 
@@ -81,6 +198,7 @@ TEST_F(FtpClientTest, RefusedPasswordQuitsAndRaisesTheServersLine)
         FAIL() << "login was accepted";
     } catch (const FTPException& e) {
         EXPECT_EQ(e.ReplyLine(), "530 Login incorrect.\r\n");
+        EXPECT_EQ(e.Message(), "530 Login incorrect.");
     }
     EXPECT_FALSE(Ftp.Connected());
     EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS s3cret", "QUIT"}));
@@ -176,8 +294,6 @@ TEST_F(FtpClientTest, SendCommandJudgesRepliesByCodeAndNamesTheCommandType)
         {"RMD d", "399 Odd\r\n", {"success 3"}, false},
         {"PWD", "257 \"/home\"\r\n", {"success 15"}, false},
         {"SITE chmod 644 f", "500 Unknown\r\n", {"unsupported 14", "failure 14"}, true},
-        {"NOOP", "600 Beyond the range\r\n", {"success 14"}, false},
-        {"NOOP", "No code at all\r\n", {"success 14"}, false},
     };
     LogIn();
     for (const ReplyCase& c : cases) {
@@ -194,6 +310,31 @@ TEST_F(FtpClientTest, SendCommandJudgesRepliesByCodeAndNamesTheCommandType)
         EXPECT_EQ(raised, c.raises) << c.command << " / " << c.reply;
         EXPECT_EQ(Log.Events, c.events) << c.command << " / " << c.reply;
     }
+}
+
+TEST_F(FtpClientTest, ReplyWithoutAValidCodeEndsTheSessionWithAProtocolError)
+{
+    for (const QByteArray reply : {"600 Beyond the range\r\n", "No code at all\r\n"}) {
+        const int before = Server.Commands().size();
+        LogIn();
+        Server.QueueReply("NOOP", reply);
+        EXPECT_THROW(Ftp.SendCommand("NOOP"), EProtocolError) << reply.constData();
+        EXPECT_FALSE(Ftp.Connected());
+        EXPECT_TRUE(Log.Events.isEmpty()) << reply.constData();
+        ASSERT_TRUE(Server.WaitForCommandCount(before + 4, 5000));
+        EXPECT_EQ(Server.Commands().mid(before), (QByteArrayList{"USER alice", "PASS s3cret", "NOOP", "QUIT"}));
+    }
+}
+
+TEST_F(FtpClientTest, ListingAfterASystReplyWithoutACodeFailsWithTheProtocolError)
+{
+    LogIn();
+    Ftp.ParseList = true;
+    Server.QueueReply("SYST", "UNIX Type: L8\r\n");
+    EXPECT_THROW(Ftp.ListDirectory(), EProtocolError);
+    EXPECT_FALSE(Ftp.Connected());
+    ASSERT_TRUE(Server.WaitForCommandCount(4, 5000));
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"SYST", "QUIT"}));
 }
 
 TEST_F(FtpClientTest, HandledFailureRaisesNothingAndFiresNoSuccess)
@@ -226,6 +367,20 @@ TEST_F(FtpClientTest, ContinuationLinesBelongToOneReply)
     Ftp.SendCommand("SYST");
     EXPECT_EQ(Ftp.LastReply(), "215 UNIX Type: L8\r\n");
     EXPECT_EQ(Log.Status.mid(1, 3), (QStringList{"200-First", " and a line with a space", "200 Last"}));
+}
+
+TEST_F(FtpClientTest, EmbeddedCodesAndBlankLinesDoNotEndAMultiLineReply)
+{
+    LogIn();
+    Server.QueueReply("SITE", "214-Commands:\r\n200-Not the end\r\n 214 indented\r\n\r\n214 Help OK\r\n");
+    Server.QueueReply("CWD", "550 No such directory\r\n");
+    Ftp.SendCommand("SITE HELP");
+    EXPECT_EQ(Ftp.LastReply(), "214-Commands:\r\n");
+    // The next command is judged by its own reply, not by a leftover line.
+    EXPECT_THROW(Ftp.ChangeDirectory("gone"), FTPException);
+    EXPECT_EQ(Log.Status, (QStringList{"SITE HELP", "214-Commands:", "200-Not the end", " 214 indented", "",
+                                       "214 Help OK", "CWD gone", "550 No such directory"}));
+    EXPECT_EQ(Log.Events, (QStringList{"success 14", "failure 0"}));
 }
 
 TEST_F(FtpClientTest, StaleReplyLinesAreDroppedBeforeTheNextCommand)
@@ -287,6 +442,21 @@ TEST_F(FtpClientTest, LineBreaksInNamesAreRefusedBeforeAnythingIsSent)
     EXPECT_EQ(Server.Commands().mid(before), QByteArrayList{"NOOP"});
 }
 
+TEST_F(FtpClientTest, CommandLongerThanOneWriteIsRefusedBeforeAnythingIsSent)
+{
+    LogIn();
+    const int longest = TFtpClient::MaxCommandLength;
+    EXPECT_THROW(Ftp.SendCommand("SITE " + QByteArray(longest - 4, 'x')), EInvalidCommand);
+    // The name fits alone, but not behind "RETR ": not even "PORT" goes out.
+    EXPECT_THROW(Ftp.RetrieveFile(QByteArray(longest - 2, 'n'), QString()), EInvalidCommand);
+    EXPECT_THROW(Ftp.RenameFile("a", QByteArray(longest, 'n')), EInvalidCommand);
+    // The longest command that fits goes out whole, and alone.
+    const QByteArray site = "SITE " + QByteArray(longest - 5, 'x');
+    Ftp.SendCommand(site);
+    Ftp.SendCommand("NOOP");
+    EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{site, "NOOP"}));
+}
+
 TEST_F(FtpClientTest, ReplyStartingWith421CancelsTheWaitForIt)
 {
     LogIn();
@@ -309,6 +479,36 @@ TEST_F(FtpClientTest, DisconnectSendsQuitAndResetsTheServerSystem)
     EXPECT_EQ(Ftp.Vendor, vnNotDetected);
     EXPECT_EQ(Server.Commands().last(), "QUIT");
     EXPECT_EQ(Log.Status.first(), "QUIT");
+}
+
+TEST_F(FtpClientTest, ServerThatClosesOnQuitWithoutAnsweringEndsTheWaitAtOnce)
+{
+    LogIn();
+    Server.CloseControlOn("QUIT");
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_NO_THROW(Ftp.Disconnect());
+    EXPECT_LT(clock.elapsed(), TFtpClient::QuitReplyWaitMs);
+    EXPECT_FALSE(Ftp.Connected());
+    EXPECT_EQ(Server.Commands().last(), "QUIT");
+}
+
+TEST_F(FtpClientTest, DestroyedClientWaitsForAnUnansweredQuitOnlyBriefly)
+{
+    auto ftp = SeparateClient();
+    Server.IgnoreNext("QUIT");
+    EXPECT_LT(MillisecondsToDestroy(std::move(ftp)), TFtpClient::QuitReplyWaitMs + 2000);
+    ASSERT_TRUE(Server.WaitForCommandCount(3, 5000));
+    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER u", "PASS p", "QUIT"}));
+}
+
+TEST_F(FtpClientTest, ClientClosedByTheServerIsDestroyedWithoutWaiting)
+{
+    auto ftp = SeparateClient();
+    Server.QueueReply("NOOP", "421 Service closing\r\n");
+    Server.CloseControlOn("NOOP", true);
+    EXPECT_THROW(ftp->SendCommand("NOOP"), EAbortError);
+    EXPECT_LT(MillisecondsToDestroy(std::move(ftp)), TFtpClient::QuitReplyWaitMs);
 }
 
 TEST_F(FtpClientTest, WithoutConnectionTheHandlerGetsOneChance)

@@ -8,6 +8,7 @@
 #include "app/StatusLog.h"
 #include "platform/MessageBoxes.h"
 #include "settings/Settings.h"
+#include "sites/SiteAddress.h"
 #include "sites/frmPassword.h"
 #include "transfer/TransferHooks.h"
 #include "views/FileListView.h"
@@ -66,10 +67,14 @@ bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderNam
     if (!CurrentSite.LocalStartupDir.isEmpty()) LocalDir->SetDirectory(CurrentSite.LocalStartupDir);
 
     const TConnectionSettings& connection = Settings().ConnectionSettings;
-    Ftp.Host = CurrentSite.Address;
+    // "host:port" reaches a server on a port of its own; the record keeps
+    // the address as typed. A proxy is told the site in its login name
+    // ("USER user@host:port"), so it gets the port there.
+    const TSiteAddress address = SplitSiteAddress(CurrentSite.Address);
+    Ftp.Host = connection.UseProxy ? CurrentSite.Address : address.Host;
     Ftp.UserID = CurrentSite.UserName.toUtf8();
     Ftp.Password = CurrentSite.Password.toUtf8();
-    Ftp.Port = connection.DefaultPort;
+    Ftp.Port = address.Port > 0 ? address.Port : connection.DefaultPort;
     Ftp.Proxy = connection.UseProxy ? connection.ProxyAddress : QString();
     Ftp.ProxyPort = connection.UseProxy ? connection.ProxyPort : 0;
     RetriesLeft = connection.Retries;

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <QTimer>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,7 +17,9 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QToolBar;
+struct TAttemptFacts;
 class TBusyAnimation;
 class TFileListView;
 class TFtpFileListView;
@@ -65,6 +68,9 @@ public:
     QDateTime SessionStart;
     bool InvalidHostSeen = false;
     bool LoginRejected = false;
+    // The user ended the running attempt (Stop, another site, closing); the
+    // client's CancelRequested alone does not tell, a closing site sets it too.
+    bool AttemptCancelled = false;
     bool ListingInProgress = false;
     // A connection attempt is on the stack (its waits run the event loop, so
     // the user can ask for another site meanwhile).
@@ -134,9 +140,12 @@ private:
     void CreateStatusBar();
     void ApplyStoredSize();
     void OpenLastDirectory();
+    static void AddToHistory(QComboBox& box, const QString& directory);
 
     // The controller (frmMainSession.cpp).
     bool DoConnect();
+    TAttemptFacts AttemptFacts(const std::exception& error) const;
+    void CancelAttempt();
     void StartPendingConnect();
     void SecondTimerTick();
     void RetryConnect();

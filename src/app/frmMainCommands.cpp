@@ -58,7 +58,7 @@ void TfrmMain::actStopExecute()
     if (tmrSecondTimer.isActive())
         CancelReconnect();
     else
-        Ftp.Cancel();
+        CancelAttempt();
 }
 
 void TfrmMain::actSaveLogExecute()

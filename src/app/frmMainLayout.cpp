@@ -339,5 +339,14 @@ void TfrmMain::OpenLastDirectory()
     const QString last = Settings().LastDir;
     if (last.isEmpty() || !QDir(last).exists()) return;
     LocalDir->SetDirectory(last);
-    if (cbLocalDirectory->findText(LocalDir->Directory()) < 0) cbLocalDirectory->addItem(LocalDir->Directory());
+    // The view lists nothing before it is shown, so its Directory is still
+    // empty here: the history gets the folder it is going to show.
+    AddToHistory(*cbLocalDirectory, QDir::cleanPath(QDir(last).absolutePath()));
+}
+
+void TfrmMain::AddToHistory(QComboBox& box, const QString& directory)
+{
+    // A view that could not show its folder has none; that is no entry.
+    if (directory.isEmpty() || box.findText(directory) >= 0) return;
+    box.addItem(directory);
 }

@@ -112,6 +112,8 @@ public:
 
     // Places form centred over owner (or the screen without one).
     static void CenterForm(QWidget* owner, QWidget& form);
+    // The window's size on a first start, when no size is remembered.
+    static QSize FirstStartSize(const QSize& screenArea);
 
     void LogError(const QString& text);
     void LogInfo(const QString& text);
@@ -124,11 +126,14 @@ public:
     void actStopExecute();
     void actSaveLogExecute();
     void actHelpContentsExecute();
+    // Opens the help window on a numbered context (THelpContext).
+    void ShowHelpContext(int context);
     void mnuAboutClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Window layout (frmMainLayout.cpp).
@@ -174,5 +179,6 @@ private:
     TfrmPassword* PasswordDialog = nullptr;
     TfrmAbout* AboutBox = nullptr;
     THelpWindow* HelpWindow = nullptr;
+    QSplitter* splStatus = nullptr;  // the panes above, the status log below
     bool Closing = false;
 };

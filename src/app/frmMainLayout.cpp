@@ -15,11 +15,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -52,6 +55,27 @@ QToolBar* MakeToolBar(const QString& name, int iconSize)
     return bar;
 }
 
+// Narrower than this, the Name column makes the pane scroll sideways instead.
+constexpr int NameMinimum = 100;
+
+int ColumnsWidth(const QTreeView& view)
+{
+    const QHeaderView* header = view.header();
+    int width = 0;
+    for (int i = 0; i < header->count(); ++i)
+        if (!header->isSectionHidden(i)) width += header->sectionSize(i);
+    return width;
+}
+
+// The Name column takes whatever width the other columns leave.
+void FitNameColumn(QTreeView& view)
+{
+    QHeaderView* header = view.header();
+    if (header->count() == 0) return;
+    const int others = ColumnsWidth(view) - header->sectionSize(0);
+    header->resizeSection(0, qMax(NameMinimum, view.viewport()->width() - others));
+}
+
 }  // namespace
 
 TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
@@ -73,21 +97,25 @@ TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
     panes->setChildrenCollapsible(false);
     panes->addWidget(CreateLocalPane());
     panes->addWidget(CreateRemotePane());
+    // Each pane gets room after its columns; the remote one has one more.
+    panes->setSizes({ColumnsWidth(*LocalDir), ColumnsWidth(*RemoteDir)});
     Status = new TStatusLog;
-    auto* central = new QSplitter(Qt::Vertical);
-    central->setChildrenCollapsible(false);
-    central->addWidget(panes);
-    central->addWidget(Status);
-    central->setStretchFactor(0, 1);
-    central->setStretchFactor(1, 0);
-    setCentralWidget(central);
+    splStatus = new QSplitter(Qt::Vertical);
+    splStatus->setObjectName(QStringLiteral("splStatus"));
+    splStatus->setChildrenCollapsible(false);
+    splStatus->addWidget(panes);
+    splStatus->addWidget(Status);
+    splStatus->setStretchFactor(0, 1);
+    splStatus->setStretchFactor(1, 0);
+    // The panes take what the log leaves; the window's height is not known yet.
+    splStatus->setSizes({QWIDGETSIZE_MAX / 2, FSettings->LogHeight});
+    setCentralWidget(splStatus);
     CreateStatusBar();
     BindRemoteViewEvents();
 
     tmrSecondTimer.setInterval(1000);
     connect(&tmrSecondTimer, &QTimer::timeout, this, [this] { SecondTimerTick(); });
-    tmrDisconnect.setInterval(5000);
-    tmrDisconnect.setSingleShot(true);
+    tmrDisconnect.setInterval(5000);  // it stops itself when it fires
     connect(&tmrDisconnect, &QTimer::timeout, this, [this] { DisconnectTimerFired(); });
 
     ApplyStoredSize();
@@ -256,9 +284,16 @@ QWidget* TfrmMain::CreateLocalPane()
     LocalDir->setObjectName(QStringLiteral("LocalDir"));
     LocalDir->SetDirectoryControl(cbLocalDirectory);
     LocalDir->SetColumns(FileColumns());
+    // The pane stays within the folder tree: going up ends at "/", and the
+    // first folder is the one the program was started in. Files dragged in
+    // from the desktop are uploads and belong on the remote pane.
+    LocalDir->SetCanBrowseToRoot(false);
+    LocalDir->SetStartUpDir(sdCurrentDir);
+    LocalDir->SetAcceptShellFiles(false);
     auto* layout = new QVBoxLayout(pane);
     layout->addWidget(cbLocalDirectory);
     layout->addWidget(LocalDir, 1);
+    LocalDir->viewport()->installEventFilter(this);
     return pane;
 }
 
@@ -296,6 +331,7 @@ QWidget* TfrmMain::CreateRemotePane()
     auto* layout = new QVBoxLayout(pane);
     layout->addLayout(top);
     layout->addWidget(RemoteDir, 1);
+    RemoteDir->viewport()->installEventFilter(this);
     return pane;
 }
 
@@ -326,10 +362,31 @@ bool TfrmMain::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // Whenever a pane changes its width, the names get what is new.
+    if (event->type() == QEvent::Resize) {
+        if (watched == LocalDir->viewport()) FitNameColumn(*LocalDir);
+        if (watched == RemoteDir->viewport()) FitNameColumn(*RemoteDir);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QSize TfrmMain::FirstStartSize(const QSize& screenArea)
+{
+    // Large enough for every column of both panes with today's fonts, but
+    // never more than 70 % of a small screen.
+    return QSize(qMin(1000, screenArea.width() * 7 / 10), qMin(700, screenArea.height() * 7 / 10));
+}
+
 void TfrmMain::ApplyStoredSize()
 {
     const TSettings& settings = Settings();
-    resize(settings.MainWidth, settings.MainHeight);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (settings.MainSizeRemembered || !screen)
+        resize(settings.MainWidth, settings.MainHeight);
+    else
+        resize(FirstStartSize(screen->availableGeometry().size()));
     CenterForm(nullptr, *this);
     if (settings.MainMaximized) setWindowState(windowState() | Qt::WindowMaximized);
 }

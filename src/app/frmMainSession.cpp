@@ -348,8 +348,12 @@ void TfrmMain::SaveSessionSettings()
         settings.MainWidth = width();
         settings.MainHeight = height();
     }
-    settings.LastDir = LocalDir->Directory();
+    // A view that never showed a folder has none to remember; the next
+    // start then opens the one remembered before.
+    if (!LocalDir->Directory().isEmpty()) settings.LastDir = LocalDir->Directory();
     settings.LastLogName = LogFileName;
+    // A log that never showed has only a made-up height.
+    if (Status->isVisible()) settings.LogHeight = Status->height();
     settings.SaveWindowSettings();
     settings.SaveRecentSites();
 }

@@ -178,6 +178,13 @@ TEST_F(MainWindowTest, LocalHistoryHoldsTheFolderOpenedAtStartAndNoEmptyEntry)
     TfrmMain main;
     ASSERT_EQ(main.cbLocalDirectory->count(), 1);
     EXPECT_EQ(main.cbLocalDirectory->itemText(0), QDir::cleanPath(folder.path()));
+
+    // Closed before its pane ever showed the folder, the window still
+    // remembers it for the next start.
+    EXPECT_TRUE(main.close());
+    TSettings reread;
+    reread.LoadWindowSettings();
+    EXPECT_EQ(reread.LastDir, folder.path());
 }
 
 TEST_F(MainWindowTest, F1InTheAboutBoxOpensItsHelp)

@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -264,14 +265,24 @@ QComboBox* NewDirectoryBox(const QString& name)
     return box;
 }
 
+// Wide enough for the longest local date in the view's font (the locale's
+// short date and time, as the local pane writes it), and its cell margins.
+int DateColumnWidth(const QFontMetrics& metrics)
+{
+    const QLocale locale;
+    const QString longest = locale.toString(QDate(2000, 12, 28), QLocale::ShortFormat) + u' '
+        + locale.toString(QTime(23, 59), QLocale::ShortFormat);
+    return qMax(125, metrics.horizontalAdvance(longest) + 20);
+}
+
 // The columns both panes share, with the window's own widths: names need the
 // room, dates the next most.
-QList<TListColumn> FileColumns()
+QList<TListColumn> FileColumns(const QFontMetrics& metrics)
 {
     return {{QStringLiteral("Name"), Qt::AlignLeft, 150},
             {QStringLiteral("Size"), Qt::AlignRight, 70},
             {QStringLiteral("Type"), Qt::AlignLeft, 90},
-            {QStringLiteral("Date"), Qt::AlignLeft, 125}};
+            {QStringLiteral("Date"), Qt::AlignLeft, DateColumnWidth(metrics)}};
 }
 
 }  // namespace
@@ -283,7 +294,7 @@ QWidget* TfrmMain::CreateLocalPane()
     LocalDir = new TFileListView;
     LocalDir->setObjectName(QStringLiteral("LocalDir"));
     LocalDir->SetDirectoryControl(cbLocalDirectory);
-    LocalDir->SetColumns(FileColumns());
+    LocalDir->SetColumns(FileColumns(LocalDir->fontMetrics()));
     // The pane stays within the folder tree: going up ends at "/", and the
     // first folder is the one the program was started in. Files dragged in
     // from the desktop are uploads and belong on the remote pane.
@@ -305,7 +316,7 @@ QWidget* TfrmMain::CreateRemotePane()
     RemoteDir = new TFtpFileListView;
     RemoteDir->setObjectName(QStringLiteral("RemoteDir"));
     RemoteDir->SetDirectoryControl(cbRemoteDirectory);
-    RemoteDir->SetColumns(FileColumns() << TListColumn{QStringLiteral("Attributes"), Qt::AlignLeft, 85});
+    RemoteDir->SetColumns(FileColumns(RemoteDir->fontMetrics()) << TListColumn{QStringLiteral("Attributes"), Qt::AlignLeft, 85});
     RemoteDir->SetFtpControl(&Ftp);
 
     auto* command = new QHBoxLayout;
@@ -374,9 +385,13 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 
 QSize TfrmMain::FirstStartSize(const QSize& screenArea)
 {
-    // Large enough for every column of both panes with today's fonts, but
-    // never more than 70 % of a small screen.
-    return QSize(qMin(1000, screenArea.width() * 7 / 10), qMin(700, screenArea.height() * 7 / 10));
+    // 1000 x 700 shows every column of both panes with today's fonts. Where
+    // that would fill more than 80 % of the screen, 70 % of it leaves the
+    // desktop visible around the window.
+    const auto fit = [](int wanted, int available) {
+        return wanted <= available * 4 / 5 ? wanted : available * 7 / 10;
+    };
+    return QSize(fit(1000, screenArea.width()), fit(700, screenArea.height()));
 }
 
 void TfrmMain::ApplyStoredSize()

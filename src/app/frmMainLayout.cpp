@@ -377,8 +377,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     // Whenever a pane changes its width, the names get what is new.
     if (event->type() == QEvent::Resize) {
-        if (watched == LocalDir->viewport()) FitNameColumn(*LocalDir);
-        if (watched == RemoteDir->viewport()) FitNameColumn(*RemoteDir);
+        if (LocalDir && watched == LocalDir->viewport()) FitNameColumn(*LocalDir);
+        if (RemoteDir && watched == RemoteDir->viewport()) FitNameColumn(*RemoteDir);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -7,13 +7,19 @@ struct TAttemptFacts {
     bool LoginRejected = false;
     bool Cancelled = false;
     bool TimedOut = false;
+    bool ClosedBySite = false;  // the site ended the attempt
+    // The classic socket error number of a failure at the socket level
+    // (refused, unreachable, reset); 0 when the attempt failed otherwise.
+    int SocketError = 0;
 };
 
-// How a failed attempt is reported: the error line for the log (and the
-// message box), whether a message box belongs to it, and whether the attempt
-// may be retried. The first condition that holds decides, in the order of
-// TAttemptFacts.
+// How a failed attempt is reported: a line naming its cause for the log
+// (empty when Text names it or there is none), the error line for the log
+// and the message box, whether a message box belongs to it, and whether the
+// attempt may be retried. The first condition that holds decides, in the
+// order of TAttemptFacts.
 struct TAttemptFailure {
+    QString Cause;
     QString Text;
     bool MessageBox = true;
     bool RetryAllowed = false;
@@ -21,3 +27,15 @@ struct TAttemptFailure {
 };
 
 TAttemptFailure ClassifyFailedAttempt(const TAttemptFacts& facts, const QString& siteName);
+
+// The log's words for a classic socket error number ("Connection refused").
+QString SocketErrorCause(int code);
+
+// What ended a session that nobody asked to end.
+struct TLostConnectionFacts {
+    bool TimedOut = false;
+    int SocketError = 0;  // the error the connection closed with; 0: closed in order
+};
+
+// The error line for a session the server or the network ended.
+QString LostConnectionText(const TLostConnectionFacts& facts);

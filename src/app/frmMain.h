@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <QTimer>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,7 +17,9 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QToolBar;
+struct TAttemptFacts;
 class TBusyAnimation;
 class TFileListView;
 class TFtpFileListView;
@@ -65,6 +68,9 @@ public:
     QDateTime SessionStart;
     bool InvalidHostSeen = false;
     bool LoginRejected = false;
+    // The user ended the running attempt (Stop, another site, closing); the
+    // client's CancelRequested alone does not tell, a closing site sets it too.
+    bool AttemptCancelled = false;
     bool ListingInProgress = false;
     // A connection attempt is on the stack (its waits run the event loop, so
     // the user can ask for another site meanwhile).
@@ -106,6 +112,8 @@ public:
 
     // Places form centred over owner (or the screen without one).
     static void CenterForm(QWidget* owner, QWidget& form);
+    // The window's size on a first start, when no size is remembered.
+    static QSize FirstStartSize(const QSize& screenArea);
 
     void LogError(const QString& text);
     void LogInfo(const QString& text);
@@ -118,11 +126,14 @@ public:
     void actStopExecute();
     void actSaveLogExecute();
     void actHelpContentsExecute();
+    // Opens the help window on a numbered context (THelpContext).
+    void ShowHelpContext(int context);
     void mnuAboutClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Window layout (frmMainLayout.cpp).
@@ -134,9 +145,12 @@ private:
     void CreateStatusBar();
     void ApplyStoredSize();
     void OpenLastDirectory();
+    static void AddToHistory(QComboBox& box, const QString& directory);
 
     // The controller (frmMainSession.cpp).
     bool DoConnect();
+    TAttemptFacts AttemptFacts(const std::exception& error) const;
+    void CancelAttempt();
     void StartPendingConnect();
     void SecondTimerTick();
     void RetryConnect();
@@ -165,5 +179,6 @@ private:
     TfrmPassword* PasswordDialog = nullptr;
     TfrmAbout* AboutBox = nullptr;
     THelpWindow* HelpWindow = nullptr;
+    QSplitter* splStatus = nullptr;  // the panes above, the status log below
     bool Closing = false;
 };

@@ -58,7 +58,7 @@ void TfrmMain::actStopExecute()
     if (tmrSecondTimer.isActive())
         CancelReconnect();
     else
-        Ftp.Cancel();
+        CancelAttempt();
 }
 
 void TfrmMain::actSaveLogExecute()
@@ -68,14 +68,21 @@ void TfrmMain::actSaveLogExecute()
 
 void TfrmMain::actHelpContentsExecute()
 {
+    ShowHelpContext(hcContents);
+}
+
+void TfrmMain::ShowHelpContext(int context)
+{
     if (!HelpWindow) HelpWindow = new THelpWindow(this);
-    HelpWindow->ShowContext(1);
+    HelpWindow->ShowContext(context);
 }
 
 void TfrmMain::mnuAboutClick()
 {
-    if (!AboutBox) AboutBox = new TfrmAbout(this);
-    CenterForm(this, *AboutBox);
-    AboutBox->show();
-    AboutBox->raise();
+    if (!AboutBox) {
+        AboutBox = new TfrmAbout(this);
+        AboutBox->CenterForm = [this](QWidget* form) { CenterForm(this, *form); };
+        AboutBox->ShowHelp = [this](int context) { ShowHelpContext(context); };
+    }
+    AboutBox->ShowAbout();
 }

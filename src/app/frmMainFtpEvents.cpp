@@ -2,6 +2,7 @@
 // remote view: log lines in their colours, and the remote view's notes.
 #include "app/frmMain.h"
 
+#include "app/AttemptFailure.h"
 #include "app/StatusLog.h"
 #include "platform/MessageBoxes.h"
 #include "transfer/TransferHooks.h"
@@ -114,13 +115,16 @@ void TfrmMain::FtpConnect()
         // command, not the login under way; a lost connection still fails it.
         if (!Ftp.Connected()) throw;
     }
-    if (cbRemoteDirectory->findText(RemoteDir->Directory()) < 0)
-        cbRemoteDirectory->addItem(RemoteDir->Directory());
+    AddToHistory(*cbRemoteDirectory, RemoteDir->Directory());
 }
 
 void TfrmMain::FtpDisconnect()
 {
     if (ConnectionState == csNotConnected) return;
+    // The disconnect guard runs from a disconnect request until this moment:
+    // a session that ends without it was ended by the server or the network.
+    const bool lost = ConnectionState == csConnected && !tmrDisconnect.isActive();
+    const TLostConnectionFacts cause{Ftp.TimedOut(), Ftp.LastEventOK() ? 0 : Ftp.LastError()};
     tmrDisconnect.stop();
     if (Transfer && Transfer->Active()) Transfer->AbortTransfer();
     try {
@@ -131,7 +135,10 @@ void TfrmMain::FtpDisconnect()
     RemoteDir->Reset();
     cbRemoteDirectory->clear();
     SetConnectionState(csNotConnected);
-    LogSuccess(QStringLiteral("Disconnected"));
+    if (lost)
+        LogError(LostConnectionText(cause));
+    else
+        LogSuccess(QStringLiteral("Disconnected"));
     if (OnSessionEnded) OnSessionEnded();
 }
 

@@ -15,11 +15,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -52,6 +56,27 @@ QToolBar* MakeToolBar(const QString& name, int iconSize)
     return bar;
 }
 
+// Narrower than this, the Name column makes the pane scroll sideways instead.
+constexpr int NameMinimum = 100;
+
+int ColumnsWidth(const QTreeView& view)
+{
+    const QHeaderView* header = view.header();
+    int width = 0;
+    for (int i = 0; i < header->count(); ++i)
+        if (!header->isSectionHidden(i)) width += header->sectionSize(i);
+    return width;
+}
+
+// The Name column takes whatever width the other columns leave.
+void FitNameColumn(QTreeView& view)
+{
+    QHeaderView* header = view.header();
+    if (header->count() == 0) return;
+    const int others = ColumnsWidth(view) - header->sectionSize(0);
+    header->resizeSection(0, qMax(NameMinimum, view.viewport()->width() - others));
+}
+
 }  // namespace
 
 TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
@@ -73,21 +98,25 @@ TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
     panes->setChildrenCollapsible(false);
     panes->addWidget(CreateLocalPane());
     panes->addWidget(CreateRemotePane());
+    // Each pane gets room after its columns; the remote one has one more.
+    panes->setSizes({ColumnsWidth(*LocalDir), ColumnsWidth(*RemoteDir)});
     Status = new TStatusLog;
-    auto* central = new QSplitter(Qt::Vertical);
-    central->setChildrenCollapsible(false);
-    central->addWidget(panes);
-    central->addWidget(Status);
-    central->setStretchFactor(0, 1);
-    central->setStretchFactor(1, 0);
-    setCentralWidget(central);
+    splStatus = new QSplitter(Qt::Vertical);
+    splStatus->setObjectName(QStringLiteral("splStatus"));
+    splStatus->setChildrenCollapsible(false);
+    splStatus->addWidget(panes);
+    splStatus->addWidget(Status);
+    splStatus->setStretchFactor(0, 1);
+    splStatus->setStretchFactor(1, 0);
+    // The panes take what the log leaves; the window's height is not known yet.
+    splStatus->setSizes({QWIDGETSIZE_MAX / 2, FSettings->LogHeight});
+    setCentralWidget(splStatus);
     CreateStatusBar();
     BindRemoteViewEvents();
 
     tmrSecondTimer.setInterval(1000);
     connect(&tmrSecondTimer, &QTimer::timeout, this, [this] { SecondTimerTick(); });
-    tmrDisconnect.setInterval(5000);
-    tmrDisconnect.setSingleShot(true);
+    tmrDisconnect.setInterval(5000);  // it stops itself when it fires
     connect(&tmrDisconnect, &QTimer::timeout, this, [this] { DisconnectTimerFired(); });
 
     ApplyStoredSize();
@@ -236,14 +265,24 @@ QComboBox* NewDirectoryBox(const QString& name)
     return box;
 }
 
+// Wide enough for the longest local date in the view's font (the locale's
+// short date and time, as the local pane writes it), and its cell margins.
+int DateColumnWidth(const QFontMetrics& metrics)
+{
+    const QLocale locale;
+    const QString longest = locale.toString(QDate(2000, 12, 28), QLocale::ShortFormat) + u' '
+        + locale.toString(QTime(23, 59), QLocale::ShortFormat);
+    return qMax(125, metrics.horizontalAdvance(longest) + 20);
+}
+
 // The columns both panes share, with the window's own widths: names need the
 // room, dates the next most.
-QList<TListColumn> FileColumns()
+QList<TListColumn> FileColumns(const QFontMetrics& metrics)
 {
     return {{QStringLiteral("Name"), Qt::AlignLeft, 150},
             {QStringLiteral("Size"), Qt::AlignRight, 70},
             {QStringLiteral("Type"), Qt::AlignLeft, 90},
-            {QStringLiteral("Date"), Qt::AlignLeft, 125}};
+            {QStringLiteral("Date"), Qt::AlignLeft, DateColumnWidth(metrics)}};
 }
 
 }  // namespace
@@ -255,10 +294,17 @@ QWidget* TfrmMain::CreateLocalPane()
     LocalDir = new TFileListView;
     LocalDir->setObjectName(QStringLiteral("LocalDir"));
     LocalDir->SetDirectoryControl(cbLocalDirectory);
-    LocalDir->SetColumns(FileColumns());
+    LocalDir->SetColumns(FileColumns(LocalDir->fontMetrics()));
+    // The pane stays within the folder tree: going up ends at "/", and the
+    // first folder is the one the program was started in. Files dragged in
+    // from the desktop are uploads and belong on the remote pane.
+    LocalDir->SetCanBrowseToRoot(false);
+    LocalDir->SetStartUpDir(sdCurrentDir);
+    LocalDir->SetAcceptShellFiles(false);
     auto* layout = new QVBoxLayout(pane);
     layout->addWidget(cbLocalDirectory);
     layout->addWidget(LocalDir, 1);
+    LocalDir->viewport()->installEventFilter(this);
     return pane;
 }
 
@@ -270,7 +316,7 @@ QWidget* TfrmMain::CreateRemotePane()
     RemoteDir = new TFtpFileListView;
     RemoteDir->setObjectName(QStringLiteral("RemoteDir"));
     RemoteDir->SetDirectoryControl(cbRemoteDirectory);
-    RemoteDir->SetColumns(FileColumns() << TListColumn{QStringLiteral("Attributes"), Qt::AlignLeft, 85});
+    RemoteDir->SetColumns(FileColumns(RemoteDir->fontMetrics()) << TListColumn{QStringLiteral("Attributes"), Qt::AlignLeft, 85});
     RemoteDir->SetFtpControl(&Ftp);
 
     auto* command = new QHBoxLayout;
@@ -296,6 +342,7 @@ QWidget* TfrmMain::CreateRemotePane()
     auto* layout = new QVBoxLayout(pane);
     layout->addLayout(top);
     layout->addWidget(RemoteDir, 1);
+    RemoteDir->viewport()->installEventFilter(this);
     return pane;
 }
 
@@ -326,10 +373,35 @@ bool TfrmMain::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // Whenever a pane changes its width, the names get what is new.
+    if (event->type() == QEvent::Resize) {
+        if (LocalDir && watched == LocalDir->viewport()) FitNameColumn(*LocalDir);
+        if (RemoteDir && watched == RemoteDir->viewport()) FitNameColumn(*RemoteDir);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QSize TfrmMain::FirstStartSize(const QSize& screenArea)
+{
+    // 1000 x 700 shows every column of both panes with today's fonts. Where
+    // that would fill more than 80 % of the screen, 70 % of it leaves the
+    // desktop visible around the window.
+    const auto fit = [](int wanted, int available) {
+        return wanted <= available * 4 / 5 ? wanted : available * 7 / 10;
+    };
+    return QSize(fit(1000, screenArea.width()), fit(700, screenArea.height()));
+}
+
 void TfrmMain::ApplyStoredSize()
 {
     const TSettings& settings = Settings();
-    resize(settings.MainWidth, settings.MainHeight);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (settings.MainSizeRemembered || !screen)
+        resize(settings.MainWidth, settings.MainHeight);
+    else
+        resize(FirstStartSize(screen->availableGeometry().size()));
     CenterForm(nullptr, *this);
     if (settings.MainMaximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -339,5 +411,14 @@ void TfrmMain::OpenLastDirectory()
     const QString last = Settings().LastDir;
     if (last.isEmpty() || !QDir(last).exists()) return;
     LocalDir->SetDirectory(last);
-    if (cbLocalDirectory->findText(LocalDir->Directory()) < 0) cbLocalDirectory->addItem(LocalDir->Directory());
+    // The view lists nothing before it is shown, so its Directory is still
+    // empty here: the history gets the folder it is going to show.
+    AddToHistory(*cbLocalDirectory, QDir::cleanPath(QDir(last).absolutePath()));
+}
+
+void TfrmMain::AddToHistory(QComboBox& box, const QString& directory)
+{
+    // A view that could not show its folder has none; that is no entry.
+    if (directory.isEmpty() || box.findText(directory) >= 0) return;
+    box.addItem(directory);
 }

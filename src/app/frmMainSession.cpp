@@ -8,6 +8,7 @@
 #include "app/StatusLog.h"
 #include "platform/MessageBoxes.h"
 #include "settings/Settings.h"
+#include "sites/SiteAddress.h"
 #include "sites/frmPassword.h"
 #include "transfer/TransferHooks.h"
 #include "views/FileListView.h"
@@ -66,10 +67,14 @@ bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderNam
     if (!CurrentSite.LocalStartupDir.isEmpty()) LocalDir->SetDirectory(CurrentSite.LocalStartupDir);
 
     const TConnectionSettings& connection = Settings().ConnectionSettings;
-    Ftp.Host = CurrentSite.Address;
+    // "host:port" reaches a server on a port of its own; the record keeps
+    // the address as typed. A proxy is told the site in its login name
+    // ("USER user@host:port"), so it gets the port there.
+    const TSiteAddress address = SplitSiteAddress(CurrentSite.Address);
+    Ftp.Host = connection.UseProxy ? CurrentSite.Address : address.Host;
     Ftp.UserID = CurrentSite.UserName.toUtf8();
     Ftp.Password = CurrentSite.Password.toUtf8();
-    Ftp.Port = connection.DefaultPort;
+    Ftp.Port = address.Port > 0 ? address.Port : connection.DefaultPort;
     Ftp.Proxy = connection.UseProxy ? connection.ProxyAddress : QString();
     Ftp.ProxyPort = connection.UseProxy ? connection.ProxyPort : 0;
     RetriesLeft = connection.Retries;
@@ -92,7 +97,7 @@ bool TfrmMain::ConfirmNewConnection()
         // A running attempt is cancelled whatever retries it had left; only
         // the wait for the next retry is a mere timer.
         if (AttemptRunning || !tmrSecondTimer.isActive())
-            Ftp.Cancel();
+            CancelAttempt();
         else
             CancelReconnect();
         return true;
@@ -114,10 +119,10 @@ bool TfrmMain::DoConnect()
         Ftp.Connect();
         AttemptRunning = false;
         connected = true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         AttemptRunning = false;
-        const TAttemptFailure failure = ClassifyFailedAttempt(
-            {InvalidHostSeen, LoginRejected, Ftp.CancelRequested(), Ftp.TimedOut()}, CurrentSite.SiteName);
+        const TAttemptFailure failure = ClassifyFailedAttempt(AttemptFacts(error), CurrentSite.SiteName);
+        if (!failure.Cause.isEmpty()) LogError(failure.Cause);
         LogError(failure.Text);
         if (failure.RetryAllowed && RetriesLeft > 0) {
             SetConnectionState(csConnecting);
@@ -139,8 +144,30 @@ bool TfrmMain::DoConnect()
     }
     InvalidHostSeen = false;
     LoginRejected = false;
+    AttemptCancelled = false;
     if (PendingConnect) QTimer::singleShot(0, this, [this] { StartPendingConnect(); });
     return connected;
+}
+
+TAttemptFacts TfrmMain::AttemptFacts(const std::exception& error) const
+{
+    TAttemptFacts facts{InvalidHostSeen, LoginRejected, AttemptCancelled, Ftp.TimedOut()};
+    // A wait the user did not end was ended by the site: it closed the
+    // connection, or announced it would with "421" (RFC 959, 4.2).
+    facts.ClosedBySite = !AttemptCancelled && Ftp.CancelRequested();
+    // The kind of the failure decides; its message is for people. A socket
+    // failure leaves its classic error number in LastError.
+    if (dynamic_cast<const ETimeOutError*>(&error))
+        facts.TimedOut = true;
+    else if (dynamic_cast<const ESockError*>(&error))
+        facts.SocketError = Ftp.LastError();
+    return facts;
+}
+
+void TfrmMain::CancelAttempt()
+{
+    if (AttemptRunning) AttemptCancelled = true;
+    Ftp.Cancel();
 }
 
 void TfrmMain::StartPendingConnect()
@@ -283,11 +310,12 @@ void TfrmMain::DisconnectFromSite()
 
 void TfrmMain::DisconnectTimerFired()
 {
-    tmrDisconnect.stop();
+    // Still running, the guard tells OnDisconnect that this close was asked for.
     try {
         Ftp.RequestCloseSocket();  // its OnDisconnect ends the wait for the reply
     } catch (...) {
     }
+    tmrDisconnect.stop();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
@@ -305,7 +333,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         if (tmrSecondTimer.isActive())
             CancelReconnect();
         else
-            Ftp.Cancel();
+            CancelAttempt();
     }
     Closing = true;
     SaveSessionSettings();
@@ -320,8 +348,12 @@ void TfrmMain::SaveSessionSettings()
         settings.MainWidth = width();
         settings.MainHeight = height();
     }
-    settings.LastDir = LocalDir->Directory();
+    // A view that never showed a folder has none to remember; the next
+    // start then opens the one remembered before.
+    if (!LocalDir->Directory().isEmpty()) settings.LastDir = LocalDir->Directory();
     settings.LastLogName = LogFileName;
+    // A log that never showed has only a made-up height.
+    if (Status->isVisible()) settings.LogHeight = Status->height();
     settings.SaveWindowSettings();
     settings.SaveRecentSites();
 }

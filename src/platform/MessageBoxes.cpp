@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -50,6 +51,9 @@ public:
     {
         QMessageBox box(IconFor(request), request.Caption, ForDisplay(request.Text),
                         ButtonsFor(request.Kind), QApplication::activeWindow());
+        // Names from servers and disks are data: "<s>" or "<!--" in one must
+        // neither format nor hide the rest of the question.
+        box.setTextFormat(Qt::PlainText);
         // The first button is the default, as on the original desktop.
         box.setDefaultButton(request.Kind == bkMessage || request.Kind == bkOkCancel
                                  ? QMessageBox::Ok : QMessageBox::Yes);
@@ -58,11 +62,17 @@ public:
 
     bool Input(const QString& caption, const QString& prompt, QString& value) override
     {
-        bool ok = false;
-        const QString answer = QInputDialog::getText(QApplication::activeWindow(), caption,
-                                                     prompt, QLineEdit::Normal, value, &ok);
-        if (ok) value = answer;
-        return ok;
+        QInputDialog box(QApplication::activeWindow());
+        box.setWindowTitle(caption);
+        box.setInputMode(QInputDialog::TextInput);
+        box.setLabelText(prompt);
+        box.setTextValue(value);
+        // The prompt may quote a name; the dialog has no switch of its own
+        // for its label, which exists once the label text is set.
+        for (QLabel* label : box.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+        if (box.exec() != QDialog::Accepted) return false;
+        value = box.textValue();
+        return true;
     }
 
     int Exec(QDialog& dialog) override { return dialog.exec(); }

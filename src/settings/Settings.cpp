@@ -64,8 +64,10 @@ void TSettings::LoadWindowSettings()
     MainWidth = DefaultMainWidth;
     MainHeight = DefaultMainHeight;
     MainMaximized = false;
-    UnpackMainSize(ReadBinary(store, QStringLiteral("MainSize")), MainWidth, MainHeight,
-                   MainMaximized);
+    MainSizeRemembered = UnpackMainSize(ReadBinary(store, QStringLiteral("MainSize")), MainWidth,
+                                        MainHeight, MainMaximized);
+    LogHeight = ReadIntDef(store, QStringLiteral("LogHeight"), DefaultLogHeight);
+    if (LogHeight < 1) LogHeight = DefaultLogHeight;
 }
 
 void TSettings::LoadRecentSites()
@@ -124,6 +126,7 @@ void TSettings::SaveWindowSettings()
     store.setValue(QStringLiteral("LastDir"), LastDir);
     store.setValue(QStringLiteral("LastLogName"), LastLogName);
     store.setValue(QStringLiteral("MainSize"), PackMainSize(MainWidth, MainHeight, MainMaximized));
+    store.setValue(QStringLiteral("LogHeight"), LogHeight);
 }
 
 void TSettings::SaveRecentSites()

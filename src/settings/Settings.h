@@ -13,6 +13,7 @@ inline constexpr quint8 DefaultGeneralFlags = gfHideSiteList | gfShowToolTips;
 inline constexpr quint8 DefaultTransferFlags = tfProposeResume | tfConfirmOverwrite;
 inline constexpr qint32 DefaultMainWidth = 639;
 inline constexpr qint32 DefaultMainHeight = 461;
+inline constexpr qint32 DefaultLogHeight = 100;
 inline constexpr qint32 DefaultSiteListWidth = 425;
 inline constexpr qint32 DefaultSiteListHeight = 322;
 
@@ -39,6 +40,10 @@ public:
     qint32 MainWidth = DefaultMainWidth;
     qint32 MainHeight = DefaultMainHeight;
     bool MainMaximized = false;
+    // The store held a window size ("MainSize"); without one the main window
+    // picks a first size that suits the screen.
+    bool MainSizeRemembered = false;
+    qint32 LogHeight = DefaultLogHeight;  // of the status log pane, in pixels
     qint32 SiteListWidth = DefaultSiteListWidth;
     qint32 SiteListHeight = DefaultSiteListHeight;
     qint32 SiteListSelection = 0;

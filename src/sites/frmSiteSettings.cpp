@@ -109,6 +109,10 @@ QGroupBox* TfrmSiteSettings::BuildSiteGroup()
                         NameLimit, group);
     edSiteAddress = AddRow(grid, QStringLiteral("edSiteAddress"), QStringLiteral("Site a&ddress:"),
                            AddressLimit, group);
+    // A server on another port than the usual one is reached as "host:port".
+    edSiteAddress->setPlaceholderText(QStringLiteral("host or host:port"));
+    edSiteAddress->setToolTip(QStringLiteral("The site's host name or address; a port may follow "
+                                             "it after a colon (host:port)"));
     memComments = new QPlainTextEdit(group);
     memComments->setObjectName(QStringLiteral("memComments"));
     memComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

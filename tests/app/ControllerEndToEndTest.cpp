@@ -1,5 +1,6 @@
 // The whole way a user takes against a real FTP server: a new site typed
-// into the site dialog, its listing in the remote pane, and disconnecting.
+// into the site dialog with the server's port, its listing in the remote
+// pane, and disconnecting.
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "support/PyFtpdServer.h"
@@ -36,7 +37,6 @@ TEST(ControllerEndToEnd, ConnectThroughTheNewSiteDialogBrowseAndDisconnect)
 
     TScriptedDialogs dialogs;
     TfrmMain main;
-    main.Settings().ConnectionSettings.DefaultPort = server.Port();
     // Bounds every wait: when it fires, the client's waits end.
     bool fired = false;
     QTimer watchdog;
@@ -48,7 +48,9 @@ TEST(ControllerEndToEnd, ConnectThroughTheNewSiteDialogBrowseAndDisconnect)
     });
     watchdog.start(60000);
     dialogs.OnModal([&server](QDialog& dialog) {
-        dialog.findChild<QLineEdit*>(QStringLiteral("edSiteAddress"))->setText(QStringLiteral(" 127.0.0.1 "));
+        // The server's own port, typed after the host as a user would.
+        dialog.findChild<QLineEdit*>(QStringLiteral("edSiteAddress"))
+            ->setText(QStringLiteral(" 127.0.0.1:%1 ").arg(server.Port()));
         dialog.findChild<QRadioButton*>(QStringLiteral("rbnNormalLogin"))->setChecked(true);
         dialog.findChild<QLineEdit*>(QStringLiteral("edUserName"))->setText(QString::fromLatin1(server.User()));
         dialog.findChild<QLineEdit*>(QStringLiteral("edPassword"))->setText(QString::fromLatin1(server.Password()));

@@ -11,6 +11,7 @@
 #include "views/FtpFileListView.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -176,6 +177,7 @@ TEST_F(ControllerTest, UnresolvableHostIsNotRetried)
     EXPECT_EQ(LogCount("Trying to reconnect in 20 seconds (2 retries left)"), 0);
     ASSERT_EQ(Dialogs.Asked.size(), 1u);
     EXPECT_TRUE(Dialogs.Asked[0].Text.contains("Ensure that the site address is correct"));
+    ExpectColour("Host not found", LogErrorColour);
 }
 
 TEST_F(ControllerTest, TimeOutIsNotRetried)
@@ -187,7 +189,60 @@ TEST_F(ControllerTest, TimeOutIsNotRetried)
     EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
     EXPECT_EQ(Main.ConnectionState, csNotConnected);
     ExpectColour("The site didn't response in 30 seconds. Connection failed.", LogErrorColour);
+    ExpectColour("Connection timed out", LogErrorColour);
     EXPECT_EQ(Dialogs.Asked.size(), 1u);
+}
+
+TEST_F(ControllerTest, RefusedPortIsNamedAndThePasswordIsNotBlamed)
+{
+    Main.Settings().ConnectionSettings.DefaultPort = RefusingPort();
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    const QString cause = QStringLiteral("Connection refused. Ensure that the site address and its port are "
+                                         "correct and Internet connection is active.");
+    ExpectColour(cause, LogErrorColour);  // the log shows each line of the text apart
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_EQ(Dialogs.Asked[0].Text, "Site \"Test site\" could not be connected.\r\n" + cause);
+    EXPECT_FALSE(Dialogs.Asked[0].Text.contains("password"));
+}
+
+TEST_F(ControllerTest, SiteThatTurnsUsAwayIsAFailureNotACancel)
+{
+    Server.SetGreeting("421 Too many users, try later\r\n");
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    EXPECT_EQ(LogCount("Connecting cancelled"), 0);
+    ExpectColour("The site closed the connection.", LogErrorColour);
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_EQ(Dialogs.Asked[0].Text, "Site \"Test site\" could not be connected.\r\nThe site closed the connection.");
+}
+
+TEST_F(ControllerTest, PortAfterTheHostIsTheOneConnectedTo)
+{
+    // Nothing answers on the default port: only the typed one reaches the server.
+    Main.Settings().ConnectionSettings.DefaultPort = RefusingPort();
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
+    ASSERT_TRUE(Main.ConnectToSite(Site(address), QString())) << Log().join('\n').toStdString();
+    EXPECT_EQ(Main.Ftp.Host, "127.0.0.1");
+    EXPECT_EQ(Main.Ftp.Port, Server.Port());
+    EXPECT_EQ(Main.CurrentSite.Address, address);  // the record keeps what was typed
+    EXPECT_EQ(Main.RemoteDir->ItemCount(), 2);
+    EXPECT_EQ(Main.windowTitle(), "Test site - QuilloFTP");
+}
+
+TEST_F(ControllerTest, RemoteHistoryGetsNoEntryForAnUnknownDirectory)
+{
+    Server.IgnoreNext("PWD");  // the first directory never becomes known
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!Server.Commands().contains("PWD")) return;
+        poll.stop();
+        Main.Actions[QStringLiteral("actStop")]->trigger();
+    });
+    poll.start(5);
+    ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
+    ASSERT_TRUE(Main.RemoteDir->Directory().isEmpty());
+    for (int i = 0; i < Main.cbRemoteDirectory->count(); ++i)
+        EXPECT_FALSE(Main.cbRemoteDirectory->itemText(i).isEmpty()) << i;
 }
 
 TEST_F(ControllerTest, StopDuringAnAttemptCancelsIt)
@@ -265,7 +320,9 @@ TEST_F(ControllerTest, ServerClosingTheConnectionEndsTheSession)
     Server.CloseControlOn("TYPE");
     Main.RemoteDir->RefreshList();
     ASSERT_TRUE(WaitUntilFor([this] { return Main.ConnectionState == csNotConnected; }, 5000));
-    EXPECT_EQ(LogCount("Disconnected"), 1);
+    // Nobody asked for it: an error with its cause, not a plain "Disconnected".
+    ExpectColour("Connection lost: closed by the server", LogErrorColour);
+    EXPECT_EQ(LogCount("Disconnected"), 0);
     EXPECT_FALSE(Main.RemoteDir->IsBusy());
 }
 

@@ -30,6 +30,7 @@ std::string Fields(const TSettings& s)
                   << "connection" << c.Retries << c.RetryDelay << c.DefaultPort << c.ProxyPort
                   << c.UseProxy << c.ProxyAddress << c.EmailAddress << "dirs" << s.LastDir
                   << s.LastLogName << "main" << s.MainWidth << s.MainHeight << s.MainMaximized
+                  << s.MainSizeRemembered << "log" << s.LogHeight
                   << "site list" << s.SiteListWidth << s.SiteListHeight << s.SiteListSelection
                   << "ext" << s.TextExtensions << "recent" << s.RecentSites;
     return text.toStdString();
@@ -89,6 +90,8 @@ TEST_F(SettingsTest, FreshStoreGivesEveryDefaultAndIsCreated)
     EXPECT_EQ(settings.MainWidth, 639);
     EXPECT_EQ(settings.MainHeight, 461);
     EXPECT_FALSE(settings.MainMaximized);
+    EXPECT_FALSE(settings.MainSizeRemembered);
+    EXPECT_EQ(settings.LogHeight, 100);
     EXPECT_EQ(settings.SiteListWidth, 425);
     EXPECT_EQ(settings.SiteListHeight, 322);
     EXPECT_EQ(settings.SiteListSelection, 0);
@@ -109,6 +112,8 @@ TEST_F(SettingsTest, EveryGroupComesBackFromTheStore)
     written.MainWidth = 800;
     written.MainHeight = 600;
     written.MainMaximized = true;
+    written.MainSizeRemembered = true;  // what the store tells once it holds a size
+    written.LogHeight = 140;
     written.SiteListWidth = 300;
     written.SiteListHeight = 200;
     written.SiteListSelection = 4;
@@ -217,6 +222,7 @@ TEST_F(SettingsTest, DamagedValuesReadAsTheirDefaults)
     Store("Sitelist", "string, not bytes");
     Store("Connection", connection + '\0');
     Store("Ext", 12);
+    Store("LogHeight", "tall");
 
     TSettings settings;
     settings.LoadAll();
@@ -232,6 +238,16 @@ TEST_F(SettingsTest, MainSizeStoredAsTextReadsAsDefaults)
     EXPECT_EQ(settings.MainWidth, 639);
     EXPECT_EQ(settings.MainHeight, 461);
     EXPECT_FALSE(settings.MainMaximized);
+}
+
+TEST_F(SettingsTest, LogHeightThatIsNoHeightReadsAsTheDefault)
+{
+    for (const QVariant& stored : {QVariant(0), QVariant(-40), QVariant("")}) {
+        Store("LogHeight", stored);
+        TSettings settings;
+        settings.LoadWindowSettings();
+        EXPECT_EQ(settings.LogHeight, DefaultLogHeight) << stored.toString().toStdString();
+    }
 }
 
 TEST_F(SettingsTest, EmptyExtensionListGivesTheDefaults)

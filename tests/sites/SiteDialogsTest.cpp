@@ -93,6 +93,8 @@ TEST_F(SiteSettingsDialogTest, NewSiteStartsAnonymousInTheAddressField)
         EXPECT_FALSE(Find<QLabel>(d, "lblNormalLoginExplanation")->isVisible());
         EXPECT_TRUE(Find<QLabel>(d, "lblAddToSiteListExpl")->isVisible());
         EXPECT_FALSE(Find<QLineEdit>(d, "edUserName")->isEnabled());
+        // Nothing else tells the user where a port goes.
+        EXPECT_TRUE(Find<QLineEdit>(d, "edSiteAddress")->placeholderText().contains("host:port"));
         Find<QLineEdit>(d, "edSiteAddress")->setText("ftp.example.org");
         return int(QDialog::Accepted);
     });

@@ -305,6 +305,9 @@ void TSocketSession::Connect()
     ReportStatus(slInternal, QStringLiteral("Connecting"));
     ClearCancelRequest();
     if (FConnected) throw ESockError(QStringLiteral("Already connected"));
+    // An error number left from an earlier session must not be taken for
+    // the cause of this attempt's failure.
+    FLastError = 0;
 
     ResolveWithOneRetry();
     RemotePort = static_cast<quint16>(Proxy.isEmpty() ? Port : ProxyPort);
@@ -322,7 +325,7 @@ void TSocketSession::Connect()
     // Never let a late completion of this attempt connect the session.
     ReplaceSocketSilently();
     if (OnConnectionFailed) OnConnectionFailed(this);
-    if (FTimedOut) throw ESockError(QStringLiteral("Connection Timed out"));
+    if (FTimedOut) throw ETimeOutError(QStringLiteral("Connection Timed out"));
     if (FCancelRequested) throw ESockError(QStringLiteral("Connection Canceled"));
     throw ESockError(QStringLiteral("Connection Failed"));
 }
@@ -380,7 +383,7 @@ void TSocketSession::ResolveHost()
     // and should its answer be on the way already, that is ignored.
     if (!FLookupDone) QHostInfo::abortHostLookup(LookupId);
     LookupId = -1;
-    if (FTimedOut) throw ESockError(QStringLiteral("Host Lookup Timed Out"));
+    if (FTimedOut) throw ETimeOutError(QStringLiteral("Host Lookup Timed Out"));
     if (FCancelRequested) throw ESockError(QStringLiteral("Host Lookup Canceled"));
     if (LookupFailed) throw ESockError(QStringLiteral("Host Lookup Failed"));
     RemoteAddress = LookupAddress;

@@ -207,6 +207,13 @@ TEST_F(ControllerTest, RefusedPortIsNamedAndThePasswordIsNotBlamed)
 
 TEST_F(ControllerTest, SiteThatTurnsUsAwayIsAFailureNotACancel)
 {
+    // A refused attempt first: its error number must not be blamed for the
+    // next attempt's failure.
+    Main.Settings().ConnectionSettings.DefaultPort = RefusingPort();
+    EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
+    Main.Settings().ConnectionSettings.DefaultPort = Server.Port();
+    Dialogs.Asked.clear();
+
     Server.SetGreeting("421 Too many users, try later\r\n");
     EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
     EXPECT_EQ(Main.ConnectionState, csNotConnected);

@@ -495,7 +495,7 @@ TEST(SocketSession, UnansweredConnectTimesOutOnceAndCanBeRetried)
     try {
         session.Connect();
         FAIL() << "connected to a port that never answers";
-    } catch (const ESockError& e) {
+    } catch (const ETimeOutError& e) {
         EXPECT_EQ(e.Message(), "Connection Timed out");
     }
     EXPECT_TRUE(session.TimedOut());

@@ -94,6 +94,8 @@ TCustomFileListView::TCustomFileListView(QWidget* parent)
     setDropIndicatorShown(false);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { FListingSelection = false; });
 }
 
 TCustomFileListView::~TCustomFileListView() = default;
@@ -281,12 +283,20 @@ void TCustomFileListView::ListRefreshed()
     if (OnRefreshList) OnRefreshList(this);
 }
 
+// The first item is focused and selected, so Enter acts on it at once.
 void TCustomFileListView::ShowFirstItem()
 {
     if (ItemCount() == 0) return;
     const QModelIndex first = FModel->index(0, 0);
-    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(
+        first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    FListingSelection = true;
     scrollTo(first);
+}
+
+QList<int> TCustomFileListView::ChosenItems() const
+{
+    return FListingSelection ? QList<int>() : SelectedItems();
 }
 
 void TCustomFileListView::DirectoryCreated(const QString& name, bool refreshed)

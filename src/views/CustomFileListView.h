@@ -169,6 +169,9 @@ protected:
     virtual void HandleKey(int key, Qt::KeyboardModifiers shift);
     // Whether an in-place edit of the item's caption may start.
     virtual bool CanEdit(int item);
+    // The selection the user made: empty while the only selected item is the
+    // one a listing selected by itself, so type-ahead is not bound to its kind.
+    QList<int> ChosenItems() const;
     // Once, when the view is first shown.
     virtual void WindowCreated();
     bool HasWindow() const { return FWindowCreated; }
@@ -226,4 +229,5 @@ private:
     bool FHandleKeyPresses = true;
     bool FOwnerColumns = false;
     bool FWindowCreated = false;
+    bool FListingSelection = false;  // the selection is the one ListRefreshed made
 };

@@ -120,7 +120,7 @@ std::unique_ptr<TDirectory> TFileListView::GetItemTree(int item, bool recursive)
 
 int TFileListView::FindItemData(TFindKind find, const QString& text, int start, bool wrap)
 {
-    const QList<int> selected = SelectedItems();
+    const QList<int> selected = ChosenItems();
     return FindNamePrefix(find, text, start, wrap, selected.size() == 1 ? selected.first() : -1);
 }
 

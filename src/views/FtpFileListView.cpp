@@ -323,6 +323,6 @@ void TFtpFileListView::FillListItem(int index, TListItem& item)
 
 int TFtpFileListView::FindItemData(TFindKind find, const QString& text, int start, bool wrap)
 {
-    const QList<int> selected = SelectedItems();
+    const QList<int> selected = ChosenItems();
     return FindNamePrefix(find, text, start, wrap, selected.isEmpty() ? -1 : selected.first());
 }

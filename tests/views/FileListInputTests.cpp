@@ -70,6 +70,12 @@ TEST_F(FileListInput, KeysRunTheViewsCommands)
     EXPECT_EQ(View.Names(), QStringList{"a.txt"});
 }
 
+TEST_F(FileListInput, EnterRightAfterAListingActsOnTheFirstItem)
+{
+    QTest::keyClick(&View, Qt::Key_Return);
+    EXPECT_EQ(Events, QStringList{"dblclick 1 0"});
+}
+
 TEST_F(FileListInput, CtrlASelectsEverythingWhileBusy)
 {
     QStringList seen;

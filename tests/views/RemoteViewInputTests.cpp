@@ -49,6 +49,15 @@ TEST_F(RemoteViewTest, KeysRunTheRemoteCommands)
     EXPECT_EQ(Rows(), (QStringList{"d", "lnk", "pub"}));
 }
 
+TEST_F(RemoteViewTest, EnterRightAfterAListingOpensTheFirstItem)
+{
+    Connect();
+    EXPECT_EQ(View.SelectedItems(), QList<int>{0});
+    QTest::keyClick(&View, Qt::Key_Return);
+    EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing));
+    EXPECT_EQ(View.SelectedItems(), QList<int>{0});  // "link", in the new listing
+}
+
 TEST_F(RemoteViewTest, F2RenamesInPlaceAndARefusedRenameRestoresTheCaption)
 {
     Connect();

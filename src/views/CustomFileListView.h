@@ -5,12 +5,14 @@
 #include "views/SortType.h"
 
 #include <QCursor>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTreeView>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QTimer;
 class TDirectory;
 class TFileListModel;
 struct TListColumn;
@@ -212,6 +214,9 @@ private:
     bool AcceptDrag(QDropEvent* event);
     void AddToTree(TDirectory& tree, int item, bool recursive);
     void ShowFirstItem();
+    void StartPendingEdit(const QModelIndex& index);
+    void CancelPendingEdit();
+    void PendingEditDue();
 
     TFileListModel* FModel;
     TItemList FItems;
@@ -230,4 +235,9 @@ private:
     bool FOwnerColumns = false;
     bool FWindowCreated = false;
     bool FListingSelection = false;  // the selection is the one ListRefreshed made
+    // A click on the selected item edits it once the double-click time has
+    // passed without anything else happening (object name "PendingEdit").
+    QTimer* FPendingEdit;
+    QPersistentModelIndex FPendingIndex;
+    const TFileListItem* FPendingRecord = nullptr;
 };

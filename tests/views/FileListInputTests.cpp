@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -129,6 +130,63 @@ TEST_F(FileListInput, F2RenamesTheFocusedItemThroughRenameItem)
     EXPECT_TRUE(View.Calls.contains("Rename a.txt -> notes.txt"));
     EXPECT_EQ(Caption(1), "notes.txt");
     EXPECT_EQ(renamed, QStringList{"1 a.txt"});
+}
+
+// A click on the selected item edits it once the time for a double-click
+// has passed; the tests end that time themselves.
+class FileListPendingEdit : public FileListInput {
+protected:
+    void SetUp() override
+    {
+        FileListInput::SetUp();
+        Pending = View.findChild<QTimer*>("PendingEdit");
+        ASSERT_TRUE(Pending);
+    }
+    void Click(int row) { QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, RowCentre(row)); }
+    void TimeUp() { QMetaObject::invokeMethod(Pending, "timeout"); }
+
+    QTimer* Pending = nullptr;
+};
+
+TEST_F(FileListPendingEdit, ASecondClickEditsTheItemClicked)
+{
+    Click(1);  // sub, a.txt, b.txt, c.txt: a.txt was not selected
+    EXPECT_FALSE(Pending->isActive());
+    Click(1);
+    ASSERT_TRUE(Pending->isActive());
+    EXPECT_FALSE(View.IsEditing());
+    TimeUp();
+    ASSERT_TRUE(View.IsEditing());
+    EXPECT_EQ(Editor()->text(), "a.txt");
+}
+
+TEST_F(FileListPendingEdit, AnythingHappeningMeanwhileCallsTheEditOff)
+{
+    const QList<TTestEntry> listing{{"a.txt"}, {"sub", true}};
+    const QList<TTestEntry> inside{{"inner.txt"}, {"deeper", true}};
+    // Enter on the folder lists what is inside it, as opening it would.
+    View.OnItemDblClick = [&](TCustomFileListView*, Qt::MouseButton, int) { View.ShowEntries(inside); };
+    const struct {
+        const char* What;
+        std::function<void()> Act;
+    } cases[] = {
+        {"Enter", [&] { QTest::keyClick(&View, Qt::Key_Return); }},
+        {"another key", [&] { QTest::keyClick(&View, Qt::Key_Shift); }},
+        {"a click elsewhere", [&] { Click(1); }},
+        {"a new listing", [&] { View.ShowEntries(inside); }},
+        {"navigation", [&] { View.SetDirectory("/elsewhere"); }},
+        {"a busy command", [&] { View.BeginBusy(); View.EndBusy(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        View.ShowEntries(listing);  // sub is first, selected
+        Click(0);
+        ASSERT_TRUE(Pending->isActive());
+        c.Act();
+        EXPECT_FALSE(Pending->isActive());
+        TimeUp();
+        EXPECT_FALSE(View.IsEditing());
+    }
 }
 
 TEST_F(FileListInput, ARefusedRenameKeepsTheOldCaption)

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QDate>
+#include <QTimer>
 
 namespace {
 
@@ -56,6 +57,24 @@ TEST_F(RemoteViewTest, EnterRightAfterAListingOpensTheFirstItem)
     QTest::keyClick(&View, Qt::Key_Return);
     EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing));
     EXPECT_EQ(View.SelectedItems(), QList<int>{0});  // "link", in the new listing
+}
+
+// Seen on a real server: a second click on a folder, then Enter at once,
+// opened the folder and an editor on an item of the new listing.
+TEST_F(RemoteViewTest, AnEditAskedForBeforeTheListingChangedNeverOpens)
+{
+    Connect();
+    auto* pending = View.findChild<QTimer*>("PendingEdit");
+    ASSERT_TRUE(pending);
+    const QPoint folder = View.visualRect(View.model()->index(Row("d"), 0)).center();
+    QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, folder);  // "d" was selected
+    ASSERT_TRUE(pending->isActive());
+    QTest::keyClick(&View, Qt::Key_Return);
+    EXPECT_EQ(View.Directory(), "/d");
+    EXPECT_FALSE(pending->isActive());
+    QMetaObject::invokeMethod(pending, "timeout");  // as if its time had come
+    EXPECT_FALSE(View.IsEditing());
+    EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing));
 }
 
 TEST_F(RemoteViewTest, F2RenamesInPlaceAndARefusedRenameRestoresTheCaption)

@@ -77,6 +77,19 @@ TEST_F(RemoteViewTest, AnEditAskedForBeforeTheListingChangedNeverOpens)
     EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing));
 }
 
+TEST_F(RemoteViewTest, IconsComeBackWhenSwitchedOnAgain)
+{
+    Connect();
+    auto icon = [this](const QString& name) {
+        return View.model()->index(Row(name), 0).data(Qt::DecorationRole).value<QIcon>();
+    };
+    View.SetShowIcons(false);
+    View.RefreshList();
+    for (const QString& name : RootRows) EXPECT_TRUE(icon(name).isNull()) << name.toStdString();
+    View.SetShowIcons(true);
+    for (const QString& name : RootRows) EXPECT_FALSE(icon(name).isNull()) << name.toStdString();
+}
+
 TEST_F(RemoteViewTest, F2RenamesInPlaceAndARefusedRenameRestoresTheCaption)
 {
     Connect();

@@ -93,12 +93,14 @@ TEST_F(RemoteViewTest, IconsComeBackWhenSwitchedOnAgain)
 TEST_F(RemoteViewTest, F2RenamesInPlaceAndARefusedRenameRestoresTheCaption)
 {
     Connect();
+    Site.Refused << "/a.txt";
     Select({"a.txt"});
     QTest::keyClick(&View, Qt::Key_F2);
     ASSERT_TRUE(View.IsEditing());
-    EndCaptionEdit(View, "b.txt");  // taken: the server refuses
-    EXPECT_EQ(Sent(), (Commands{"RNFR a.txt", "RNTO b.txt"}));
+    EndCaptionEdit(View, "q.txt");
+    EXPECT_EQ(Sent(), (Commands{"RNFR a.txt", "RNTO q.txt"}));
     EXPECT_EQ(Rows(), RootRows);
+    Site.Refused.clear();
 
     Mark();
     Select({"a.txt"});

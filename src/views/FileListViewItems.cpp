@@ -70,6 +70,7 @@ void TFileListView::FillListItem(int index, TListItem& item)
 {
     TShellItem& record = *Item(index);
     item.Caption = record.DisplayName;
+    item.Ghosted = record.IsLink;
     if (ShowIcons()) {
         if (record.Icon.isNull()) record.Icon = IconOf(record, FInComputerFolder);
         item.Icon = record.Icon;

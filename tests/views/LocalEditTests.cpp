@@ -1,6 +1,8 @@
 // New folders, renaming and deleting in the local pane.
 #include "LocalViewFixture.h"
 #include "support/dialogs/ScriptedDialogs.h"
+#include "views/FileListModel.h"
+#include "views/LocalFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -201,6 +203,81 @@ TEST_F(LocalEdit, RemovingALinkForGoodKeepsWhatItPointsAt)
     EXPECT_FALSE(QFileInfo::exists(Path("sub")));
     EXPECT_EQ(Read(Path("keep/precious.txt")), "keep me");
     EXPECT_TRUE(Dialogs.Asked.empty());
+}
+
+// The question says what really goes: only the link, and a broken link for
+// good, since the trash cannot take it. Answered No, nothing goes.
+TEST_F(LocalEdit, TheQuestionForALinkSaysThatOnlyTheLinkGoes)
+{
+    MakeFile("keep/precious.txt", "keep me");
+    ASSERT_TRUE(QFile::link(Path("keep"), Path("dirlink")));
+    ASSERT_TRUE(QFile::link(Path("gone"), Path("broken")));
+    View.Refresh();
+    QStringList onDeleting;
+    View.OnDeleting = [&](TCustomFileListView*, int, const QString&, bool isDir, bool&) {
+        onDeleting << QString::number(isDir);
+    };
+    const TFileActionFlags trash(faAllowUndo | faShowConfirmationBox);
+    const struct {
+        QStringList Items;
+        TFileActionFlags Flags;
+        QString Question;
+        bool Alert;
+    } cases[] = {
+        {{"broken"}, trash, "Delete the broken link \"broken\" for good?", true},
+        {{"dirlink"}, trash,
+         "Move the link \"dirlink\" to the trash? Only the link goes; the folder it points to "
+         "stays as it is.",
+         false},
+        {{"dirlink"}, faShowConfirmationBox,
+         "Delete the link \"dirlink\" for good? Only the link goes; the folder it points to "
+         "stays as it is.",
+         true},
+        {{"a.txt", "broken"}, trash,
+         "Move these 2 items to the trash?\r\nBroken links among them are deleted for good.", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Question.toStdString());
+        Dialogs.Asked.clear();
+        Dialogs.Answer(mrNo);
+        View.SetFileActionFlags(c.Flags);
+        SelectNamed(c.Items);
+        EXPECT_FALSE(View.DeleteItems(-1, true));
+        ASSERT_EQ(Dialogs.Asked.size(), 1u);
+        EXPECT_EQ(Dialogs.Asked[0].Text, c.Question);
+        EXPECT_EQ(Dialogs.Asked[0].Alert, c.Alert);
+    }
+    // A link to a folder is no folder to whoever asks before deleting.
+    EXPECT_EQ(onDeleting, (QStringList{"0", "0", "0", "0"}));
+    EXPECT_TRUE(QFileInfo(Path("broken")).isSymLink());
+    EXPECT_TRUE(QFileInfo(Path("dirlink")).isSymLink());
+    EXPECT_EQ(Read(Path("a.txt")), "alpha");
+}
+
+TEST_F(LocalEdit, ABrokenLinkShowsAsALinkAndCanBeDeleted)
+{
+    ASSERT_TRUE(QFile::link(Path("gone"), Path("broken")));
+    ASSERT_TRUE(QFile::link(Path("sub"), Path("dirlink")));
+    View.Refresh();
+    const int broken = Row("broken");
+    ASSERT_GE(broken, 0);
+    EXPECT_EQ(Cell(broken, 2), "Broken link");
+    auto ghosted = [this](const QString& name) {
+        return View.model()->index(Row(name), 0).data(TFileListModel::GhostedRole).toBool();
+    };
+    EXPECT_TRUE(ghosted("broken"));
+    EXPECT_TRUE(ghosted("dirlink"));
+    EXPECT_FALSE(ghosted("a.txt"));
+    EXPECT_FALSE(ghosted("sub"));
+
+    // The trash refuses a link whose target is gone: it is removed instead.
+    Dialogs.Answer(mrYes);
+    SelectNamed({"broken"});
+    QTest::keyClick(&View, Qt::Key_Delete);
+    EXPECT_FALSE(TLocalFolder::Exists(Path("broken")));
+    EXPECT_EQ(Row("broken"), -1);
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);  // the question, and no error
+    EXPECT_EQ(Dialogs.Asked[0].Kind, bkYesNo);
 }
 
 // Removing for good stays inside the folder: a volume mounted within it

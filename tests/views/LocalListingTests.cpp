@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QMimeDatabase>
 #include <QTest>
 #include <fcntl.h>
@@ -87,21 +86,6 @@ TEST_F(LocalListing, ShowsSizeTypeAndDateOfEachItem)
     EXPECT_TRUE(View.IsDirectoryItem(folder));
     EXPECT_FALSE(View.IsDirectoryItem(text));
     EXPECT_EQ(View.GetItemInfo(99).Name, "");
-}
-
-TEST_F(LocalListing, IconsComeBackWhenSwitchedOnAgain)
-{
-    View.SetShowIcons(false);
-    Open();
-    auto icons = [this] {
-        int shown = 0;
-        for (int row = 0; row < View.ItemCount(); ++row)
-            shown += !View.model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull();
-        return shown;
-    };
-    EXPECT_EQ(icons(), 0);
-    View.SetShowIcons(true);
-    EXPECT_EQ(icons(), 6);
 }
 
 TEST_F(LocalListing, HiddenEntriesFollowFileAttributes)

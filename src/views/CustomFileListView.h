@@ -5,12 +5,14 @@
 #include "views/SortType.h"
 
 #include <QCursor>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTreeView>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QTimer;
 class TDirectory;
 class TFileListModel;
 struct TListColumn;
@@ -169,6 +171,9 @@ protected:
     virtual void HandleKey(int key, Qt::KeyboardModifiers shift);
     // Whether an in-place edit of the item's caption may start.
     virtual bool CanEdit(int item);
+    // The selection the user made: empty while the only selected item is the
+    // one a listing selected by itself, so type-ahead is not bound to its kind.
+    QList<int> ChosenItems() const;
     // Once, when the view is first shown.
     virtual void WindowCreated();
     bool HasWindow() const { return FWindowCreated; }
@@ -209,6 +214,9 @@ private:
     bool AcceptDrag(QDropEvent* event);
     void AddToTree(TDirectory& tree, int item, bool recursive);
     void ShowFirstItem();
+    void StartPendingEdit(const QModelIndex& index);
+    void CancelPendingEdit();
+    void PendingEditDue();
 
     TFileListModel* FModel;
     TItemList FItems;
@@ -226,4 +234,10 @@ private:
     bool FHandleKeyPresses = true;
     bool FOwnerColumns = false;
     bool FWindowCreated = false;
+    bool FListingSelection = false;  // the selection is the one ListRefreshed made
+    // A click on the selected item edits it once the double-click time has
+    // passed without anything else happening (object name "PendingEdit").
+    QTimer* FPendingEdit;
+    QPersistentModelIndex FPendingIndex;
+    const TFileListItem* FPendingRecord = nullptr;
 };

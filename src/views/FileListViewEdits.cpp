@@ -9,36 +9,63 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <algorithm>
 
 namespace {
 
 struct TDeletion {
     QString Path;
     QString Name;  // as shown
-    bool IsFolder = false;
+    bool IsFolder = false;  // a folder, or a link to one
+    bool IsLink = false;
+    // A link whose target is gone: the trash refuses it, so it is removed
+    // for good, and the question says so.
+    bool IsBroken = false;
 };
+
+TDeletion DeletionOf(const QString& path, const QString& name, bool isFolder)
+{
+    const QFileInfo info(path);
+    const bool link = info.isSymLink();
+    return {path, name, isFolder, link, link && !info.exists()};
+}
 
 QString Quoted(const QString& name)
 {
     return u'"' + name + u'"';
 }
 
+// The question about one item.
+QString SingleQuestion(const TDeletion& item, bool toTrash)
+{
+    const QString name = Quoted(item.Name);
+    if (item.IsBroken) return QStringLiteral("Delete the broken link %1 for good?").arg(name);
+    if (item.IsLink && item.IsFolder)
+        return (toTrash ? QStringLiteral("Move the link %1 to the trash?")
+                        : QStringLiteral("Delete the link %1 for good?"))
+                   .arg(name)
+            + QStringLiteral(" Only the link goes; the folder it points to stays as it is.");
+    if (toTrash) return QStringLiteral("Move %1 to the trash?").arg(name);
+    if (item.IsFolder)
+        return QStringLiteral("Delete the folder %1 and everything in it for good?").arg(name);
+    return QStringLiteral("Delete %1 for good?").arg(name);
+}
+
 // What the desktop would ask before deleting.
 bool ConfirmWithUser(const QList<TDeletion>& deletions, bool toTrash)
 {
-    const TDeletion& first = deletions.first();
+    const bool anyBroken =
+        std::any_of(deletions.begin(), deletions.end(), [](const TDeletion& d) { return d.IsBroken; });
     QString text;
-    if (deletions.size() > 1)
-        text = toTrash ? QStringLiteral("Move these %1 items to the trash?").arg(deletions.size())
-                       : QStringLiteral("Delete these %1 items for good?").arg(deletions.size());
-    else if (toTrash)
-        text = QStringLiteral("Move %1 to the trash?").arg(Quoted(first.Name));
-    else if (first.IsFolder)
-        text = QStringLiteral("Delete the folder %1 and everything in it for good?")
-                   .arg(Quoted(first.Name));
+    if (deletions.size() == 1)
+        text = SingleQuestion(deletions.first(), toTrash);
+    else if (!toTrash)
+        text = QStringLiteral("Delete these %1 items for good?").arg(deletions.size());
     else
-        text = QStringLiteral("Delete %1 for good?").arg(Quoted(first.Name));
-    return AskYesNo(text, !toTrash);
+        text = QStringLiteral("Move these %1 items to the trash?").arg(deletions.size())
+            + (anyBroken ? QStringLiteral("\r\nBroken links among them are deleted for good.")
+                         : QString());
+    return AskYesNo(text, !toTrash || anyBroken);
 }
 
 // Deletes each entry; gone gets the paths that went. Failures are shown in
@@ -48,8 +75,9 @@ bool DeletePaths(const QList<TDeletion>& deletions, bool toTrash, QStringList& g
     QStringList failures;
     for (const TDeletion& deletion : deletions) {
         QString error;
-        const bool deleted = toTrash ? TLocalFolder::MoveToTrash(deletion.Path, error)
-                                     : TLocalFolder::RemoveForGood(deletion.Path, error);
+        const bool deleted = toTrash && !deletion.IsBroken
+                                 ? TLocalFolder::MoveToTrash(deletion.Path, error)
+                                 : TLocalFolder::RemoveForGood(deletion.Path, error);
         if (deleted)
             gone << deletion.Path;
         else
@@ -97,12 +125,13 @@ bool TFileListView::DeleteItems(int item, bool selected)
                            true);
             return false;
         }
-        deletions.append({Item(i)->ItemId, Item(i)->DisplayName, Item(i)->IsFolder});
+        deletions.append(DeletionOf(Item(i)->ItemId, Item(i)->DisplayName, Item(i)->IsFolder));
     }
     if (deletions.isEmpty()) return false;
+    // Deleting a link never reaches into the folder it points to.
     const bool single = deletions.size() == 1;
     if (!ConfirmDeletion(int(deletions.size()), single ? deletions[0].Name : QString(),
-                         single && deletions[0].IsFolder))
+                         single && deletions[0].IsFolder && !deletions[0].IsLink))
         return false;
     const bool toTrash = FFileActionFlags.testFlag(faAllowUndo);
     if (FFileActionFlags.testFlag(faShowConfirmationBox) && !ConfirmWithUser(deletions, toTrash))

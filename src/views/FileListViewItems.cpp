@@ -70,6 +70,7 @@ void TFileListView::FillListItem(int index, TListItem& item)
 {
     TShellItem& record = *Item(index);
     item.Caption = record.DisplayName;
+    item.Ghosted = record.IsLink;
     if (ShowIcons()) {
         if (record.Icon.isNull()) record.Icon = IconOf(record, FInComputerFolder);
         item.Icon = record.Icon;
@@ -120,7 +121,7 @@ std::unique_ptr<TDirectory> TFileListView::GetItemTree(int item, bool recursive)
 
 int TFileListView::FindItemData(TFindKind find, const QString& text, int start, bool wrap)
 {
-    const QList<int> selected = SelectedItems();
+    const QList<int> selected = ChosenItems();
     return FindNamePrefix(find, text, start, wrap, selected.size() == 1 ? selected.first() : -1);
 }
 

@@ -313,6 +313,9 @@ void TFtpFileListView::FillListItem(int index, TListItem& item)
     TFtpItem* record = Item(index);
     if (!record) return;
     UpdateItemInfo(index, index);
+    // Fields derived while icons were off have none: icons switched on again
+    // must still show.
+    if (ShowIcons() && record->Icon.isNull()) record->Icon = TFtpListing::IconOf(*record);
     item.Caption = record->Name;
     item.Icon = record->Icon;
     item.Ghosted = TFtpListing::IsLink(*record);
@@ -323,6 +326,6 @@ void TFtpFileListView::FillListItem(int index, TListItem& item)
 
 int TFtpFileListView::FindItemData(TFindKind find, const QString& text, int start, bool wrap)
 {
-    const QList<int> selected = SelectedItems();
+    const QList<int> selected = ChosenItems();
     return FindNamePrefix(find, text, start, wrap, selected.isEmpty() ? -1 : selected.first());
 }

@@ -117,6 +117,8 @@ private:
     };
 
     TFtpItem* Item(int index) const;
+    int IndexOf(const TFtpItem* record) const;  // -1 when it is gone
+    int OtherItemNamed(const QString& name, int except) const;
     static TCmdType ExpectedType(TRunKind kind, const QString& name);
     void CallClient(TRunKind kind, const QString& name, int number, const QString& newName);
     QString QueryCurrentDirectory();

@@ -2,6 +2,7 @@
 // (directories recursively), permissions, and the export of remote trees.
 #include "views/FtpFileListView.h"
 
+#include "platform/MessageBoxes.h"
 #include "views/Directory.h"
 #include "views/FtpItem.h"
 #include "views/FtpListing.h"
@@ -70,20 +71,49 @@ bool TFtpFileListView::RenameItem(int item, QString& newName)
 {
     TFtpItem* record = Item(item);
     if (!IsReady() || !record || newName == record->Name) return false;
-    TBusyScope busy(*this);
     const QString old = record->Name;
+    // Servers replace an existing target without a word (seen on real ones),
+    // so the user is asked first.
+    if (OtherItemNamed(newName, item) >= 0
+        && (!AskYesNo(QStringLiteral("\"%1\" already exists. Replace it?").arg(newName), true)
+            // The question ran the event loop: the list may be another now.
+            || !IsReady() || IndexOf(record) < 0 || record->Name != old)) {
+        newName = old;
+        return false;
+    }
+    TBusyScope busy(*this);
     if (!RunCommand(rkRename, old, 0, newName)) {
         newName = old;
         return false;
     }
     // A disconnection during the wait may have emptied the view.
-    if (Item(item) != record) return true;
+    if (IndexOf(record) < 0) return true;
+    // The replaced entry is gone from the site, so from the list too.
+    const int replaced = OtherItemNamed(newName, IndexOf(record));
+    if (replaced >= 0) DeleteItemRecord(replaced);
+    item = IndexOf(record);
     record->Name = newName;
     record->NeedsUpdate = true;
     UpdateItemInfo(item, item);
     RedrawItem(item);
     if (OnRenameItem) OnRenameItem(this, item, old);
     return true;
+}
+
+// Another item with the name, as this server compares names; -1 when none.
+int TFtpFileListView::OtherItemNamed(const QString& name, int except) const
+{
+    const Qt::CaseSensitivity cs = FServerIgnoresCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    for (int i = 0; i < RecordCount(); ++i)
+        if (i != except && Item(i) && QString::compare(Item(i)->Name, name, cs) == 0) return i;
+    return -1;
+}
+
+int TFtpFileListView::IndexOf(const TFtpItem* record) const
+{
+    for (int i = 0; i < RecordCount(); ++i)
+        if (Item(i) == record) return i;
+    return -1;
 }
 
 // ---- Deleting ----

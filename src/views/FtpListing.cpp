@@ -80,7 +80,22 @@ QIcon IconFor(const QMimeType& type, bool directory)
     return provider.icon(directory ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
 }
 
+// By name only: the entry is remote, and a local file of the same name
+// must not decide its type.
+QMimeType TypeOf(const TFtpItem& item)
+{
+    const QMimeDatabase mimes;
+    return TFtpListing::IsDirectoryItem(item)
+        ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
+        : mimes.mimeTypeForFile(item.Name, QMimeDatabase::MatchExtension);
+}
+
 }  // namespace
+
+QIcon TFtpListing::IconOf(const TFtpItem& item)
+{
+    return IconFor(TypeOf(item), IsDirectoryItem(item));
+}
 
 TFtpListing::TItems TFtpListing::BuildItems(const TFTPDirectoryList& list, TFileAttributes filter)
 {
@@ -152,12 +167,7 @@ QString TFtpListing::SizeText(const TFtpItem& item)
 void TFtpListing::UpdateItemInfo(TFtpItem& item, int currentYear, bool showIcons)
 {
     if (!item.NeedsUpdate) return;
-    // By name only: the entry is remote, and a local file of the same name
-    // must not decide its type.
-    const QMimeDatabase mimes;
-    const QMimeType type = IsDirectoryItem(item)
-                               ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
-                               : mimes.mimeTypeForFile(item.Name, QMimeDatabase::MatchExtension);
+    const QMimeType type = TypeOf(item);
     item.TypeName = type.comment();
     item.Icon = showIcons ? IconFor(type, IsDirectoryItem(item)) : QIcon();
     item.SizeText = SizeText(item);

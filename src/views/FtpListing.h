@@ -33,6 +33,8 @@ public:
     // The size column: whole kilobytes, empty for directory items.
     static QString SizeText(const TFtpItem& item);
     // Fills the derived fields of an item whose NeedsUpdate is set, from its
-    // name alone.
+    // name alone; the icon only with showIcons.
     static void UpdateItemInfo(TFtpItem& item, int currentYear, bool showIcons);
+    // The desktop's icon for the item's type, by its name alone.
+    static QIcon IconOf(const TFtpItem& item);
 };

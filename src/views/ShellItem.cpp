@@ -40,7 +40,10 @@ void TShellItem::Update(bool isVolume)
 {
     const QFileInfo info(ItemId);
     const bool hasData = !isVolume && info.exists();
-    TypeName = hasData ? TypeNameOf(info) : QString();
+    IsLink = !isVolume && info.isSymLink();
+    // A link whose target is gone still is an entry the user may remove.
+    const bool broken = IsLink && !hasData;
+    TypeName = hasData ? TypeNameOf(info) : broken ? QStringLiteral("Broken link") : QString();
     Size = hasData && !info.isDir() ? quint64(info.size()) : 0;
     const QDateTime written = hasData ? info.lastModified() : QDateTime();
     Date = written.isValid() ? QDateTimeToDateTime(written) : 0;

@@ -6,8 +6,8 @@
 #include <QString>
 
 // One entry of the local pane, owned by the view. ItemId is the entry's
-// absolute path. The derived fields (type, size, date and their texts) hold
-// only once NeedsUpdate is false; Icon is made when the row is first drawn.
+// absolute path. The derived fields (link, type, size, date and their texts)
+// hold only once NeedsUpdate is false; Icon is made when the row is first drawn.
 class TShellItem : public TFileListItem {
 public:
     QString ItemName() const override { return FileName; }
@@ -24,6 +24,7 @@ public:
     bool NeedsUpdate = true;
     bool IsFolder = false;
     bool ExactName = true;  // ItemId leads to this entry, not a look-alike
+    bool IsLink = false;  // a symbolic link (derived), drawn ghosted
     QString DisplayName;  // the caption
     QString FileName;     // the real name: find, TItemInfo.Name, deletion
     QString TypeName;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -70,6 +71,12 @@ TEST_F(FileListInput, KeysRunTheViewsCommands)
     EXPECT_EQ(View.Names(), QStringList{"a.txt"});
 }
 
+TEST_F(FileListInput, EnterRightAfterAListingActsOnTheFirstItem)
+{
+    QTest::keyClick(&View, Qt::Key_Return);
+    EXPECT_EQ(Events, QStringList{"dblclick 1 0"});
+}
+
 TEST_F(FileListInput, CtrlASelectsEverythingWhileBusy)
 {
     QStringList seen;
@@ -123,6 +130,39 @@ TEST_F(FileListInput, F2RenamesTheFocusedItemThroughRenameItem)
     EXPECT_TRUE(View.Calls.contains("Rename a.txt -> notes.txt"));
     EXPECT_EQ(Caption(1), "notes.txt");
     EXPECT_EQ(renamed, QStringList{"1 a.txt"});
+}
+
+// A click on the selected item edits it once the double-click time is up
+// (the test ends that time itself), unless anything happens meanwhile.
+TEST_F(FileListInput, ASecondClickEditsThatItemOnlyIfNothingHappensMeanwhile)
+{
+    auto* pending = View.findChild<QTimer*>("PendingEdit");
+    ASSERT_TRUE(pending);
+    auto click = [this](int row) {
+        QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, RowCentre(row));
+    };
+    const QList<TTestEntry> inside{{"inner.txt"}, {"deeper", true}};
+    // Enter on the folder lists what is inside it, as opening it would.
+    View.OnItemDblClick = [&](TCustomFileListView*, Qt::MouseButton, int) { View.ShowEntries(inside); };
+    const std::pair<std::string, std::function<void()>> meanwhile[] = {
+        {"Enter", [&] { QTest::keyClick(&View, Qt::Key_Return); }},
+        {"another key", [&] { QTest::keyClick(&View, Qt::Key_Shift); }},
+        {"a click on another item", [&] { click(1); }},
+        {"a new listing", [&] { View.ShowEntries(inside); }},
+        {"navigation", [&] { View.SetDirectory("/elsewhere"); }},
+        {"a busy command", [&] { View.BeginBusy(); View.EndBusy(); }},
+        {"nothing", [] {}},
+    };
+    for (const auto& [what, act] : meanwhile) {
+        SCOPED_TRACE(what);
+        View.ShowEntries({{"a.txt"}, {"sub", true}});  // sub first, selected
+        click(0);
+        act();
+        QMetaObject::invokeMethod(pending, "timeout");
+        EXPECT_EQ(View.IsEditing(), what == "nothing");
+    }
+    ASSERT_TRUE(Editor());
+    EXPECT_EQ(Editor()->text(), "sub");
 }
 
 TEST_F(FileListInput, ARefusedRenameKeepsTheOldCaption)

@@ -98,7 +98,7 @@ TEST(FileListModel, StaysConsistentThroughTheViewsChanges)
     view.AddItem({"new", {}, 0, 0, "d"});
     EXPECT_EQ(view.ItemCount(), 4);
     view.selectionModel()->select(view.model()->index(1, 0),
-                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     EXPECT_TRUE(view.DeleteItems(-1, true));
     EXPECT_EQ(view.Names(), (QStringList{"dir", "link", "new"}));
     EXPECT_EQ(view.model()->rowCount(), 3);

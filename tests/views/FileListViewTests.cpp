@@ -189,7 +189,8 @@ TEST(FileListView, DirectoryChangesReachTheHandlerAndTheControl)
     EXPECT_EQ(edit.text(), "/home");
 }
 
-TEST(FileListView, RefreshShowsTheRecordsWithTheFirstFocusedNotSelected)
+// The first item is selected too, so Enter acts on it at once.
+TEST(FileListView, RefreshShowsTheRecordsWithTheFirstFocusedAndSelected)
 {
     TTestFileListView view;
     int refreshed = 0, deleted = 0;
@@ -199,7 +200,7 @@ TEST(FileListView, RefreshShowsTheRecordsWithTheFirstFocusedNotSelected)
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(view.ItemCount(), 4);
     EXPECT_EQ(view.FocusedItem(), 0);
-    EXPECT_EQ(view.SelCount(), 0);
+    EXPECT_EQ(view.SelectedItems(), QList<int>{0});
 
     view.selectAll();
     view.DeleteItems(-1, true);
@@ -227,7 +228,7 @@ TEST(FileListView, ACancelledDeletionKeepsTheItems)
         canDelete = false;
     };
     view.selectionModel()->select(view.model()->index(1, 0),
-                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     EXPECT_FALSE(view.DeleteItems(1, false));
     EXPECT_EQ(askedCount, 1);
     EXPECT_EQ(askedName, "A.pdf");

@@ -1,6 +1,8 @@
 // New folders, renaming and deleting in the local pane.
 #include "LocalViewFixture.h"
 #include "support/dialogs/ScriptedDialogs.h"
+#include "views/FileListModel.h"
+#include "views/LocalFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -201,6 +203,63 @@ TEST_F(LocalEdit, RemovingALinkForGoodKeepsWhatItPointsAt)
     EXPECT_FALSE(QFileInfo::exists(Path("sub")));
     EXPECT_EQ(Read(Path("keep/precious.txt")), "keep me");
     EXPECT_TRUE(Dialogs.Asked.empty());
+}
+
+// The question says what really goes: only the link, and a broken link for
+// good, since the trash cannot take it. Answered No, nothing goes.
+TEST_F(LocalEdit, TheQuestionForALinkSaysThatOnlyTheLinkGoes)
+{
+    ASSERT_TRUE(QFile::link(Path("sub"), Path("dirlink")));
+    ASSERT_TRUE(QFile::link(Path("gone"), Path("broken")));
+    View.Refresh();
+    QStringList isDir;
+    View.OnDeleting = [&](TCustomFileListView*, int, const QString&, bool dir, bool&) {
+        isDir << QString::number(dir);
+    };
+    const QString onlyTheLink = " Only the link goes; the folder it points to stays as it is.";
+    const TFileActionFlags trash(faAllowUndo | faShowConfirmationBox), forGood(faShowConfirmationBox);
+    const std::tuple<QStringList, TFileActionFlags, QString, bool> cases[] = {
+        {{"broken"}, trash, "Delete the broken link \"broken\" for good?", true},
+        {{"dirlink"}, trash, "Move the link \"dirlink\" to the trash?" + onlyTheLink, false},
+        {{"dirlink"}, forGood, "Delete the link \"dirlink\" for good?" + onlyTheLink, true},
+        {{"a.txt", "broken"}, trash,
+         "Move these 2 items to the trash?\r\nBroken links among them are deleted for good.", true},
+    };
+    for (const auto& [items, flags, question, alert] : cases) {
+        Dialogs.Asked.clear();
+        Dialogs.Answer(mrNo);
+        View.SetFileActionFlags(flags);
+        SelectNamed(items);
+        EXPECT_FALSE(View.DeleteItems(-1, true));
+        ASSERT_EQ(Dialogs.Asked.size(), 1u);
+        EXPECT_EQ(Dialogs.Asked[0].Text, question);
+        EXPECT_EQ(Dialogs.Asked[0].Alert, alert) << question.toStdString();
+    }
+    // A link to a folder is no folder to whoever asks before deleting.
+    EXPECT_EQ(isDir, (QStringList{"0", "0", "0", "0"}));
+    EXPECT_TRUE(QFileInfo(Path("broken")).isSymLink() && QFileInfo(Path("dirlink")).isSymLink());
+    EXPECT_EQ(Read(Path("a.txt")), "alpha");
+}
+
+TEST_F(LocalEdit, ABrokenLinkShowsAsALinkAndCanBeDeleted)
+{
+    ASSERT_TRUE(QFile::link(Path("gone"), Path("broken")));
+    ASSERT_TRUE(QFile::link(Path("sub"), Path("dirlink")));
+    View.Refresh();
+    EXPECT_EQ(Cell(Row("broken"), 2), "Broken link");
+    QStringList ghosted;
+    for (int row = 0; row < View.ItemCount(); ++row)
+        if (View.model()->index(row, 0).data(TFileListModel::GhostedRole).toBool())
+            ghosted << Cell(row, 0);
+    EXPECT_EQ(ghosted, (QStringList{"dirlink", "broken"}));
+
+    // The trash refuses a link whose target is gone: it is removed instead.
+    Dialogs.Answer(mrYes);
+    SelectNamed({"broken"});
+    QTest::keyClick(&View, Qt::Key_Delete);
+    EXPECT_FALSE(TLocalFolder::Exists(Path("broken")));
+    EXPECT_EQ(Row("broken"), -1);
+    EXPECT_EQ(Dialogs.Asked.size(), 1u);  // the question, and no error
 }
 
 // Removing for good stays inside the folder: a volume mounted within it

@@ -124,7 +124,12 @@ QByteArray TRemoteSite::Remove(const QString& path, TKind kind)
 QByteArray TRemoteSite::RenameTo(const QString& path)
 {
     if (FRenameFrom.isEmpty()) return AcceptOrphanRename ? "250 OK\r\n" : "503 RNFR first\r\n";
-    if (!Exists(FRenameFrom) || Exists(path)) return "553 Not renamed\r\n";
+    // As real servers do: a file takes the place of another without a word.
+    const bool replaces = Exists(path) && FEntries.value(path).Kind != kDir
+        && FEntries.value(FRenameFrom).Kind != kDir;
+    if (!Exists(FRenameFrom) || (Exists(path) && !replaces) || path == FRenameFrom)
+        return "553 Not renamed\r\n";
+    FEntries.remove(path);
     QMap<QString, TEntry> moved;
     for (auto it = FEntries.begin(); it != FEntries.end();) {
         if (it.key() == FRenameFrom || it.key().startsWith(FRenameFrom + "/")) {

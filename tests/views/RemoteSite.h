@@ -25,6 +25,7 @@ public:
     QStringList Names(const QString& dir) const;
 
     // Commands on these paths are refused with 550 (DELE, RMD, CWD, RNFR).
+    // "RNTO" replaces a file target, as real servers do.
     QSet<QString> Refused;
     // LIST is refused with 550 while the current directory is one of these.
     QSet<QString> Unlistable;

@@ -93,7 +93,7 @@ protected:
     QLineEdit History;
     TFtpFileListView View;
     TWatchdog Dog{Ftp, 20000};
-    TScriptedDialogs Dialogs;  // the view itself never asks anything
+    TScriptedDialogs Dialogs;  // the view asks only before a rename replaces an entry
     QStringList Events;
     bool AllowDeletions = true;
     qsizetype Seen = 0;

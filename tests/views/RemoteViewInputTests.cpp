@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QDate>
+#include <QTimer>
 
 namespace {
 
@@ -49,15 +50,52 @@ TEST_F(RemoteViewTest, KeysRunTheRemoteCommands)
     EXPECT_EQ(Rows(), (QStringList{"d", "lnk", "pub"}));
 }
 
+TEST_F(RemoteViewTest, EnterRightAfterAListingOpensTheFirstItem)
+{
+    Connect();
+    EXPECT_EQ(View.SelectedItems(), QList<int>{0});
+    QTest::keyClick(&View, Qt::Key_Return);
+    EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing));
+    EXPECT_EQ(View.SelectedItems(), QList<int>{0});  // "link", in the new listing
+}
+
+// Seen on a real server: a second click on a folder, then Enter at once,
+// opened the folder and an editor on an item of the new listing.
+TEST_F(RemoteViewTest, AnEditAskedForBeforeTheListingChangedNeverOpens)
+{
+    Connect();
+    auto* pending = View.findChild<QTimer*>("PendingEdit");
+    ASSERT_TRUE(pending);
+    const QPoint folder = View.visualRect(View.model()->index(Row("d"), 0)).center();
+    QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, folder);  // "d" was selected
+    QTest::keyClick(&View, Qt::Key_Return);
+    QMetaObject::invokeMethod(pending, "timeout");  // as if its time had come
+    EXPECT_EQ(View.Directory(), "/d");
+    EXPECT_FALSE(View.IsEditing());
+}
+
+TEST_F(RemoteViewTest, IconsComeBackWhenSwitchedOnAgain)
+{
+    Connect();
+    auto icon = [this] { return View.model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>(); };
+    View.SetShowIcons(false);
+    View.RefreshList();
+    EXPECT_TRUE(icon().isNull());
+    View.SetShowIcons(true);
+    EXPECT_FALSE(icon().isNull());
+}
+
 TEST_F(RemoteViewTest, F2RenamesInPlaceAndARefusedRenameRestoresTheCaption)
 {
     Connect();
+    Site.Refused << "/a.txt";
     Select({"a.txt"});
     QTest::keyClick(&View, Qt::Key_F2);
     ASSERT_TRUE(View.IsEditing());
-    EndCaptionEdit(View, "b.txt");  // taken: the server refuses
-    EXPECT_EQ(Sent(), (Commands{"RNFR a.txt", "RNTO b.txt"}));
+    EndCaptionEdit(View, "q.txt");
+    EXPECT_EQ(Sent(), (Commands{"RNFR a.txt", "RNTO q.txt"}));
     EXPECT_EQ(Rows(), RootRows);
+    Site.Refused.clear();
 
     Mark();
     Select({"a.txt"});

@@ -240,10 +240,36 @@ TEST_F(RemoteViewTest, RenameSendsBothNamesAndReportsTheOldOne)
     name = "b.txt";
     EXPECT_FALSE(View.RenameItem(Row("b.txt"), name));
     EXPECT_TRUE(Sent().isEmpty());
-    name = "c.txt";
-    EXPECT_FALSE(View.RenameItem(Row("b.txt"), name));  // the target exists
+    Site.Refused << "/b.txt";
+    name = "e.txt";
+    EXPECT_FALSE(View.RenameItem(Row("b.txt"), name));
+    EXPECT_EQ(Sent(), (Commands{"RNFR b.txt", "RNTO e.txt"}));  // the client sends both
     EXPECT_EQ(name, "b.txt");
     EXPECT_EQ(renamed.size(), 1);
+}
+
+// Servers replace an existing target without a word: the user is asked
+// first, and the list never shows the name twice.
+TEST_F(RemoteViewTest, RenamingOntoAListedNameAsksBeforeReplacingIt)
+{
+    Connect();
+    Dialogs.Answer(mrNo);
+    QString name = "b.txt";
+    EXPECT_FALSE(View.RenameItem(Row("a.txt"), name));
+    EXPECT_EQ(name, "a.txt");
+    EXPECT_TRUE(Sent().isEmpty());
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_EQ(Dialogs.Asked[0].Kind, bkYesNo);
+    EXPECT_EQ(Dialogs.Asked[0].Text, "\"b.txt\" already exists. Replace it?");
+    EXPECT_TRUE(Dialogs.Asked[0].Alert);
+
+    Dialogs.Answer(mrYes);
+    name = "b.txt";
+    EXPECT_TRUE(View.RenameItem(Row("a.txt"), name));
+    EXPECT_EQ(Sent(), (Commands{"RNFR a.txt", "RNTO b.txt"}));
+    EXPECT_EQ(Rows(), (QStringList{"d", "lnk", "pub", "b.txt", "c.txt"}));
+    EXPECT_EQ(View.GetItemInfo(Row("b.txt")).Size, 1234u);  // the renamed one
+    EXPECT_FALSE(Site.Exists("/a.txt"));
 }
 
 // ---- Deleting ----

@@ -135,7 +135,7 @@ void TTestFileListView::AddItem(const TItemInfo& info)
 
 int TTestFileListView::FindItemData(TFindKind find, const QString& text, int start, bool wrap)
 {
-    const QList<int> selected = SelectedItems();
+    const QList<int> selected = ChosenItems();
     return FindNamePrefix(find, text, start, wrap, selected.isEmpty() ? -1 : selected.first());
 }
 

@@ -2,12 +2,6 @@
 
 #include "net/SocketErrorText.h"
 
-namespace {
-
-constexpr int seTimedOut = 10060;
-
-}  // namespace
-
 TAttemptFailure ClassifyFailedAttempt(const TAttemptFacts& facts, const QString& siteName)
 {
     if (facts.InvalidHostSeen)
@@ -19,7 +13,7 @@ TAttemptFailure ClassifyFailedAttempt(const TAttemptFacts& facts, const QString&
     if (facts.LoginRejected) return {{}, QStringLiteral("Invalid username or password"), true, false, false};
     if (facts.Cancelled) return {{}, QStringLiteral("Connecting cancelled"), false, false, true};
     if (facts.TimedOut)
-        return {SocketErrorCause(seTimedOut),
+        return {SocketErrorCause(seConnectionTimedOut),
                 QStringLiteral("The site didn't response in 30 seconds. %1").arg(QStringLiteral("Connection failed.")),
                 true, false, false};
     if (facts.ClosedBySite)
@@ -51,7 +45,7 @@ QString SocketErrorCause(int code)
 
 QString LostConnectionText(const TLostConnectionFacts& facts)
 {
-    if (facts.TimedOut) return QStringLiteral("Connection lost: %1").arg(SocketErrorCause(seTimedOut));
+    if (facts.TimedOut) return QStringLiteral("Connection lost: %1").arg(SocketErrorCause(seConnectionTimedOut));
     if (facts.SocketError) return QStringLiteral("Connection lost: %1").arg(SocketErrorCause(facts.SocketError));
     return QStringLiteral("Connection lost: closed by the server");
 }

@@ -24,11 +24,6 @@
 
 namespace {
 
-bool InRange(int code, int low, int high)
-{
-    return code >= low && code <= high;
-}
-
 // Waits for done() until the deadline; false when it passed first.
 bool WaitUntilDeadline(const std::function<bool()>& done, const QDeadlineTimer& deadline)
 {
@@ -119,7 +114,7 @@ void TFtpClient::ListDirectory()
     RunDataOperation(TDataOp::List, ctList, [this] {
         ReportStatus(slProtocol, QStringLiteral("LIST"));
         Transaction("LIST");
-        if (InRange(FReplyCode, 301, 599)) {
+        if (FtpReply::IsRefusal(FReplyCode, 301, 599)) {
             Failure(ctList, true);
             return false;
         }
@@ -174,7 +169,7 @@ void TFtpClient::StoreFile(const QString& localPath, const QByteArray& remoteNam
         const QString shown = remoteName.isEmpty() ? localPath : DecodeRemote(remoteName);
         ReportStatus(slProtocol, QStringLiteral("STOR ") + shown);
         Transaction("STOR " + name);
-        if (InRange(FReplyCode, 301, 599)) {
+        if (FtpReply::IsRefusal(FReplyCode, 301, 599)) {
             Failure(ctUpload, true);
             return false;
         }
@@ -237,7 +232,7 @@ bool TFtpClient::JudgeDataOperation(TDataOp op, TCmdType type)
     // A final reply of 4xx/5xx (a cut connection, a full disk on the server)
     // means the data did not get where it should: that is no success either.
     const qint16 finalCode = ReplyCodeOf(FData.finalReply);
-    if (InRange(finalCode, 400, 599)) {
+    if (FtpReply::IsRefusal(finalCode, 400, 599)) {
         FLastReply = FData.finalReply;
         FReplyCode = finalCode;
         Failure(type, false);
@@ -376,7 +371,7 @@ void TFtpClient::SendPort(TCmdType type)
         QStringLiteral("PORT ") + LocalAddressForPort() + FData.connection->PortSuffix();
     ReportStatus(slProtocol, command);
     Transaction(command.toLatin1());
-    if (InRange(FReplyCode, 301, 599)) Failure(type, false);
+    if (FtpReply::IsRefusal(FReplyCode, 301, 599)) Failure(type, false);
 }
 
 bool TFtpClient::AcceptDataConnection(TCmdType type)

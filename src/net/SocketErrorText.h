@@ -11,6 +11,7 @@ QString SocketErrorText(int code);
 enum : int {
     seWouldBlock = 10035,
     seConnectionReset = 10054,
+    seConnectionTimedOut = 10060,
     seNotConnected = 10057,
     seHostNotFound = 11001,
 };

@@ -78,7 +78,7 @@ TEST_F(SessionPair, ReadOfZeroReturnsWhatIsBufferedWithoutWaiting)
     EXPECT_EQ(Session.Read(0), "ef");
 }
 
-TEST_F(SessionPair, TransactionTakesTheLeadingDigitsAsReplyCode)
+TEST_F(SessionPair, TransactionTakesTheReplyCodeOfItsLine)
 {
     QObject::connect(Peer.get(), &QTcpSocket::readyRead, [this] {
         const QByteArray command = Peer->readAll();

@@ -482,6 +482,12 @@ bool TCustomFileListView::edit(const QModelIndex& index, EditTrigger trigger, QE
 {
     if (!index.isValid() || !CanEdit(index.row())) return false;
     if (trigger != SelectedClicked) return QTreeView::edit(index, trigger, event);
+    // The row a listing selected is no choice of the user's: clicking it
+    // chooses it, and only a second click asks for its name.
+    if (FListingSelection) {
+        FListingSelection = false;
+        return false;
+    }
     // A second click may still make a double-click: wait for it first.
     if (!(editTriggers() & SelectedClicked) || !(index.flags() & Qt::ItemIsEditable)) return false;
     StartPendingEdit(index);

@@ -153,9 +153,16 @@ TEST_F(FileListInput, ASecondClickEditsThatItemOnlyIfNothingHappensMeanwhile)
         {"a busy command", [&] { View.BeginBusy(); View.EndBusy(); }},
         {"nothing", [] {}},
     };
+    // The row a listing selected is no choice of the user's: the first click
+    // on it only chooses it.
+    View.ShowEntries({{"a.txt"}, {"sub", true}});
+    click(0);
+    EXPECT_FALSE(pending->isActive());
+    EXPECT_EQ(View.SelectedItems(), QList<int>{0});
     for (const auto& [what, act] : meanwhile) {
         SCOPED_TRACE(what);
         View.ShowEntries({{"a.txt"}, {"sub", true}});  // sub first, selected
+        click(0);
         click(0);
         act();
         QMetaObject::invokeMethod(pending, "timeout");

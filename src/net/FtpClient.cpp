@@ -15,6 +15,7 @@ TFtpClient::TFtpClient(QObject* owner) : TSocketSession(owner)
 {
     Port = 21;
     DataArrivedHook = [this] { CheckAbortReply(); };
+    ClosedHook = [this] { EndTransferForServer(TDataOperation::TEnd::ControlClosed); };
 }
 
 TFtpClient::~TFtpClient()
@@ -72,8 +73,14 @@ void TFtpClient::ReadContinuation(const QByteArray& first, const std::function<v
 {
     if (FtpReply::CodeOf(first) == 0) BreakOff(first);
     QByteArray line = first;
+    qsizetype size = first.size();
     while (!FtpReply::IsLastLine(first, line)) {
         line = ReadLn();
+        // Each line is bounded, and so is their number: a server that never
+        // ends its reply must not hold the wait, nor fill the memory, for ever.
+        size += line.size();
+        if (size > FtpReply::MaxReplySize)
+            BreakOffWith(QStringLiteral("The server sent a reply longer than %1 bytes").arg(FtpReply::MaxReplySize));
         ReportStatus(slProtocol, ReplyStatusText(line));
         if (onLine) onLine(line);
     }
@@ -81,10 +88,15 @@ void TFtpClient::ReadContinuation(const QByteArray& first, const std::function<v
 
 void TFtpClient::BreakOff(const QByteArray& line)
 {
+    BreakOffWith(QStringLiteral("The server sent an invalid reply: \"%1\"").arg(FtpReply::Text(line)));
+}
+
+void TFtpClient::BreakOffWith(const QString& message)
+{
     // Once one reply cannot be read, no later reply can be matched to its
     // command: the session ends here.
     QuitWithoutWaiting();
-    throw EProtocolError(QStringLiteral("The server sent an invalid reply: \"%1\"").arg(FtpReply::Text(line)));
+    throw EProtocolError(message);
 }
 
 QByteArray TFtpClient::WaitingInput() const
@@ -109,7 +121,20 @@ void TFtpClient::DropStaleInput()
 
 void TFtpClient::CheckAbortReply()
 {
-    if (FtpReply::StartsAbortReply(WaitingInput())) Cancel();
+    if (!FtpReply::StartsAbortReply(WaitingInput())) return;
+    Cancel();
+    EndTransferForServer(TDataOperation::TEnd::AbortReply);
+}
+
+void TFtpClient::EndTransferForServer(TDataOperation::TEnd why)
+{
+    // A "421"/"426" or a closed control connection ends the transfer as well:
+    // the data connection would otherwise go on while the server says it is
+    // over, for as long as bytes keep coming.
+    // (Before the server connected, the wait for it watches for both itself.)
+    if (!FData.connection || !FData.dataConnected || FData.endedByServer != TDataOperation::TEnd::None) return;
+    FData.endedByServer = why;
+    FData.connection->Cancel();
 }
 
 bool TFtpClient::BeginOperation()
@@ -168,12 +193,14 @@ void TFtpClient::ReadGreeting()
 {
     // The greeting is a reply like any other, multi-line or not. A "120"
     // only announces a delay; the greeting proper follows it (RFC 959, 5.4).
-    do {
+    for (int announcements = 0;; ++announcements) {
         FLastReply = ReadLn();
         ReportStatus(slProtocol, ReplyStatusText(FLastReply));
         FReplyCode = ReplyCodeOf(FLastReply);
         ReadContinuation(FLastReply);
-    } while (FReplyCode == 120);
+        if (FReplyCode != 120) return;
+        if (announcements == FtpReply::MaxPreliminaryReplies) BreakOff(FLastReply);
+    }
 }
 
 QByteArray TFtpClient::UserCommand() const

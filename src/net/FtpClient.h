@@ -129,6 +129,8 @@ protected:
     void ReadContinuation(const QByteArray& first, const std::function<void(const QByteArray&)>& onLine = nullptr);
     // Closes the session after a reply line without a valid code; raises EProtocolError.
     [[noreturn]] void BreakOff(const QByteArray& line);
+    // Ends the session over a reply that cannot be read to its end.
+    [[noreturn]] void BreakOffWith(const QString& message);
     // The unread input, without copying it.
     QByteArray WaitingInput() const;
     void DropStaleInput();
@@ -207,6 +209,10 @@ private:
         std::unique_ptr<TSocketSession> connection;
         bool phaseStarted = false;  // the transfer command was accepted
         bool dataConnected = false; // the server's data connection was accepted
+        // Whether the server ended the transfer through the control
+        // connection: by a "421"/"426" reply, or by closing it.
+        enum class TEnd { None, AbortReply, ControlClosed };
+        TEnd endedByServer = TEnd::None;
         QByteArray finalReply;      // the reply read after the data phase, if any
         TSizeCheck check;
         qint64 announcedSize = -1;  // see AnnouncedByteCount
@@ -215,4 +221,6 @@ private:
         QString replacedPath;       // the file capturePath replaces once complete
     };
     TDataOperation FData;
+
+    void EndTransferForServer(TDataOperation::TEnd why);
 };

@@ -202,7 +202,20 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
         if (stalled && !FCancelRequested)
             AfterStalledTransfer();
         else
-            AfterFailedTransfer(op, qMax(TimeOut, 950));
+            AfterFailedTransfer(op, qBound(950, TimeOut, 5000));
+        throw;
+    } catch (const EAbortError&) {
+        const TDataOperation::TEnd ended = FData.endedByServer;
+        FData.connection.reset();
+        if (ended == TDataOperation::TEnd::AbortReply) {
+            // The server's own words, not those of a cancel by the user.
+            DrainAfterAbort();
+            Failure(type, false);
+            return;
+        }
+        AfterFailedTransfer(op, 950);
+        if (ended == TDataOperation::TEnd::ControlClosed)
+            throw ESockError(QStringLiteral("The server closed the control connection during the transfer"));
         throw;
     } catch (...) {
         FData.connection.reset();
@@ -229,10 +242,11 @@ bool TFtpClient::JudgeDataOperation(TDataOp op, TCmdType type)
         if (op == TDataOp::Download) DrainAfterAbort();
         throw EAbortError(QStringLiteral("Socket readln aborted"));
     }
-    // A final reply of 4xx/5xx (a cut connection, a full disk on the server)
-    // means the data did not get where it should: that is no success either.
+    // Only a completion reply (2xx) says the data got where it should: a
+    // 4xx/5xx (a cut connection, a full disk on the server) or a 3xx, which
+    // asks for more than a transfer can give, is no success.
     const qint16 finalCode = ReplyCodeOf(FData.finalReply);
-    if (FtpReply::IsRefusal(finalCode, 400, 599)) {
+    if (!FData.finalReply.isEmpty() && finalCode / 100 != 2) {
         FLastReply = FData.finalReply;
         FReplyCode = finalCode;
         Failure(type, false);
@@ -401,6 +415,8 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
         if (data.RemoteIPv4() == RemoteIPv4()) {
             data.AdoptAcceptedSocket(fd);
             FData.dataConnected = true;
+            // The control connection may have closed while the server connected.
+            if (!FConnected) EndTransferForServer(TDataOperation::TEnd::ControlClosed);
             break;
         }
         ReportStatus(slProtocol, QStringLiteral("Refused a data connection from %1").arg(data.RemoteAddressText()));
@@ -437,10 +453,20 @@ void TFtpClient::FinishDataOperation(TDataOp op)
         FTotalBytes = data.ArrivedBytes();
         ReportStatus(slProtocol, QStringLiteral("Received %1 Bytes").arg(FTotalBytes));
     }
-    QByteArray reply = FLastReply;
-    if (!ControlCancelledOrTimedOut()) reply = FData.finalReply = ReadFinalReply();
-    ReportStatus(slProtocol, ReplyStatusText(reply));
-    if (!ControlCancelledOrTimedOut()) ReadContinuation(reply);
+    if (ControlCancelledOrTimedOut()) {
+        ReportStatus(slProtocol, ReplyStatusText(FLastReply));
+        return;
+    }
+    // Another preliminary reply ("150 still sending") only announces the one
+    // that counts (RFC 959, 4.2: 1yz replies precede the completion reply).
+    for (int preliminaries = 0;; ++preliminaries) {
+        FData.finalReply = ReadFinalReply();
+        ReportStatus(slProtocol, ReplyStatusText(FData.finalReply));
+        if (ControlCancelledOrTimedOut()) return;
+        ReadContinuation(FData.finalReply);
+        if (FtpReply::CodeOf(FData.finalReply) / 100 != 1) return;
+        if (preliminaries == FtpReply::MaxPreliminaryReplies) BreakOff(FData.finalReply);
+    }
 }
 
 QByteArray TFtpClient::ReadFinalReply()

@@ -8,6 +8,12 @@
 // reply ends and what its code means.
 namespace FtpReply {
 
+// The most a whole reply may hold, all its lines together; real replies stay
+// far below it. More is a broken or hostile server.
+constexpr qsizetype MaxReplySize = 1024 * 1024;
+// How many preliminary (1xx) replies may precede the one that counts.
+constexpr int MaxPreliminaryReplies = 8;
+
 // The reply code of a line: three digits 100-599 followed by a space, "-",
 // the line end or nothing more. 0 when the line carries no such code.
 int CodeOf(const QByteArray& line);

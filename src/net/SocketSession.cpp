@@ -204,6 +204,7 @@ void TSocketSession::RequestCloseSocket()
         return;
     }
     if (!Destroying) {
+        if (ClosedHook) ClosedHook();
         if (OnDisconnect) OnDisconnect(this);
         CreateSocket(/*resetOnClose=*/false);
     }

@@ -169,6 +169,8 @@ protected:
     // Called after a read notification stored data (the FTP client watches
     // for "421"/"426" replies through it).
     std::function<void()> DataArrivedHook;
+    // Called when the connection closes, before OnDisconnect.
+    std::function<void()> ClosedHook;
 
     bool FConnected = false;
     bool FCancelRequested = false;

@@ -190,6 +190,20 @@ TEST(FtpLogin, UserAnsweredWithoutAValidCodeIsAProtocolErrorThatEndsTheSession)
     }
 }
 
+TEST_F(FtpClientTest, AReplyThatNeverEndsIsCutAtItsBound)
+{
+    QByteArray flood = "220-Welcome\r\n";
+    while (flood.size() <= (1 << 20)) flood += "220-" + QByteArray(1000, 'x') + "\r\n";
+    Server.SetGreeting(flood);  // and never the last line
+    try {
+        Ftp.Connect();
+        FAIL() << "an endless greeting was accepted";
+    } catch (const EProtocolError& e) {
+        EXPECT_EQ(e.Message(), "The server sent a reply longer than 1048576 bytes");
+    }
+    EXPECT_FALSE(Ftp.Connected());
+}
+
 TEST_F(FtpClientTest, RefusedPasswordQuitsAndRaisesTheServersLine)
 {
     Server.SetReply("PASS", "530 Login incorrect.\r\n");

@@ -353,6 +353,59 @@ TEST_F(FtpTransferTest, Reply426DuringDownloadIsAFailureNotASuccess)
     EXPECT_EQ(Ftp.ReplyCode(), 215);
 }
 
+// Only a completion reply (2xx) after the data makes a success; a further
+// preliminary reply is read past, and the replies stay in step either way.
+TEST_F(FtpTransferTest, OnlyACompletionReplyAfterTheDataIsASuccess)
+{
+    Server.SetData("RETR", "0123456789");
+    const std::pair<QByteArray, bool> finals[] = {
+        {"150 Still sending\r\n226 Done\r\n", true},
+        {"350 Odd\r\n", false},
+        {"150 Still sending\r\n451 Local error\r\n", false},
+    };
+    for (const auto& [final, succeeds] : finals) {
+        SCOPED_TRACE(final.constData());
+        Server.QueueFinalReply("RETR", final);
+        bool passed = true;
+        try {
+            Ftp.RetrieveFile("f", Local("f"));
+        } catch (const FTPException&) {
+            passed = false;
+        }
+        EXPECT_EQ(passed, succeeds);
+        Ftp.SendCommand("SYST");
+        EXPECT_EQ(Ftp.ReplyCode(), 215);
+    }
+}
+
+// A "421" or a closed control connection ends a transfer whose data would
+// otherwise keep the wait going: here the data connection stays open.
+TEST_F(FtpTransferTest, TheServerEndsATransferThroughTheControlConnection)
+{
+    Ftp.TimeOut = 20000;  // the stall must not be what ends it
+    Server.SetData("RETR", SeededBytes(2 << 20, 5));
+    for (const bool closing : {false, true}) {
+        SCOPED_TRACE(closing ? "closed" : "421");
+        Server.StallDataAfterBytes(200000, /*answer=*/false);
+        Server.SendControlAfterBytes(200000, closing ? "" : "421 Shutting down\r\n", false, closing);
+        try {
+            Ftp.RetrieveFile("f", Local("f"));
+            ADD_FAILURE() << "the transfer did not fail";
+        } catch (const FTPException& e) {
+            EXPECT_FALSE(closing);
+            EXPECT_EQ(e.ReplyLine(), "421 Shutting down\r\n");
+        } catch (const ETimeOutError& e) {
+            ADD_FAILURE() << e.what();
+        } catch (const ESockError& e) {
+            EXPECT_TRUE(closing);
+            EXPECT_EQ(e.Message(), "The server closed the control connection during the transfer");
+        }
+        EXPECT_EQ(Ftp.DataConnection(), nullptr);
+    }
+    EXPECT_FALSE(Ftp.Connected());
+    EXPECT_FALSE(Log.WatchdogFired());
+}
+
 TEST_F(FtpTransferTest, RefusingFinalReplyAfterTheDataIsAFailure)
 {
     WriteFile(Local("up"), SeededBytes(5000, 3));

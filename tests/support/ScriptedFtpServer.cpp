@@ -133,12 +133,14 @@ void ScriptedFtpServer::SkipNextConnectBack()
     FFaults.skipConnect = true;
 }
 
-void ScriptedFtpServer::SendControlAfterBytes(qint64 bytes, const QByteArray& raw, bool stopTransfer)
+void ScriptedFtpServer::SendControlAfterBytes(qint64 bytes, const QByteArray& raw, bool stopTransfer,
+                                              bool closeControl)
 {
     std::lock_guard lock(FMutex);
     FFaults.controlAfter = bytes;
     FFaults.controlRaw = raw;
     FFaults.stopAtControl = stopTransfer;
+    FFaults.closeAtControl = closeControl;
 }
 
 void ScriptedFtpServer::CloseDataAfterBytes(qint64 bytes)
@@ -421,6 +423,10 @@ ScriptedFtpServer::TOutcome ScriptedFtpServer::MoveWithFaults(const TransferFaul
         const TReceive moved = move(faults.controlAfter);
         if (moved != TReceive::Data) return moved == TReceive::Failed ? TOutcome::Broken : TOutcome::Done;
         SendControl(faults.controlRaw);
+        if (faults.closeAtControl) {
+            std::lock_guard lock(FSendMutex);
+            if (FControlFd >= 0) ::shutdown(FControlFd, SHUT_RDWR);
+        }
         if (faults.stopAtControl) return TOutcome::Stopped;
     }
     return move(end) == TReceive::Failed ? TOutcome::Broken : TOutcome::Done;

@@ -50,7 +50,8 @@ public:
     // Once the next transfer has moved `bytes` data bytes, `raw` goes out on
     // the control connection; with stopTransfer the data connection closes
     // there and no final reply follows.
-    void SendControlAfterBytes(qint64 bytes, const QByteArray& raw, bool stopTransfer);
+    // With closeControl the control connection is shut down right after raw.
+    void SendControlAfterBytes(qint64 bytes, const QByteArray& raw, bool stopTransfer, bool closeControl = false);
     // The next transfer closes its data connection after `bytes` bytes (a
     // peer that quits early); the final reply follows as usual.
     void CloseDataAfterBytes(qint64 bytes);
@@ -96,6 +97,7 @@ private:
         qint64 controlAfter = -1;
         QByteArray controlRaw;
         bool stopAtControl = false;
+        bool closeAtControl = false;
         qint64 closeAfter = -1;
         qint64 stallAfter = -1;
         bool answerAfterStall = true;

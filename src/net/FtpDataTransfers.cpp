@@ -400,7 +400,7 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
             return data.LookupDone() || data.CancelRequested() || !FConnected || RefusalWaiting();
         }, deadline);
         if (!arrived)
-            throw ETimeOutError(QStringLiteral("The server did not connect back within %1 ms").arg(TimeOut));
+            throw ETimeOutError(QStringLiteral("The server did not connect back within %1").arg(DurationText(TimeOut)));
         if (!data.LookupDone() && !data.CancelRequested()) {
             if (RefusalWaiting()) {
                 TakeRefusal();

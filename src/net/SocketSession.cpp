@@ -453,7 +453,7 @@ int TSocketSession::Accept()
     const auto arrived = [this] { return FLookupDone || FCancelRequested; };
     if (TimeOut > 0) {
         if (!WaitUntilFor(arrived, TimeOut))
-            throw ETimeOutError(QStringLiteral("No connection came within %1 ms").arg(TimeOut));
+            throw ETimeOutError(QStringLiteral("No connection came within %1").arg(DurationText(TimeOut)));
     } else {
         WaitUntil(arrived);
     }

@@ -8,6 +8,12 @@ public:
     using Exception::Exception;
 };
 
+// The resolver knows no address for the name (not a time-out or a cancel).
+class EHostLookupFailed : public ESockError {
+public:
+    using ESockError::ESockError;
+};
+
 // A wait that was ended by Cancel or Abort.
 class EAbortError : public Exception {
 public:

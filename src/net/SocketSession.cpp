@@ -336,8 +336,8 @@ void TSocketSession::ResolveWithOneRetry()
     for (int attempts = 0;; ++attempts) {
         try {
             ResolveHost();
-        } catch (const ESockError& e) {
-            if (e.Message() != QLatin1String("Host Lookup Failed")) throw;
+        } catch (const EHostLookupFailed&) {
+            // The name is unknown: OnInvalidHost below may offer another.
         }
         if (RemoteAddress != 0) return;
         bool handled = false;
@@ -386,7 +386,7 @@ void TSocketSession::ResolveHost()
     LookupId = -1;
     if (FTimedOut) throw ETimeOutError(QStringLiteral("Host Lookup Timed Out"));
     if (FCancelRequested) throw ESockError(QStringLiteral("Host Lookup Canceled"));
-    if (LookupFailed) throw ESockError(QStringLiteral("Host Lookup Failed"));
+    if (LookupFailed) throw EHostLookupFailed(QStringLiteral("Host Lookup Failed"));
     RemoteAddress = LookupAddress;
     if (OnHostResolved) OnHostResolved(this);
 }

@@ -58,6 +58,17 @@ protected:
         EXPECT_TRUE(probe.listen(QHostAddress::LocalHost));
         return probe.serverPort();
     }
+    // Triggers Stop, polling with the caller's timer, once the server has
+    // received command.
+    void StopOnceSent(const QByteArray& command, QTimer& poll)
+    {
+        QObject::connect(&poll, &QTimer::timeout, [this, command, &poll] {
+            if (!Server.Commands().contains(command)) return;
+            poll.stop();
+            Main.Actions[QStringLiteral("actStop")]->trigger();
+        });
+        poll.start(5);
+    }
     QStringList Log() const { return Main.Status->Lines(); }
     int LogCount(const QString& line) const { return int(Log().count(line)); }
     bool Enabled(const char* action) { return Main.Actions[QLatin1String(action)]->isEnabled(); }
@@ -240,12 +251,7 @@ TEST_F(ControllerTest, RemoteHistoryGetsNoEntryForAnUnknownDirectory)
 {
     Server.IgnoreNext("PWD");  // the first directory never becomes known
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!Server.Commands().contains("PWD")) return;
-        poll.stop();
-        Main.Actions[QStringLiteral("actStop")]->trigger();
-    });
-    poll.start(5);
+    StopOnceSent("PWD", poll);
     ASSERT_TRUE(Main.ConnectToSite(Site(), QString()));
     ASSERT_TRUE(Main.RemoteDir->Directory().isEmpty());
     for (int i = 0; i < Main.cbRemoteDirectory->count(); ++i)
@@ -273,12 +279,7 @@ TEST_F(ControllerTest, StopDuringTheFirstListingStopsOnlyThatCommand)
     Server.IgnoreNext("PWD");
     // Stop once the unanswered "PWD" is out: the login is over by then.
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!Server.Commands().contains("PWD")) return;
-        poll.stop();
-        Main.Actions[QStringLiteral("actStop")]->trigger();
-    });
-    poll.start(5);
+    StopOnceSent("PWD", poll);
     EXPECT_TRUE(Main.ConnectToSite(Site(), QString()));
     EXPECT_EQ(Main.ConnectionState, csConnected);
     EXPECT_TRUE(Main.Ftp.Connected());

@@ -26,3 +26,12 @@ EngineRecorder::EngineRecorder(TFtpClient& client, int watchdogMs) : Client(clie
     });
     Watchdog.start(watchdogMs);
 }
+
+void SetUpTestClient(TFtpClient& ftp, quint16 port)
+{
+    ftp.Host = QStringLiteral("127.0.0.1");
+    ftp.Port = port;
+    ftp.SetReportLevel(2);
+    ftp.UserID = "alice";
+    ftp.Password = "s3cret";
+}

@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <QTimer>
 
+// Points a client at a loopback server on port, as "alice" with report
+// level 2, the set-up the engine tests share.
+void SetUpTestClient(TFtpClient& ftp, quint16 port);
+
 // Records what an FTP client reports (status texts and outcome events), and
 // bounds every wait of a test: when the watchdog fires it cancels the client
 // and its data connection, so a faulty engine fails the test instead of

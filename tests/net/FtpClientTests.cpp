@@ -18,11 +18,7 @@ namespace {
 struct LoginRig {
     LoginRig()
     {
-        Ftp.Host = QStringLiteral("127.0.0.1");
-        Ftp.Port = Server.Port();
-        Ftp.SetReportLevel(2);
-        Ftp.UserID = "alice";
-        Ftp.Password = "s3cret";
+        SetUpTestClient(Ftp, Server.Port());
     }
     // "connected" (then disconnected again), or the exception's kind and message.
     QString LogInAndOut()
@@ -53,11 +49,7 @@ class FtpClientTest : public ::testing::Test {
 protected:
     FtpClientTest()
     {
-        Ftp.Host = QStringLiteral("127.0.0.1");
-        Ftp.Port = Server.Port();
-        Ftp.SetReportLevel(2);
-        Ftp.UserID = "alice";
-        Ftp.Password = "s3cret";
+        SetUpTestClient(Ftp, Server.Port());
         Server.SetReply("NOOP", "200 NOOP ok\r\n");
     }
     void TearDown() override { EXPECT_FALSE(Log.WatchdogFired()); }

@@ -17,12 +17,8 @@ constexpr int TimeOutMs = 300;
 struct TimeOutRig {
     TimeOutRig()
     {
-        Ftp.Host = QStringLiteral("127.0.0.1");
-        Ftp.Port = Server.Port();
+        SetUpTestClient(Ftp, Server.Port());
         Ftp.TimeOut = TimeOutMs;
-        Ftp.SetReportLevel(2);
-        Ftp.UserID = "alice";
-        Ftp.Password = "pw";
         Ftp.OnDisconnect = [this](QObject*) { ++Disconnects; };
         Server.SetReply("NOOP", "200 NOOP ok\r\n");
         Server.SetData("RETR", testfiles::SeededBytes(200000, 4));

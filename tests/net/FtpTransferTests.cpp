@@ -47,11 +47,7 @@ class FtpTransferTest : public ::testing::Test {
 protected:
     FtpTransferTest()
     {
-        Ftp.Host = QStringLiteral("127.0.0.1");
-        Ftp.Port = Server.Port();
-        Ftp.SetReportLevel(2);
-        Ftp.UserID = "alice";
-        Ftp.Password = "pw";
+        SetUpTestClient(Ftp, Server.Port());
         Ftp.ParseList = true;
     }
     void SetUp() override

@@ -24,11 +24,7 @@ class ResumableFtpTest : public ::testing::Test {
 protected:
     ResumableFtpTest()
     {
-        Ftp.Host = QStringLiteral("127.0.0.1");
-        Ftp.Port = Server.Port();
-        Ftp.SetReportLevel(2);
-        Ftp.UserID = "alice";
-        Ftp.Password = "pw";
+        SetUpTestClient(Ftp, Server.Port());
     }
     void SetUp() override
     {

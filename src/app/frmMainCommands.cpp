@@ -7,7 +7,7 @@
 #include "settings/Settings.h"
 #include "sites/frmSiteSettings.h"
 #include "transfer/TransferHooks.h"
-#include "views/FtpFileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 void TfrmMain::actConnectToNewExecute()
 {

@@ -6,7 +6,7 @@
 #include "app/StatusLog.h"
 #include "platform/MessageBoxes.h"
 #include "transfer/TransferHooks.h"
-#include "views/FtpFileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include <QComboBox>
 

@@ -7,9 +7,9 @@
 #include "app/SessionDisplay.h"
 #include "app/StatusLog.h"
 #include "settings/Settings.h"
-#include "views/FileListModel.h"
-#include "views/FileListView.h"
-#include "views/FtpFileListView.h"
+#include "views/framework/FileListModel.h"
+#include "views/local/FileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include <QActionGroup>
 #include <QComboBox>

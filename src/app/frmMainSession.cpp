@@ -11,8 +11,8 @@
 #include "sites/SiteAddress.h"
 #include "sites/frmPassword.h"
 #include "transfer/TransferHooks.h"
-#include "views/FileListView.h"
-#include "views/FtpFileListView.h"
+#include "views/local/FileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -5,6 +5,7 @@
 #include "net/SocketErrorText.h"
 #include "net/ThreadTimer.h"
 #include "platform/PumpedWait.h"
+#include "platform/HandlerGuard.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -215,26 +216,16 @@ void TSocketSession::RequestCloseSocket()
 bool TSocketSession::event(QEvent* e)
 {
     if (e->type() != MsgWriteMore) return QObject::event(e);
-    Guarded([this] {
+    RunGuarded("Socket session", [this] {
         FLastEventOK = true;
         WriteFromStream();
     });
     return true;
 }
 
-void TSocketSession::Guarded(const std::function<void()>& handler)
-{
-    // Exceptions must never unwind through the event loop; the operation that
-    // waits learns of trouble through the session's state instead.
-    try {
-        handler();
-    } catch (...) {
-    }
-}
-
 void TSocketSession::ReadNotification()
 {
-    Guarded([this] {
+    RunGuarded("Socket session", [this] {
         if (State == TState::Listening) {
             AcceptNotification();
             return;
@@ -245,7 +236,7 @@ void TSocketSession::ReadNotification()
 
 void TSocketSession::WriteNotification()
 {
-    Guarded([this] {
+    RunGuarded("Socket session", [this] {
         if (State == TState::Connecting) {
             int err = 0;
             socklen_t len = sizeof err;

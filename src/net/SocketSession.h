@@ -242,7 +242,6 @@ private:
     void UpdateNotifiers();
     void SwitchOffNotifications();
     void ReplaceSocketSilently();
-    static void Guarded(const std::function<void()>& handler);
     void ReadNotification();
     void WriteNotification();
     void AcceptNotification();

@@ -1,5 +1,7 @@
 #include "net/ThreadTimer.h"
 
+#include "platform/HandlerGuard.h"
+
 #include <QDebug>
 
 TThreadTimer::TThreadTimer(QObject* owner) : QObject(owner)
@@ -35,13 +37,7 @@ void TThreadTimer::Rearm()
 
 void TThreadTimer::Tick()
 {
-    // A handler's exception must not unwind through the event loop.
-    try {
-        if (FOnTimer)
-            FOnTimer();
-    } catch (const std::exception& e) {
-        qWarning("Timer handler failed: %s", e.what());
-    } catch (...) {
-        qWarning("Timer handler failed");
-    }
+    RunGuarded("Timer", [this] {
+        if (FOnTimer) FOnTimer();
+    });
 }

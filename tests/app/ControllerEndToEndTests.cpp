@@ -6,7 +6,7 @@
 #include "support/PyFtpdServer.h"
 #include "support/TestFiles.h"
 #include "support/dialogs/ScriptedDialogs.h"
-#include "views/FtpFileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include <QAction>
 #include <QDialog>

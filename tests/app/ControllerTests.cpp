@@ -8,7 +8,7 @@
 #include "support/UnansweredPort.h"
 #include "support/UnresolvableHost.h"
 #include "support/dialogs/ScriptedDialogs.h"
-#include "views/FtpFileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -8,8 +8,8 @@
 #include "settings/Settings.h"
 #include "support/TestFiles.h"
 #include "support/dialogs/ScriptedDialogs.h"
-#include "views/FileListView.h"
-#include "views/FtpFileListView.h"
+#include "views/local/FileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include <QApplication>
 #include <QComboBox>

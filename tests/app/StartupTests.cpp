@@ -4,7 +4,7 @@
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "settings/Settings.h"
-#include "views/FileListView.h"
+#include "views/local/FileListView.h"
 
 #include <QCoreApplication>
 #include <QDir>

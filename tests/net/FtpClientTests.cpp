@@ -1,6 +1,6 @@
 // The control connection against the scripted server: login, reply
 // judgement, continuation lines and the outcome events.
-#include "net/EngineRecorder.h"
+#include "support/EngineRecorder.h"
 #include "support/ScriptedFtpServer.h"
 
 #include "platform/PumpedWait.h"

@@ -1,7 +1,7 @@
 // Time-outs of the FTP client against servers that stop answering: a silent
 // control connection costs the session, a stalled data connection only the
 // transfer.
-#include "net/EngineRecorder.h"
+#include "support/EngineRecorder.h"
 #include "support/ScriptedFtpServer.h"
 #include "support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 // Listings, downloads and uploads over the active-mode data connection,
 // against the scripted server.
-#include "net/EngineRecorder.h"
+#include "support/EngineRecorder.h"
 #include "platform/PumpedWait.h"
 #include "support/TestFiles.h"
 #include "support/ScriptedFtpServer.h"

@@ -1,7 +1,7 @@
 // Resumed downloads and uploads: "REST" slipped in between "PORT" and the
 // transfer command, and the temporary file merged at the offset.
-#include "net/EngineRecorder.h"
-#include "net/IsolatedTempFolder.h"
+#include "support/EngineRecorder.h"
+#include "support/IsolatedTempFolder.h"
 #include "support/TestFiles.h"
 #include "support/ScriptedFtpServer.h"
 

@@ -1,8 +1,9 @@
-#include "views/CustomFileListView.h"
+#include "views/framework/CustomFileListView.h"
 
-#include "views/Directory.h"
-#include "views/FileListModel.h"
-#include "views/ListRules.h"
+#include "views/tree/Directory.h"
+#include "views/framework/FileListModel.h"
+#include "views/framework/ListRules.h"
+#include "platform/HandlerGuard.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -73,7 +74,7 @@ TCustomFileListView::TBusyScope::TBusyScope(TCustomFileListView& view) : FView(v
 
 TCustomFileListView::TBusyScope::~TBusyScope()
 {
-    Guarded([this] { FView.EndBusy(); });
+    RunGuarded("File list", [this] { FView.EndBusy(); });
 }
 
 TCustomFileListView::TCustomFileListView(QWidget* parent)
@@ -98,7 +99,7 @@ TCustomFileListView::TCustomFileListView(QWidget* parent)
     viewport()->setAcceptDrops(true);
     FPendingEdit->setObjectName(QStringLiteral("PendingEdit"));
     FPendingEdit->setSingleShot(true);
-    connect(FPendingEdit, &QTimer::timeout, this, [this] { Guarded([this] { PendingEditDue(); }); });
+    connect(FPendingEdit, &QTimer::timeout, this, [this] { RunGuarded("File list", [this] { PendingEditDue(); }); });
     // A new listing is other items: an edit asked for before it is void.
     connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { CancelPendingEdit(); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -429,15 +430,6 @@ void TCustomFileListView::WindowCreated()
     for (int i = 0; i < columns; ++i) header()->resizeSection(i, width);
 }
 
-void TCustomFileListView::Guarded(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        qWarning("Unhandled error in a file list: %s", e.what());
-    }
-}
-
 // ---- Keys and mouse ----
 
 void TCustomFileListView::HandleKey(int key, Qt::KeyboardModifiers shift)
@@ -474,7 +466,7 @@ void TCustomFileListView::keyPressEvent(QKeyEvent* event)
     CancelPendingEdit();
     QTreeView::keyPressEvent(event);
     if (IsEditing() || IsBusy() || !FHandleKeyPresses) return;
-    Guarded([&] { HandleKey(event->key(), event->modifiers()); });
+    RunGuarded("File list", [&] { HandleKey(event->key(), event->modifiers()); });
     if (IsViewKey(event)) event->accept();
 }
 
@@ -500,7 +492,7 @@ void TCustomFileListView::mousePressEvent(QMouseEvent* event)
     QTreeView::mousePressEvent(event);
     const int item = ItemAt(event->position().toPoint());
     if (IsBusy() || event->button() != Qt::LeftButton || item < 0) return;
-    Guarded([&] { ItemClick(Qt::LeftButton, item); });
+    RunGuarded("File list", [&] { ItemClick(Qt::LeftButton, item); });
 }
 
 void TCustomFileListView::mouseDoubleClickEvent(QMouseEvent* event)
@@ -509,7 +501,7 @@ void TCustomFileListView::mouseDoubleClickEvent(QMouseEvent* event)
     QTreeView::mouseDoubleClickEvent(event);
     const int item = ItemAt(event->position().toPoint());
     if (IsBusy() || event->button() != Qt::LeftButton || item < 0) return;
-    Guarded([&] { ItemDblClick(Qt::LeftButton, item); });
+    RunGuarded("File list", [&] { ItemDblClick(Qt::LeftButton, item); });
 }
 
 void TCustomFileListView::showEvent(QShowEvent* event)
@@ -525,7 +517,7 @@ void TCustomFileListView::showEvent(QShowEvent* event)
 bool TCustomFileListView::AcceptsDragFrom(TCustomFileListView* source, QPoint pos)
 {
     bool accept = false;
-    if (OnDragOver) Guarded([&] { OnDragOver(this, source, pos, accept); });
+    if (OnDragOver) RunGuarded("File list", [&] { OnDragOver(this, source, pos, accept); });
     return accept;
 }
 
@@ -577,11 +569,11 @@ void TCustomFileListView::dropEvent(QDropEvent* event)
     const QPoint pos = event->position().toPoint();
     if (QPointer<TCustomFileListView> source = SourceView(event)) {
         QMetaObject::invokeMethod(
-            this, [this, source, pos] { if (source) Guarded([&] { DroppedFrom(source, pos); }); },
+            this, [this, source, pos] { if (source) RunGuarded("File list", [&] { DroppedFrom(source, pos); }); },
             Qt::QueuedConnection);
         return;
     }
     const QStringList files = LocalFiles(event->mimeData());
     QMetaObject::invokeMethod(
-        this, [this, files] { Guarded([&] { FilesDropped(files); }); }, Qt::QueuedConnection);
+        this, [this, files] { RunGuarded("File list", [&] { FilesDropped(files); }); }, Qt::QueuedConnection);
 }

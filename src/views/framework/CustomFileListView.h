@@ -1,8 +1,8 @@
 #pragma once
-#include "views/FileAttributes.h"
-#include "views/FileListItem.h"
-#include "views/ItemInfo.h"
-#include "views/SortType.h"
+#include "views/framework/FileAttributes.h"
+#include "views/framework/FileListItem.h"
+#include "views/framework/ItemInfo.h"
+#include "views/framework/SortType.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>
@@ -197,8 +197,6 @@ protected:
     void Repaint();
     void AddColumn(const QString& caption, Qt::Alignment alignment);
 
-    // Runs an action from inside an event handler, where no exception may pass.
-    static void Guarded(const std::function<void()>& action);
 
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

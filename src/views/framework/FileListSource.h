@@ -1,5 +1,5 @@
 #pragma once
-#include "views/ListItem.h"
+#include "views/framework/ListItem.h"
 
 // What TFileListModel asks of the view behind it. The rows are the view's
 // records; the model itself holds only the row count it was given.

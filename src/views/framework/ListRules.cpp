@@ -1,4 +1,4 @@
-#include "views/ListRules.h"
+#include "views/framework/ListRules.h"
 
 #include <QLocale>
 

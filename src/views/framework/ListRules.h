@@ -1,6 +1,6 @@
 #pragma once
-#include "views/ItemInfo.h"
-#include "views/SortType.h"
+#include "views/framework/ItemInfo.h"
+#include "views/framework/SortType.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,8 @@
-#include "views/VirtualCustomFileListView.h"
+#include "views/framework/VirtualCustomFileListView.h"
 
-#include "views/FileListModel.h"
-#include "views/ListRules.h"
+#include "views/framework/FileListModel.h"
+#include "views/framework/ListRules.h"
+#include "platform/HandlerGuard.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -36,7 +37,7 @@ int TVirtualCustomFileListView::RowsAvailable() const
 
 void TVirtualCustomFileListView::FillRow(int index, TListItem& item)
 {
-    Guarded([&] {
+    RunGuarded("File list", [&] {
         PrepareItems(index, index);
         if (Record(index)) FillListItem(index, item);
     });
@@ -46,7 +47,7 @@ void TVirtualCustomFileListView::FillRow(int index, TListItem& item)
 bool TVirtualCustomFileListView::RenameRow(int index, QString& newName)
 {
     bool renamed = false;
-    Guarded([&] { renamed = RenameItem(index, newName); });
+    RunGuarded("File list", [&] { renamed = RenameItem(index, newName); });
     return renamed;
 }
 
@@ -129,7 +130,7 @@ void TVirtualCustomFileListView::keyboardSearch(const QString& search)
     if (search.isEmpty() || !IsPrintable(search)) return;
     const int start = TypeAheadStart(search);
     int found = -1;
-    Guarded([&] { found = FindItemData(fkPartial, FSearchText, start, true); });
+    RunGuarded("File list", [&] { found = FindItemData(fkPartial, FSearchText, start, true); });
     if (found < 0 || found >= ItemCount()) return;
     const QModelIndex index = ListModel()->index(found, 0);
     selectionModel()->setCurrentIndex(
@@ -163,5 +164,5 @@ void TVirtualCustomFileListView::PrepareVisibleItems()
     if (first < 0) return;
     const int bottom = ItemAt(QPoint(0, viewport()->height() - 1));
     const int last = qMin(bottom < 0 ? ItemCount() - 1 : bottom, RecordCount() - 1);
-    Guarded([&] { PrepareItems(first, last); });
+    RunGuarded("File list", [&] { PrepareItems(first, last); });
 }

@@ -1,6 +1,6 @@
 #pragma once
-#include "views/CustomFileListView.h"
-#include "views/FileListSource.h"
+#include "views/framework/CustomFileListView.h"
+#include "views/framework/FileListSource.h"
 
 #include <QElapsedTimer>
 

@@ -1,7 +1,7 @@
-#include "views/DropTree.h"
+#include "views/local/DropTree.h"
 
-#include "views/Directory.h"
-#include "views/DirectoryList.h"
+#include "views/tree/Directory.h"
+#include "views/tree/DirectoryList.h"
 
 #include <QDir>
 #include <QFileInfo>

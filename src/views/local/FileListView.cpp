@@ -1,12 +1,13 @@
 // The local pane's navigation: creation, folder changes, listing and the
 // fall-backs when a folder cannot be listed.
-#include "views/FileListView.h"
+#include "views/local/FileListView.h"
 
-#include "views/Directory.h"
-#include "views/DropTree.h"
-#include "views/LocalFolder.h"
-#include "views/LocalVolumes.h"
-#include "views/ShellItem.h"
+#include "views/tree/Directory.h"
+#include "views/local/DropTree.h"
+#include "views/local/LocalFolder.h"
+#include "views/local/LocalVolumes.h"
+#include "views/local/ShellItem.h"
+#include "platform/HandlerGuard.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,7 +54,7 @@ TFileListView::~TFileListView()
 void TFileListView::WindowCreated()
 {
     TVirtualCustomFileListView::WindowCreated();
-    Guarded([this] {
+    RunGuarded("File list", [this] {
         const QString pending = std::exchange(FPendingDirectory, QString());
         if (!pending.isEmpty()) BrowseTo(pending);
         if (FCurrentId.isEmpty()) OpenStartUpDir();

@@ -1,5 +1,5 @@
 #pragma once
-#include "views/VirtualCustomFileListView.h"
+#include "views/framework/VirtualCustomFileListView.h"
 
 class TDirectoryList;
 class TShellItem;

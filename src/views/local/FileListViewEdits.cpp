@@ -1,10 +1,11 @@
 // The local pane's changes to the disk: deleting, renaming and new folders.
-#include "views/FileListView.h"
+#include "views/local/FileListView.h"
 
 #include "platform/MessageBoxes.h"
-#include "views/ListRules.h"
-#include "views/LocalFolder.h"
-#include "views/ShellItem.h"
+#include "views/framework/ListRules.h"
+#include "views/local/LocalFolder.h"
+#include "views/local/ShellItem.h"
+#include "platform/HandlerGuard.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -190,7 +191,7 @@ int TFileListView::CreateDirectory(const QString& name, bool refresh, bool makeU
     }
     // Only a folder just made is opened for its name: opening an existing
     // one would invite renaming the wrong folder.
-    if (result == 0) Guarded([&] { DirectoryCreated(made, refresh); });
+    if (result == 0) RunGuarded("File list", [&] { DirectoryCreated(made, refresh); });
     return result;
 }
 

@@ -1,11 +1,11 @@
 // The local pane's records: how they are made, shown, sorted, found and
 // described to callers.
-#include "views/FileListView.h"
+#include "views/local/FileListView.h"
 
-#include "views/Directory.h"
-#include "views/ListRules.h"
-#include "views/LocalFolder.h"
-#include "views/ShellItem.h"
+#include "views/tree/Directory.h"
+#include "views/framework/ListRules.h"
+#include "views/local/LocalFolder.h"
+#include "views/local/ShellItem.h"
 
 #include <QFileIconProvider>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "views/LocalFolder.h"
+#include "views/local/LocalFolder.h"
 
-#include "views/Directory.h"
-#include "views/LocalVolumes.h"
+#include "views/tree/Directory.h"
+#include "views/local/LocalVolumes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #pragma once
-#include "views/FileAttributes.h"
+#include "views/framework/FileAttributes.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "views/LocalVolumes.h"
+#include "views/local/LocalVolumes.h"
 
 #include <QDir>
 #include <QFile>

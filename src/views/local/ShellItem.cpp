@@ -1,4 +1,4 @@
-#include "views/ShellItem.h"
+#include "views/local/ShellItem.h"
 
 #include <QFileInfo>
 #include <QLocale>

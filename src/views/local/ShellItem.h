@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/DateTime.h"
-#include "views/FileListItem.h"
+#include "views/framework/FileListItem.h"
 
 #include <QIcon>
 #include <QString>

@@ -1,11 +1,11 @@
 // The remote view: its client commands, navigation, listing and display.
 // Creating, renaming, deleting and tree export are in FtpFileListViewChange.cpp.
-#include "views/FtpFileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include "platform/RemoteText.h"
-#include "views/FtpItem.h"
-#include "views/FtpListing.h"
-#include "views/ListRules.h"
+#include "views/remote/FtpItem.h"
+#include "views/remote/FtpListing.h"
+#include "views/framework/ListRules.h"
 
 #include <QDate>
 

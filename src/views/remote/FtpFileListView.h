@@ -1,6 +1,6 @@
 #pragma once
 #include "net/FtpClient.h"
-#include "views/VirtualCustomFileListView.h"
+#include "views/framework/VirtualCustomFileListView.h"
 
 #include <QPointer>
 

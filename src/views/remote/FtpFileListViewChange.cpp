@@ -1,11 +1,12 @@
 // The remote view's changes to the site: new directories, renames, deletions
 // (directories recursively), permissions, and the export of remote trees.
-#include "views/FtpFileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include "platform/MessageBoxes.h"
-#include "views/Directory.h"
-#include "views/FtpItem.h"
-#include "views/FtpListing.h"
+#include "views/tree/Directory.h"
+#include "views/remote/FtpItem.h"
+#include "views/remote/FtpListing.h"
+#include "platform/HandlerGuard.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ int TFtpFileListView::CreateDirectory(const QString& name, bool refresh, bool ma
             }
         }
     }
-    Guarded([&] { DirectoryCreated(text, refresh); });
+    RunGuarded("File list", [&] { DirectoryCreated(text, refresh); });
     return result;
 }
 

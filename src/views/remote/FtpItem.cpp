@@ -1,4 +1,4 @@
-#include "views/FtpItem.h"
+#include "views/remote/FtpItem.h"
 
 #include "platform/RemoteText.h"
 

@@ -1,4 +1,4 @@
-#include "views/FtpListing.h"
+#include "views/remote/FtpListing.h"
 
 #include "net/FTPUnixList.h"
 #include "platform/RemoteText.h"

@@ -1,8 +1,8 @@
 #pragma once
 #include "net/FTPDirectoryList.h"
 #include "platform/DateTime.h"
-#include "views/FileAttributes.h"
-#include "views/FtpItem.h"
+#include "views/framework/FileAttributes.h"
+#include "views/remote/FtpItem.h"
 
 #include <QString>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "views/DirContents.h"
+#include "views/tree/DirContents.h"
 
-#include "views/Directory.h"
+#include "views/tree/Directory.h"
 
 TDirContents::TDirContents() = default;
 TDirContents::~TDirContents() = default;

@@ -1,4 +1,4 @@
-#include "views/Directory.h"
+#include "views/tree/Directory.h"
 
 TDirectory::TDirectory(QString name) : Name(std::move(name)) {}
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "views/DirContents.h"
+#include "views/tree/DirContents.h"
 
 #include <QString>
 

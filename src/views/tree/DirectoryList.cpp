@@ -1,6 +1,6 @@
-#include "views/DirectoryList.h"
+#include "views/tree/DirectoryList.h"
 
-#include "views/Directory.h"
+#include "views/tree/Directory.h"
 
 void TDirectoryList::TRelease::operator()(TDirectory* dir) const
 {

@@ -1,5 +1,5 @@
 // Keys, mouse, in-place renaming and drops, all offscreen.
-#include "SelectRows.h"
+#include "support/SelectRows.h"
 #include "TestFileListView.h"
 
 #include <QApplication>

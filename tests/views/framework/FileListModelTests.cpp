@@ -1,6 +1,6 @@
 #include "TestFileListView.h"
-#include "views/FileListModel.h"
-#include "views/FileListSource.h"
+#include "views/framework/FileListModel.h"
+#include "views/framework/FileListSource.h"
 
 #include <QAbstractItemModelTester>
 #include <gtest/gtest.h>

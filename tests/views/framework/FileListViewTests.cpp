@@ -1,5 +1,5 @@
 #include "TestFileListView.h"
-#include "views/FileListModel.h"
+#include "views/framework/FileListModel.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "TestFileListView.h"
 
-#include "views/ListRules.h"
+#include "views/framework/ListRules.h"
 
 #include <QPixmap>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A small concrete file list over plain records, to drive the framework.
-#include "views/Directory.h"
-#include "views/VirtualCustomFileListView.h"
+#include "views/tree/Directory.h"
+#include "views/framework/VirtualCustomFileListView.h"
 
 #include <QSet>
 

@@ -1,9 +1,9 @@
 // The grouping of dropped paths, the trees of local folders and the volume rules.
 #include "LocalViewFixture.h"
-#include "views/Directory.h"
-#include "views/DirectoryList.h"
-#include "views/DropTree.h"
-#include "views/LocalVolumes.h"
+#include "views/tree/Directory.h"
+#include "views/tree/DirectoryList.h"
+#include "views/local/DropTree.h"
+#include "views/local/LocalVolumes.h"
 
 #include <QDir>
 #include <QFile>

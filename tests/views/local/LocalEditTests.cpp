@@ -1,8 +1,8 @@
 // New folders, renaming and deleting in the local pane.
 #include "LocalViewFixture.h"
 #include "support/dialogs/ScriptedDialogs.h"
-#include "views/FileListModel.h"
-#include "views/LocalFolder.h"
+#include "views/framework/FileListModel.h"
+#include "views/local/LocalFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Listing, sorting, sizes and the computer level of the local pane.
 #include "LocalViewFixture.h"
-#include "views/LocalVolumes.h"
+#include "views/local/LocalVolumes.h"
 
 #include <QDir>
 #include <QFile>

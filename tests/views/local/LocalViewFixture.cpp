@@ -1,5 +1,5 @@
 #include "LocalViewFixture.h"
-#include "SelectRows.h"
+#include "support/SelectRows.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 // A local pane shown offscreen over a temporary tree of its own.
-#include "views/FileListView.h"
+#include "views/local/FileListView.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "net/FTPUnixList.h"
 #include "net/ListingSamples.h"
-#include "views/FtpListing.h"
+#include "views/remote/FtpListing.h"
 
 #include <QDir>
 #include <QMimeDatabase>

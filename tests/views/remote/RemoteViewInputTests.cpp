@@ -3,7 +3,7 @@
 #include "RemoteViewFixture.h"
 
 #include "platform/DateTime.h"
-#include "views/FileListModel.h"
+#include "views/framework/FileListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QDate>

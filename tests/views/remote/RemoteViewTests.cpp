@@ -1,7 +1,7 @@
 // The remote view's command sequences against the scripted server.
 #include "RemoteViewFixture.h"
 
-#include "views/Directory.h"
+#include "views/tree/Directory.h"
 
 namespace {
 

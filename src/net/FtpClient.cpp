@@ -132,9 +132,9 @@ void TFtpClient::EndTransferForServer(TDataOperation::TEnd why)
     // the data connection would otherwise go on while the server says it is
     // over, for as long as bytes keep coming.
     // (Before the server connected, the wait for it watches for both itself.)
-    if (!FData.connection || !FData.dataConnected || FData.endedByServer != TDataOperation::TEnd::None) return;
-    FData.endedByServer = why;
-    FData.connection->Cancel();
+    if (!FData.Connection || !FData.DataConnected || FData.EndedByServer != TDataOperation::TEnd::None) return;
+    FData.EndedByServer = why;
+    FData.Connection->Cancel();
 }
 
 bool TFtpClient::BeginOperation()

@@ -103,7 +103,7 @@ public:
     void StoreFile(const QString& localPath, const QByteArray& remoteName);
 
     TFTPDirectoryList* DirectoryList() const { return FDirectoryList.get(); }
-    TSocketSession* DataConnection() const { return FData.connection.get(); }
+    TSocketSession* DataConnection() const { return FData.Connection.get(); }
     qint64 DataReceivedBytes() const;
     qint64 DataSentBytes() const;
     // True while the last "TYPE" the client set successfully was "TYPE A".
@@ -143,11 +143,11 @@ protected:
     static void CheckLocalName(const QByteArray& remoteName);
 
     // What a download may check its byte count against: the server's first
-    // byte belongs at restOffset, and the whole file has wholeSize bytes
+    // byte belongs at RestOffset, and the whole file has WholeSize bytes
     // (-1 = not known).
     struct TSizeCheck {
-        qint64 restOffset = 0;
-        qint64 wholeSize = -1;
+        qint64 RestOffset = 0;
+        qint64 WholeSize = -1;
     };
     void RetrieveChecked(const QByteArray& remoteName, const QString& localPath, TSizeCheck check);
     // Called once "PORT" has been answered, right before the transfer command
@@ -206,19 +206,19 @@ private:
 
     // One listing, download or upload; a new one starts from a fresh value.
     struct TDataOperation {
-        std::unique_ptr<TSocketSession> connection;
-        bool phaseStarted = false;  // the transfer command was accepted
-        bool dataConnected = false; // the server's data connection was accepted
+        std::unique_ptr<TSocketSession> Connection;
+        bool PhaseStarted = false;  // the transfer command was accepted
+        bool DataConnected = false; // the server's data connection was accepted
         // Whether the server ended the transfer through the control
         // connection: by a "421"/"426" reply, or by closing it.
         enum class TEnd { None, AbortReply, ControlClosed };
-        TEnd endedByServer = TEnd::None;
-        QByteArray finalReply;      // the reply read after the data phase, if any
-        TSizeCheck check;
-        qint64 announcedSize = -1;  // see AnnouncedByteCount
-        int dataError = 0;          // the socket error that ended the data connection
-        QString capturePath;        // where a download's bytes go
-        QString replacedPath;       // the file capturePath replaces once complete
+        TEnd EndedByServer = TEnd::None;
+        QByteArray FinalReply;      // the reply read after the data phase, if any
+        TSizeCheck Check;
+        qint64 AnnouncedSize = -1;  // see AnnouncedByteCount
+        int DataError = 0;          // the socket error that ended the data connection
+        QString CapturePath;        // where a download's bytes go
+        QString ReplacedPath;       // the file CapturePath replaces once complete
     };
     TDataOperation FData;
 

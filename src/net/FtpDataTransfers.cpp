@@ -43,17 +43,17 @@ QString ErrnoText()
 
 qint64 TFtpClient::DataReceivedBytes() const
 {
-    return FData.connection ? FData.connection->ReceivedBytes() : 0;
+    return FData.Connection ? FData.Connection->ReceivedBytes() : 0;
 }
 
 qint64 TFtpClient::DataSentBytes() const
 {
-    return FData.connection ? FData.connection->SentBytes() : 0;
+    return FData.Connection ? FData.Connection->SentBytes() : 0;
 }
 
 void TFtpClient::Abort()
 {
-    if (FData.connection) FData.connection->Cancel();
+    if (FData.Connection) FData.Connection->Cancel();
 }
 
 qint64 TFtpClient::ParseByteCount(const QByteArray& line)
@@ -185,8 +185,8 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
 {
     if (!BeginOperation()) return;
     FData = TDataOperation{};
-    FData.connection = std::make_unique<TSocketSession>();
-    FData.check = check;
+    FData.Connection = std::make_unique<TSocketSession>();
+    FData.Check = check;
     // Whatever ends the operation before the download is complete, a file it
     // was to replace stays as it was.
     const auto keepReplacedFile = qScopeGuard([this] { DiscardPartialDownload(); });
@@ -194,8 +194,8 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
     try {
         completed = TransferData(op, type, sendTransferCommand, localPath);
     } catch (const ETimeOutError&) {
-        const bool stalled = FData.dataConnected;
-        FData.connection.reset();
+        const bool stalled = FData.DataConnected;
+        FData.Connection.reset();
         // A server that never connected back may still be trying (its own
         // connect time-out can be long): its answer gets the time any other
         // answer gets, and the session stays either way.
@@ -205,8 +205,8 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
             AfterFailedTransfer(op, qBound(950, TimeOut, 5000));
         throw;
     } catch (const EAbortError&) {
-        const TDataOperation::TEnd ended = FData.endedByServer;
-        FData.connection.reset();
+        const TDataOperation::TEnd ended = FData.EndedByServer;
+        FData.Connection.reset();
         if (ended == TDataOperation::TEnd::AbortReply) {
             // The server's own words, not those of a cancel by the user.
             DrainAfterAbort();
@@ -218,11 +218,11 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
             throw ESockError(QStringLiteral("The server closed the control connection during the transfer"));
         throw;
     } catch (...) {
-        FData.connection.reset();
+        FData.Connection.reset();
         AfterFailedTransfer(op, 950);
         throw;
     }
-    FData.connection.reset();
+    FData.Connection.reset();
     if (!completed || !JudgeDataOperation(op, type)) return;
     if (op == TDataOp::Download) CommitDownload();
     if (OnSuccess) OnSuccess(type);
@@ -245,9 +245,9 @@ bool TFtpClient::JudgeDataOperation(TDataOp op, TCmdType type)
     // Only a completion reply (2xx) says the data got where it should: a
     // 4xx/5xx (a cut connection, a full disk on the server) or a 3xx, which
     // asks for more than a transfer can give, is no success.
-    const qint16 finalCode = ReplyCodeOf(FData.finalReply);
-    if (!FData.finalReply.isEmpty() && finalCode / 100 != 2) {
-        FLastReply = FData.finalReply;
+    const qint16 finalCode = ReplyCodeOf(FData.FinalReply);
+    if (!FData.FinalReply.isEmpty() && finalCode / 100 != 2) {
+        FLastReply = FData.FinalReply;
         FReplyCode = finalCode;
         Failure(type, false);
         return false;
@@ -260,29 +260,29 @@ bool TFtpClient::JudgeDataOperation(TDataOp op, TCmdType type)
 void TFtpClient::CheckDataComplete() const
 {
     // A reset connection may have lost bytes in flight.
-    if (FData.dataError != 0)
+    if (FData.DataError != 0)
         throw ESockError(QStringLiteral("The data connection broke after %1 bytes: %2")
                              .arg(FTotalBytes)
-                             .arg(SocketErrorText(FData.dataError)));
+                             .arg(SocketErrorText(FData.DataError)));
     // A resumed download's announcement is the whole file on some servers
     // and only the rest on others; the offset makes up the difference.
-    const qint64 have = FData.check.restOffset + FTotalBytes;
-    qint64 expected = FData.announcedSize;
-    if (!FAsciiTransfers && FData.check.wholeSize > expected) expected = FData.check.wholeSize;
+    const qint64 have = FData.Check.RestOffset + FTotalBytes;
+    qint64 expected = FData.AnnouncedSize;
+    if (!FAsciiTransfers && FData.Check.WholeSize > expected) expected = FData.Check.WholeSize;
     if (have < expected)
         throw ESockError(QStringLiteral("The transfer ended early: %1 of %2 bytes arrived").arg(have).arg(expected));
 }
 
 void TFtpClient::NoteAnnouncedSize(const QByteArray& line)
 {
-    if (FData.announcedSize < 0) FData.announcedSize = AnnouncedByteCount(line, FAsciiTransfers);
+    if (FData.AnnouncedSize < 0) FData.AnnouncedSize = AnnouncedByteCount(line, FAsciiTransfers);
 }
 
 bool TFtpClient::TransferData(TDataOp op, TCmdType type,
                               const std::function<bool()>& sendTransferCommand,
                               const QString& localPath)
 {
-    TSocketSession& data = *FData.connection;
+    TSocketSession& data = *FData.Connection;
     DropStaleInput();
     if (op == TDataOp::List && ParseList) PrepareListParser();
     if (op == TDataOp::Download) PrepareDownloadTarget(localPath);
@@ -298,13 +298,13 @@ bool TFtpClient::TransferData(TDataOp op, TCmdType type,
     BeforeTransferCommand(type);
     // A refused transfer command ends the operation: no connection will come.
     if (!sendTransferCommand()) return false;
-    FData.phaseStarted = true;
+    FData.PhaseStarted = true;
     if (!AcceptDataConnection(type)) return false;
     if (!ControlCancelledOrTimedOut()) {
         data.SetTextMode(FAsciiTransfers);
         switch (op) {
         case TDataOp::List: ReceiveListing(); break;
-        case TDataOp::Download: data.CaptureFile(FData.capturePath); break;
+        case TDataOp::Download: data.CaptureFile(FData.CapturePath); break;
         case TDataOp::Upload: data.SendFile(localPath); break;
         }
     }
@@ -314,7 +314,7 @@ bool TFtpClient::TransferData(TDataOp op, TCmdType type,
 
 void TFtpClient::PrepareDownloadTarget(const QString& localPath)
 {
-    FData.capturePath = localPath;
+    FData.CapturePath = localPath;
     // A new file keeps what arrived at its name, even when the transfer
     // fails: a later resume continues from there. An existing file is the
     // user's: the download goes to a new file beside it, which replaces it
@@ -328,27 +328,27 @@ void TFtpClient::PrepareDownloadTarget(const QString& localPath)
     if (!partial.open())
         throw Exception(QStringLiteral("Cannot create a file beside \"%1\". %2")
                             .arg(target.filePath(), partial.errorString()));
-    FData.capturePath = partial.fileName();
-    FData.replacedPath = target.filePath();
+    FData.CapturePath = partial.fileName();
+    FData.ReplacedPath = target.filePath();
 }
 
 void TFtpClient::CommitDownload()
 {
-    if (FData.replacedPath.isEmpty()) return;
-    const QByteArray partial = QFile::encodeName(FData.capturePath);
-    const QByteArray replaced = QFile::encodeName(FData.replacedPath);
+    if (FData.ReplacedPath.isEmpty()) return;
+    const QByteArray partial = QFile::encodeName(FData.CapturePath);
+    const QByteArray replaced = QFile::encodeName(FData.ReplacedPath);
     struct stat old {};
     if (::stat(replaced.constData(), &old) == 0) ::chmod(partial.constData(), old.st_mode & 07777);
     if (::rename(partial.constData(), replaced.constData()) != 0)
-        throw Exception(QStringLiteral("Cannot replace file \"%1\". %2").arg(FData.replacedPath, ErrnoText()));
-    FData.replacedPath.clear();
+        throw Exception(QStringLiteral("Cannot replace file \"%1\". %2").arg(FData.ReplacedPath, ErrnoText()));
+    FData.ReplacedPath.clear();
 }
 
 void TFtpClient::DiscardPartialDownload()
 {
-    if (FData.replacedPath.isEmpty()) return;
-    QFile::remove(FData.capturePath);
-    FData.replacedPath.clear();
+    if (FData.ReplacedPath.isEmpty()) return;
+    QFile::remove(FData.CapturePath);
+    FData.ReplacedPath.clear();
 }
 
 qint64 TFtpClient::LocalFileSize(const QString& path)
@@ -382,7 +382,7 @@ void TFtpClient::SendPort(TCmdType type)
 {
     // The listening socket is bound to the control connection's address.
     const QString command =
-        QStringLiteral("PORT ") + LocalAddressForPort() + FData.connection->PortSuffix();
+        QStringLiteral("PORT ") + LocalAddressForPort() + FData.Connection->PortSuffix();
     ReportStatus(slProtocol, command);
     Transaction(command.toLatin1());
     if (FtpReply::IsRefusal(FReplyCode, 301, 599)) Failure(type, false);
@@ -390,7 +390,7 @@ void TFtpClient::SendPort(TCmdType type)
 
 bool TFtpClient::AcceptDataConnection(TCmdType type)
 {
-    TSocketSession& data = *FData.connection;
+    TSocketSession& data = *FData.Connection;
     const QDeadlineTimer deadline(TimeOut > 0 ? qint64(TimeOut) : qint64(-1));
     for (;;) {
         // The server may give up before it connects: a 425 after its 150, a
@@ -414,7 +414,7 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
         // could feed us a file or listing, or take an upload.
         if (data.RemoteIPv4() == RemoteIPv4()) {
             data.AdoptAcceptedSocket(fd);
-            FData.dataConnected = true;
+            FData.DataConnected = true;
             // The control connection may have closed while the server connected.
             if (!FConnected) EndTransferForServer(TDataOperation::TEnd::ControlClosed);
             break;
@@ -430,7 +430,7 @@ void TFtpClient::ReceiveListing()
 {
     // The last line may lack its line end; it is still an entry.
     QByteArray line;
-    while (FData.connection->ReadStreamLine(line)) DeliverListingLine(line);
+    while (FData.Connection->ReadStreamLine(line)) DeliverListingLine(line);
 }
 
 void TFtpClient::DeliverListingLine(QByteArray line)
@@ -444,10 +444,10 @@ void TFtpClient::DeliverListingLine(QByteArray line)
 
 void TFtpClient::FinishDataOperation(TDataOp op)
 {
-    TSocketSession& data = *FData.connection;
+    TSocketSession& data = *FData.Connection;
     if (OnTransactionStop) OnTransactionStop(this);
     if (op == TDataOp::Upload) data.SetResetOnClose(false);
-    FData.dataError = data.LastError();  // before the close, which may set its own
+    FData.DataError = data.LastError();  // before the close, which may set its own
     data.RequestCloseSocket();
     if (op != TDataOp::Upload) {
         FTotalBytes = data.ArrivedBytes();
@@ -460,12 +460,12 @@ void TFtpClient::FinishDataOperation(TDataOp op)
     // Another preliminary reply ("150 still sending") only announces the one
     // that counts (RFC 959, 4.2: 1yz replies precede the completion reply).
     for (int preliminaries = 0;; ++preliminaries) {
-        FData.finalReply = ReadFinalReply();
-        ReportStatus(slProtocol, ReplyStatusText(FData.finalReply));
+        FData.FinalReply = ReadFinalReply();
+        ReportStatus(slProtocol, ReplyStatusText(FData.FinalReply));
         if (ControlCancelledOrTimedOut()) return;
-        ReadContinuation(FData.finalReply);
-        if (FtpReply::CodeOf(FData.finalReply) / 100 != 1) return;
-        if (preliminaries == FtpReply::MaxPreliminaryReplies) BreakOff(FData.finalReply);
+        ReadContinuation(FData.FinalReply);
+        if (FtpReply::CodeOf(FData.FinalReply) / 100 != 1) return;
+        if (preliminaries == FtpReply::MaxPreliminaryReplies) BreakOff(FData.FinalReply);
     }
 }
 
@@ -491,7 +491,7 @@ bool TFtpClient::RefusalWaiting() const
 void TFtpClient::TakeRefusal()
 {
     ClearCancelRequest();  // a 421 has cancelled the control wait already
-    FData.phaseStarted = false;  // this line is the operation's last reply: nothing to drain
+    FData.PhaseStarted = false;  // this line is the operation's last reply: nothing to drain
     FLastReply = ReadLn();
     FReplyCode = ReplyCodeOf(FLastReply);
     ReportStatus(slProtocol, ReplyStatusText(FLastReply));
@@ -512,12 +512,12 @@ void TFtpClient::AfterFailedTransfer(TDataOp op, int replyWaitMs)
     // After an aborted data phase the server still answers the transfer
     // command; take that answer now, so it is not judged as the reply to the
     // next command.
-    if (FData.phaseStarted && FConnected) DrainAfterAbort(replyWaitMs);
+    if (FData.PhaseStarted && FConnected) DrainAfterAbort(replyWaitMs);
 }
 
 void TFtpClient::AfterStalledTransfer()
 {
-    if (!FData.phaseStarted || !FConnected) return;
+    if (!FData.PhaseStarted || !FConnected) return;
     // The data connection stalled and is closed now, so the server will give
     // up on it too: its answer is awaited like any reply, and a server that
     // stays silent loses the control connection as well.

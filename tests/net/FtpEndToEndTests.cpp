@@ -1,6 +1,6 @@
 // The engine against a real FTP server on loopback.
-#include "net/EngineRecorder.h"
-#include "net/IsolatedTempFolder.h"
+#include "support/EngineRecorder.h"
+#include "support/IsolatedTempFolder.h"
 #include "support/TestFiles.h"
 #include "support/PyFtpdServer.h"
 
@@ -28,11 +28,7 @@ protected:
         ASSERT_TRUE(Temp.IsValid());
         ASSERT_TRUE(Ftp.TemporaryDirectory().startsWith(QFileInfo(Temp.Path()).canonicalFilePath() + "/"));
         ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
-        Ftp.Host = QStringLiteral("127.0.0.1");
-        Ftp.Port = Server.Port();
-        Ftp.SetReportLevel(2);
-        Ftp.UserID = Server.User();
-        Ftp.Password = Server.Password();
+        SetUpTestClient(Ftp, Server.Port(), Server.User(), Server.Password());
         Ftp.ParseList = true;
         // As the main window does: a closed control connection ends any wait.
         Ftp.OnDisconnect = [this](QObject*) { Ftp.Cancel(); };

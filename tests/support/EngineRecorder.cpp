@@ -1,4 +1,4 @@
-#include "net/EngineRecorder.h"
+#include "support/EngineRecorder.h"
 
 EngineRecorder::EngineRecorder(TFtpClient& client, int watchdogMs) : Client(client)
 {
@@ -27,11 +27,11 @@ EngineRecorder::EngineRecorder(TFtpClient& client, int watchdogMs) : Client(clie
     Watchdog.start(watchdogMs);
 }
 
-void SetUpTestClient(TFtpClient& ftp, quint16 port)
+void SetUpTestClient(TFtpClient& ftp, quint16 port, const QByteArray& user, const QByteArray& password)
 {
     ftp.Host = QStringLiteral("127.0.0.1");
     ftp.Port = port;
     ftp.SetReportLevel(2);
-    ftp.UserID = "alice";
-    ftp.Password = "s3cret";
+    ftp.UserID = user;
+    ftp.Password = password;
 }

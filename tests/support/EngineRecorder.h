@@ -4,9 +4,11 @@
 #include <QStringList>
 #include <QTimer>
 
-// Points a client at a loopback server on port, as "alice" with report
-// level 2, the set-up the engine tests share.
-void SetUpTestClient(TFtpClient& ftp, quint16 port);
+// Points a client at a loopback server on port with report level 2, the
+// set-up the engine and remote view tests share. The scripted server takes
+// any login; a real one is given its own user and password.
+void SetUpTestClient(TFtpClient& ftp, quint16 port, const QByteArray& user = "alice",
+                     const QByteArray& password = "s3cret");
 
 // Records what an FTP client reports (status texts and outcome events), and
 // bounds every wait of a test: when the watchdog fires it cancels the client

@@ -2,8 +2,9 @@
 // A small remote file tree served through the scripted FTP server, and the
 // wiring of a remote view to its client as the main window does it.
 #include "net/ResumableFtp.h"
+#include "support/EngineRecorder.h"
 #include "support/ScriptedFtpServer.h"
-#include "views/FtpFileListView.h"
+#include "views/remote/FtpFileListView.h"
 
 #include <QMap>
 #include <QSet>

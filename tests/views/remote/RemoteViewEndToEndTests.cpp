@@ -3,7 +3,7 @@
 #include "support/PyFtpdServer.h"
 #include "support/TestFiles.h"
 
-#include "views/Directory.h"
+#include "views/tree/Directory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,11 +16,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
-        Ftp.Host = QStringLiteral("127.0.0.1");
-        Ftp.Port = Server.Port();
-        Ftp.SetReportLevel(2);
-        Ftp.UserID = Server.User();
-        Ftp.Password = Server.Password();
+        SetUpTestClient(Ftp, Server.Port(), Server.User(), Server.Password());
         Ftp.OnDisconnect = [this](QObject*) { Ftp.Cancel(); };
         ForwardOutcomes(Ftp, View);
         ASSERT_TRUE(View.SetFtpControl(&Ftp));

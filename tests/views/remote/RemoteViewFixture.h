@@ -2,7 +2,7 @@
 // A remote view bound to a client that talks to the scripted server, which
 // serves a small tree: the main window's wiring, offscreen.
 #include "RemoteSite.h"
-#include "SelectRows.h"
+#include "support/SelectRows.h"
 #include "support/dialogs/ScriptedDialogs.h"
 
 #include <QLineEdit>
@@ -13,11 +13,7 @@ class RemoteViewTest : public ::testing::Test {
 protected:
     RemoteViewTest()
     {
-        Ftp.Host = QStringLiteral("127.0.0.1");
-        Ftp.Port = Server.Port();
-        Ftp.SetReportLevel(2);
-        Ftp.UserID = "alice";
-        Ftp.Password = "s3cret";
+        SetUpTestClient(Ftp, Server.Port());
         // As the main window does: a closed control connection ends any wait.
         Ftp.OnDisconnect = [this](QObject*) { Ftp.Cancel(); };
         ForwardOutcomes(Ftp, View);

@@ -34,7 +34,8 @@ QByteArray TBenchUrl::Directory() const
 {
     const qsizetype slash = Path.lastIndexOf('/');
     QByteArray folder = slash > 0 ? Path.left(slash) : QByteArray("/");
-    while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
+    while (folder.size() > 1 && folder.endsWith('/'))
+        folder.chop(1);
     return folder;
 }
 

@@ -11,8 +11,8 @@ constexpr qint32 ProtocolLevel = 2;
 
 QByteArray EntryLine(const TFTPDirectoryList& list, qsizetype i)
 {
-    return list.AttributeList.at(i) + '\t' + list.SizeList.at(i) + '\t' + list.DateList.at(i) +
-           '\t' + list.NameList.at(i) + '\n';
+    return list.AttributeList.at(i) + '\t' + list.SizeList.at(i) + '\t' + list.DateList.at(i) + '\t' +
+           list.NameList.at(i) + '\n';
 }
 
 }  // namespace
@@ -119,6 +119,5 @@ void TFtpBench::Close()
     // "QUIT" does not make it fail.
     try {
         Ftp.Disconnect();
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
 }

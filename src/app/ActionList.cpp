@@ -34,7 +34,8 @@ QList<QAction*> TActionList::InCategory(const QString& category) const
 
 void TActionList::EnableCategory(const QString& category, bool enabled)
 {
-    for (QAction* action : InCategory(category)) SetEnabled(action->objectName(), enabled);
+    for (QAction* action : InCategory(category))
+        SetEnabled(action->objectName(), enabled);
 }
 
 void TActionList::SetEnabled(const QString& name, bool enabled)

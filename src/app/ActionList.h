@@ -14,8 +14,8 @@ class TActionList {
 public:
     explicit TActionList(QObject* owner) : Owner(owner) {}
 
-    QAction* Add(const QString& name, const QString& caption, const QString& hint,
-                 const QString& category, const QKeySequence& shortcut = {});
+    QAction* Add(const QString& name, const QString& caption, const QString& hint, const QString& category,
+                 const QKeySequence& shortcut = {});
     QAction* Find(const QString& name) const { return ByName.value(name); }
     QAction* operator[](const QString& name) const;
     QString CategoryOf(const QString& name) const { return Categories.value(name); }

@@ -14,11 +14,16 @@ TAttemptFailure ClassifyFailedAttempt(const TAttemptFacts& facts, const QString&
     if (facts.Cancelled) return {{}, QStringLiteral("Connecting cancelled"), false, false, true};
     if (facts.TimedOut)
         return {SocketErrorCause(seConnectionTimedOut),
-                QStringLiteral("The site didn't response in 30 seconds. %1").arg(QStringLiteral("Connection failed.")),
+                QStringLiteral("The site didn't response in 30 seconds. %1")
+                    .arg(QStringLiteral("Connection failed.")),
                 true, false, false};
     if (facts.ClosedBySite)
-        return {{}, QStringLiteral("Site \"%1\" could not be connected.\r\nThe site closed the connection.").arg(siteName),
-                true, true, false};
+        return {{},
+                QStringLiteral("Site \"%1\" could not be connected.\r\nThe site closed the connection.")
+                    .arg(siteName),
+                true,
+                true,
+                false};
     // Nothing reached the login: the user name and password are not to blame,
     // the address, its port or the network are.
     if (facts.SocketError)
@@ -26,12 +31,16 @@ TAttemptFailure ClassifyFailedAttempt(const TAttemptFacts& facts, const QString&
                 QStringLiteral("Site \"%1\" could not be connected.\r\n%2. Ensure that the site address "
                                "and its port are correct and Internet connection is active.")
                     .arg(siteName, SocketErrorCause(facts.SocketError)),
-                true, true, false};
+                true,
+                true,
+                false};
     return {{},
             QStringLiteral("Site \"%1\" could not be connected.\r\nEnsure that Internet connection is "
                            "active check the username and password.")
                 .arg(siteName),
-            true, true, false};
+            true,
+            true,
+            false};
 }
 
 QString SocketErrorCause(int code)
@@ -45,7 +54,9 @@ QString SocketErrorCause(int code)
 
 QString LostConnectionText(const TLostConnectionFacts& facts)
 {
-    if (facts.TimedOut) return QStringLiteral("Connection lost: %1").arg(SocketErrorCause(seConnectionTimedOut));
-    if (facts.SocketError) return QStringLiteral("Connection lost: %1").arg(SocketErrorCause(facts.SocketError));
+    if (facts.TimedOut)
+        return QStringLiteral("Connection lost: %1").arg(SocketErrorCause(seConnectionTimedOut));
+    if (facts.SocketError)
+        return QStringLiteral("Connection lost: %1").arg(SocketErrorCause(facts.SocketError));
     return QStringLiteral("Connection lost: closed by the server");
 }

@@ -1,8 +1,8 @@
 #include "app/BusyAnimation.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPaintEvent>
 #include <cmath>
 
 namespace {
@@ -24,8 +24,7 @@ void PaintDots(QPainter& painter, int frame)
         QColor colour = DotColour;
         colour.setAlphaF(float(0.12 + 0.88 * (1.0 - behind / 360.0)));
         const double radians = angle * M_PI / 180.0;
-        const QPointF centre(24.0 + OrbitRadius * std::sin(radians),
-                             24.0 - OrbitRadius * std::cos(radians));
+        const QPointF centre(24.0 + OrbitRadius * std::sin(radians), 24.0 - OrbitRadius * std::cos(radians));
         painter.setBrush(colour);
         painter.drawEllipse(centre, DotRadius, DotRadius);
     }
@@ -36,8 +35,8 @@ void PaintArrows(QPainter& painter)
 {
     QPainterPath up;
     up.moveTo(19, 16);
-    for (const QPointF& corner : {QPointF(23.5, 22), QPointF(20.5, 22), QPointF(20.5, 31),
-                                  QPointF(17.5, 31), QPointF(17.5, 22), QPointF(14.5, 22)})
+    for (const QPointF& corner : {QPointF(23.5, 22), QPointF(20.5, 22), QPointF(20.5, 31), QPointF(17.5, 31),
+                                  QPointF(17.5, 22), QPointF(14.5, 22)})
         up.lineTo(corner);
     up.closeSubpath();
     painter.setBrush(ArrowColour);
@@ -66,8 +65,7 @@ private:
 
 }  // namespace
 
-TBusyAnimation::TBusyAnimation(QWidget* parent)
-    : QFrame(parent), View(new TAnimationView(*this, this))
+TBusyAnimation::TBusyAnimation(QWidget* parent) : QFrame(parent), View(new TAnimationView(*this, this))
 {
     setObjectName(QStringLiteral("panAniBusy"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -75,9 +75,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(forward, &QPushButton::clicked, txtHelp, &QTextBrowser::forward);
     connect(txtHelp, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
     connect(txtHelp, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
-    connect(txtHelp, &QTextBrowser::sourceChanged, this, [this] {
-        setWindowTitle(QStringLiteral("QuilloFTP Help - %1").arg(txtHelp->documentTitle()));
-    });
+    connect(txtHelp, &QTextBrowser::sourceChanged, this,
+            [this] { setWindowTitle(QStringLiteral("QuilloFTP Help - %1").arg(txtHelp->documentTitle())); });
     back->setEnabled(false);
     forward->setEnabled(false);
 

@@ -23,8 +23,10 @@ QString TrimLogText(const QString& text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && IsBlankOrControl(text[first])) ++first;
-    while (last > first && IsBlankOrControl(text[last - 1])) --last;
+    while (first < last && IsBlankOrControl(text[first]))
+        ++first;
+    while (last > first && IsBlankOrControl(text[last - 1]))
+        --last;
     return text.mid(first, last - first);
 }
 
@@ -41,8 +43,7 @@ QString OneBlock(QString line)
 
 QString ProgramVersionLine()
 {
-    return QStringLiteral("QuilloFTP %1 - %2")
-        .arg(QLatin1String(ProgramVersion), QLatin1String(ProgramDate));
+    return QStringLiteral("QuilloFTP %1 - %2").arg(QLatin1String(ProgramVersion), QLatin1String(ProgramDate));
 }
 
 TStatusLog::TStatusLog(QWidget* parent) : QPlainTextEdit(parent)
@@ -104,13 +105,14 @@ void TStatusLog::FollowNewestLine()
 void TStatusLog::SaveLogTo(const QString& fileName) const
 {
     QByteArray bytes;
-    for (const QString& line : Lines()) bytes += line.toUtf8() + "\r\n";
+    for (const QString& line : Lines())
+        bytes += line.toUtf8() + "\r\n";
     // Written beside the target and put in its place only when complete, so
     // a failed save leaves an earlier log of that name as it was.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Exception(QStringLiteral("Cannot write the log file \"%1\": %2")
-                            .arg(fileName, file.errorString()));
+        throw Exception(
+            QStringLiteral("Cannot write the log file \"%1\": %2").arg(fileName, file.errorString()));
 }
 
 void TStatusLog::Clear()
@@ -133,8 +135,7 @@ QColor TStatusLog::LineColour(int index) const
     if (index < 0 || index >= LineCount) return LogInfoColour;
     const QTextBlock block = document()->findBlockByNumber(index);
     const QTextBlock::iterator first = block.begin();
-    const QTextCharFormat format =
-        first.atEnd() ? block.charFormat() : first.fragment().charFormat();
+    const QTextCharFormat format = first.atEnd() ? block.charFormat() : first.fragment().charFormat();
     return format.foreground().color();
 }
 

@@ -19,12 +19,13 @@ const char* const WebAddress = "http://www.example.org/quilloftp/";
 
 QString ProgramDescription()
 {
-    return ProgramVersionLine() + QStringLiteral(
-        "\n\n"
-        "QuilloFTP is free: you may use it and give copies of it to anyone, free of charge, "
-        "as long as the program is passed on whole and unchanged. The help tells more.\n"
-        "\n"
-        "The busy animation is drawn by QuilloFTP itself, frame by frame.");
+    return ProgramVersionLine() +
+           QStringLiteral(
+               "\n\n"
+               "QuilloFTP is free: you may use it and give copies of it to anyone, free of charge, "
+               "as long as the program is passed on whole and unchanged. The help tells more.\n"
+               "\n"
+               "The busy animation is drawn by QuilloFTP itself, frame by frame.");
 }
 
 }  // namespace

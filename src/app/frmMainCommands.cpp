@@ -49,8 +49,7 @@ void TfrmMain::actStopExecute()
             } else {
                 Ftp.Cancel();
             }
-        } catch (...) {
-        }
+        } catch (...) {}
         LogError(QStringLiteral("Operation aborted"));
         RemoteDir->NoteFailure();
         return;

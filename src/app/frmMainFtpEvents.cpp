@@ -130,8 +130,7 @@ void TfrmMain::FtpDisconnect()
     try {
         Ftp.Cancel();
         Ftp.Abort();  // a listing's data connection ends with its session
-    } catch (...) {
-    }
+    } catch (...) {}
     RemoteDir->Reset();
     cbRemoteDirectory->clear();
     SetConnectionState(csNotConnected);

@@ -138,7 +138,8 @@ void TfrmMain::CreateActions()
         {"actConnectToNew", "To a &new site...",
          "Connect to a new site|Connects to a site that isn't saved to the site list", AlwaysEnabled,
          Qt::Key_F6, "connect-new"},
-        {"actSiteList", "&Site list", "Site list|Shows the site list", AlwaysEnabled, Qt::Key_F4, "site-list"},
+        {"actSiteList", "&Site list", "Site list|Shows the site list", AlwaysEnabled, Qt::Key_F4,
+         "site-list"},
         {"actConnectToURL", "&Enter Internet link",
          "Enter Internet link|You can give an Internet link which contains the info that is needed to "
          "connect to a site",
@@ -153,9 +154,12 @@ void TfrmMain::CreateActions()
          QKeySequence(Qt::CTRL | Qt::Key_2), "mode-binary"},
         {"actTransferAuto", "&Automatic", "Automatic transfer mode|Selects automatic transfer mode",
          DisabledOnBusy, QKeySequence(Qt::CTRL | Qt::Key_3), "mode-auto"},
-        {"actAddToSitelist", "&Add to the site list",
+        {"actAddToSitelist",
+         "&Add to the site list",
          "Add the site to the site list|Adds the current site to the current folder in the site list",
-         AfterConnection, {}, nullptr},
+         AfterConnection,
+         {},
+         nullptr},
         {"actSaveLog", "Save &log...", "Save log|Saves the status messages to a file", AlwaysEnabled,
          QKeySequence(Qt::CTRL | Qt::Key_S), nullptr},
         {"actSettings", "S&ettings", "Settings|Shows the settings", Misc, {}, "settings"},
@@ -189,11 +193,15 @@ void TfrmMain::CreateActions()
     }
     Actions[QStringLiteral("actTransferAuto")]->setChecked(true);
 
-    connect(Actions[QStringLiteral("actConnectToNew")], &QAction::triggered, this, [this] { actConnectToNewExecute(); });
-    connect(Actions[QStringLiteral("actDisconnect")], &QAction::triggered, this, [this] { actDisconnectExecute(); });
+    connect(Actions[QStringLiteral("actConnectToNew")], &QAction::triggered, this,
+            [this] { actConnectToNewExecute(); });
+    connect(Actions[QStringLiteral("actDisconnect")], &QAction::triggered, this,
+            [this] { actDisconnectExecute(); });
     connect(Actions[QStringLiteral("actStop")], &QAction::triggered, this, [this] { actStopExecute(); });
-    connect(Actions[QStringLiteral("actSaveLog")], &QAction::triggered, this, [this] { actSaveLogExecute(); });
-    connect(Actions[QStringLiteral("actHelpContents")], &QAction::triggered, this, [this] { actHelpContentsExecute(); });
+    connect(Actions[QStringLiteral("actSaveLog")], &QAction::triggered, this,
+            [this] { actSaveLogExecute(); });
+    connect(Actions[QStringLiteral("actHelpContents")], &QAction::triggered, this,
+            [this] { actHelpContentsExecute(); });
 }
 
 void TfrmMain::CreateMenus()
@@ -233,9 +241,19 @@ void TfrmMain::CreateToolbars()
 {
     QToolBar* bar = MakeToolBar(QStringLiteral("tbrMain"), 24);
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const char* const layout[] = {"actConnectToNew", "actSiteList", "actConnectToURL", "actDisconnect", "",
-                                  "actStop", "", "actTransferASCII", "actTransferBinary", "actTransferAuto",
-                                  "", "actSettings", "actHelpContents"};
+    const char* const layout[] = {"actConnectToNew",
+                                  "actSiteList",
+                                  "actConnectToURL",
+                                  "actDisconnect",
+                                  "",
+                                  "actStop",
+                                  "",
+                                  "actTransferASCII",
+                                  "actTransferBinary",
+                                  "actTransferAuto",
+                                  "",
+                                  "actSettings",
+                                  "actHelpContents"};
     for (const char* name : layout) {
         if (!*name)
             bar->addSeparator();
@@ -270,8 +288,8 @@ QComboBox* NewDirectoryBox(const QString& name)
 int DateColumnWidth(const QFontMetrics& metrics)
 {
     const QLocale locale;
-    const QString longest = locale.toString(QDate(2000, 12, 28), QLocale::ShortFormat) + u' '
-        + locale.toString(QTime(23, 59), QLocale::ShortFormat);
+    const QString longest = locale.toString(QDate(2000, 12, 28), QLocale::ShortFormat) + u' ' +
+                            locale.toString(QTime(23, 59), QLocale::ShortFormat);
     return qMax(125, metrics.horizontalAdvance(longest) + 20);
 }
 
@@ -316,7 +334,8 @@ QWidget* TfrmMain::CreateRemotePane()
     RemoteDir = new TFtpFileListView;
     RemoteDir->setObjectName(QStringLiteral("RemoteDir"));
     RemoteDir->SetDirectoryControl(cbRemoteDirectory);
-    RemoteDir->SetColumns(FileColumns(RemoteDir->fontMetrics()) << TListColumn{QStringLiteral("Attributes"), Qt::AlignLeft, 85});
+    RemoteDir->SetColumns(FileColumns(RemoteDir->fontMetrics())
+                          << TListColumn{QStringLiteral("Attributes"), Qt::AlignLeft, 85});
     RemoteDir->SetFtpControl(&Ftp);
 
     auto* command = new QHBoxLayout;
@@ -357,8 +376,10 @@ void TfrmMain::CreateStatusBar()
     StatusPanel1 = new QLabel;
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     // Wide enough for the longest text it shows.
-    StatusPanel1->setMinimumWidth(qMax(75, StatusPanel1->fontMetrics().horizontalAdvance(
-                                                 SessionLengthText(QDateTime(), QDateTime()) + QStringLiteral("00")) + 8));
+    StatusPanel1->setMinimumWidth(
+        qMax(75, StatusPanel1->fontMetrics().horizontalAdvance(SessionLengthText(QDateTime(), QDateTime()) +
+                                                               QStringLiteral("00")) +
+                     8));
     bar->addWidget(StatusPanel0, 1);
     bar->addPermanentWidget(StatusPanel1);
 }

@@ -89,10 +89,10 @@ bool TfrmMain::ConfirmNewConnection()
 {
     switch (ConnectionState) {
     case csConnecting: {
-        const bool ok = AskOkCancel(
-            QStringLiteral("QuilloFTP is currently trying to connect to an another site.\r\n"
-                           "Are you sure you want to connect to a new site?"),
-            false);
+        const bool ok =
+            AskOkCancel(QStringLiteral("QuilloFTP is currently trying to connect to an another site.\r\n"
+                                       "Are you sure you want to connect to a new site?"),
+                        false);
         if (!ok) return false;
         // A running attempt is cancelled whatever retries it had left; only
         // the wait for the next retry is a mere timer.
@@ -106,8 +106,7 @@ bool TfrmMain::ConfirmNewConnection()
         if (!AskOkCancel(QStringLiteral("Are you sure you want to disconnect?"), false)) return false;
         DisconnectFromSite();
         return true;
-    default:
-        return true;
+    default: return true;
     }
 }
 
@@ -138,8 +137,7 @@ bool TfrmMain::DoConnect()
         if (Ftp.CancelRequested()) {
             try {
                 Ftp.RequestCloseSocket();
-            } catch (...) {
-            }
+            } catch (...) {}
         }
     }
     InvalidHostSeen = false;
@@ -268,11 +266,13 @@ void TfrmMain::UpdateCaption()
     case csConnected:
         text = CurrentSite.SiteName;
         if (Transfer && Transfer->FileInProgress())
-            text = QStringLiteral("%1%2 (%3) - ").arg(Transfer->ProgressPercent()).arg(QLatin1Char('%')).arg(Transfer->CurrentFileName()) + text;
+            text = QStringLiteral("%1%2 (%3) - ")
+                       .arg(Transfer->ProgressPercent())
+                       .arg(QLatin1Char('%'))
+                       .arg(Transfer->CurrentFileName()) +
+                   text;
         break;
-    default:
-        text = QStringLiteral("Not connected");
-        break;
+    default: text = QStringLiteral("Not connected"); break;
     }
     text += QStringLiteral(" - QuilloFTP");
     if (windowTitle() == text) return;
@@ -313,16 +313,16 @@ void TfrmMain::DisconnectTimerFired()
     // Still running, the guard tells OnDisconnect that this close was asked for.
     try {
         Ftp.RequestCloseSocket();  // its OnDisconnect ends the wait for the reply
-    } catch (...) {
-    }
+    } catch (...) {}
     tmrDisconnect.stop();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
     if (IsConnected() && !tmrDisconnect.isActive()) {
-        if (!AskOkCancel(QStringLiteral("QuilloFTP is still connected to a site. Are you sure you want to quit?"),
-                         false)) {
+        if (!AskOkCancel(
+                QStringLiteral("QuilloFTP is still connected to a site. Are you sure you want to quit?"),
+                false)) {
             event->ignore();
             return;
         }
@@ -369,12 +369,15 @@ void TfrmMain::CenterForm(QWidget* owner, QWidget& form)
     // hint, so centre it with that.
     if (!form.testAttribute(Qt::WA_Resized)) form.adjustSize();
     const QSize size = form.frameGeometry().size();
-    QPoint topLeft(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
+    QPoint topLeft(area.left() + (area.width() - size.width()) / 2,
+                   area.top() + (area.height() - size.height()) / 2);
     // Over a small main window a large form still stays on the screen.
     if (QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen()) {
         const QRect screenArea = screen->availableGeometry();
-        topLeft.setX(qBound(screenArea.left(), topLeft.x(), qMax(screenArea.left(), screenArea.right() + 1 - size.width())));
-        topLeft.setY(qBound(screenArea.top(), topLeft.y(), qMax(screenArea.top(), screenArea.bottom() + 1 - size.height())));
+        topLeft.setX(qBound(screenArea.left(), topLeft.x(),
+                            qMax(screenArea.left(), screenArea.right() + 1 - size.width())));
+        topLeft.setY(qBound(screenArea.top(), topLeft.y(),
+                            qMax(screenArea.top(), screenArea.bottom() + 1 - size.height())));
     }
     form.move(topLeft);
 }

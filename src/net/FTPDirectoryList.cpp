@@ -31,7 +31,8 @@ QList<TFTPDirectoryList::TWord> TFTPDirectoryList::SplitWords(const QByteArray& 
         words.append(TWord{length > 0 ? QByteArray(data + start, length) : QByteArray(), end});
         if (end == size) return words;
         start = end;
-        while (start < size && data[start] == ' ') ++start;
+        while (start < size && data[start] == ' ')
+            ++start;
         if (start == size) {
             words.append(TWord{QByteArray(), size});
             return words;

@@ -21,7 +21,8 @@ bool AllDigits(QByteArrayView text)
 int SmallNumber(QByteArrayView digits)
 {
     int value = 0;
-    for (const char c : digits) value = value * 10 + (c - '0');
+    for (const char c : digits)
+        value = value * 10 + (c - '0');
     return value;
 }
 
@@ -39,8 +40,7 @@ bool IsTime(const QByteArray& word)
     if (sep < 1 || sep > 2 || word.size() != sep + 3) return false;
     const QByteArrayView hour = QByteArrayView(word).first(sep);
     const QByteArrayView minute = QByteArrayView(word).sliced(sep + 1);
-    return AllDigits(hour) && AllDigits(minute) && SmallNumber(hour) <= 23 &&
-           SmallNumber(minute) <= 59;
+    return AllDigits(hour) && AllDigits(minute) && SmallNumber(hour) <= 23 && SmallNumber(minute) <= 59;
 }
 
 bool IsYear(const QByteArray& word)
@@ -52,8 +52,8 @@ bool IsYear(const QByteArray& word)
 
 int TFTPUnixList::MonthNumber(QByteArrayView word)
 {
-    static constexpr std::array<const char*, 12> Months = {
-        "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
+    static constexpr std::array<const char*, 12> Months = {"jan", "feb", "mar", "apr", "may", "jun",
+                                                           "jul", "aug", "sep", "oct", "nov", "dec"};
     if (word.size() != 3) return 0;
     for (size_t i = 0; i < Months.size(); ++i)
         if (qstrnicmp(word.data(), Months[i], 3) == 0) return int(i) + 1;
@@ -67,8 +67,7 @@ void TFTPUnixList::ParseLine(const QByteArray& line)
     if (n < MinWords) return;
     const qsizetype month = FindDateRun(line);
     if (month >= 0) {
-        Append(Words[0].Text, Words[month - 1].Text, DateText(month),
-               line.mid(Words[month + 2].End + 1));
+        Append(Words[0].Text, Words[month - 1].Text, DateText(month), line.mid(Words[month + 2].End + 1));
     } else {
         Append(Words[0].Text, Words[n - 5].Text, DateText(n - 4), Words[n - 1].Text);
     }
@@ -99,8 +98,8 @@ QByteArray TFTPUnixList::DateText(qsizetype monthWord) const
     return text;
 }
 
-void TFTPUnixList::Append(const QByteArray& attributes, const QByteArray& size,
-                          const QByteArray& date, const QByteArray& name)
+void TFTPUnixList::Append(const QByteArray& attributes, const QByteArray& size, const QByteArray& date,
+                          const QByteArray& name)
 {
     NameList.append(name);
     SizeList.append(size);

@@ -69,7 +69,8 @@ QByteArray TFtpClient::Transaction(const QByteArray& command)
     return first;
 }
 
-void TFtpClient::ReadContinuation(const QByteArray& first, const std::function<void(const QByteArray&)>& onLine)
+void TFtpClient::ReadContinuation(const QByteArray& first,
+                                  const std::function<void(const QByteArray&)>& onLine)
 {
     if (FtpReply::CodeOf(first) == 0) BreakOff(first);
     QByteArray line = first;
@@ -80,7 +81,8 @@ void TFtpClient::ReadContinuation(const QByteArray& first, const std::function<v
         // ends its reply must not hold the wait, nor fill the memory, for ever.
         size += line.size();
         if (size > FtpReply::MaxReplySize)
-            BreakOffWith(QStringLiteral("The server sent a reply longer than %1 bytes").arg(FtpReply::MaxReplySize));
+            BreakOffWith(
+                QStringLiteral("The server sent a reply longer than %1 bytes").arg(FtpReply::MaxReplySize));
         ReportStatus(slProtocol, ReplyStatusText(line));
         if (onLine) onLine(line);
     }
@@ -132,7 +134,8 @@ void TFtpClient::EndTransferForServer(TDataOperation::TEnd why)
     // the data connection would otherwise go on while the server says it is
     // over, for as long as bytes keep coming.
     // (Before the server connected, the wait for it watches for both itself.)
-    if (!FData.Connection || !FData.DataConnected || FData.EndedByServer != TDataOperation::TEnd::None) return;
+    if (!FData.Connection || !FData.DataConnected || FData.EndedByServer != TDataOperation::TEnd::None)
+        return;
     FData.EndedByServer = why;
     FData.Connection->Cancel();
 }
@@ -234,8 +237,9 @@ void TFtpClient::LogIn()
     }
     // No "ACCT" is ever sent, so a server that wants one refuses the login.
     if (step == TLoginStep::NeedAccount)
-        RefuseLogin(QStringLiteral("The server requires an account for this login, which is not supported: %1")
-                        .arg(FtpReply::Text(FLastReply)));
+        RefuseLogin(
+            QStringLiteral("The server requires an account for this login, which is not supported: %1")
+                .arg(FtpReply::Text(FLastReply)));
     if (step != TLoginStep::LoggedIn) RefuseLogin(FtpReply::Text(FLastReply));
 }
 
@@ -365,7 +369,8 @@ QByteArray TFtpClient::QuotedPath(const QByteArray& reply)
     if (first < 0) return {};
     const qsizetype second = reply.indexOf('"', first + 1);
     QByteArray path = second < 0 ? reply.mid(first + 1) : reply.mid(first + 1, second - first - 1);
-    while (path.endsWith('\n') || path.endsWith('\r')) path.chop(1);
+    while (path.endsWith('\n') || path.endsWith('\r'))
+        path.chop(1);
     return path;
 }
 

@@ -126,7 +126,8 @@ protected:
     void Failure(TCmdType type, bool unsupportedCheck, const QByteArray& line);
     // Validates the first line of a reply and reads the rest of it; onLine
     // sees each further line.
-    void ReadContinuation(const QByteArray& first, const std::function<void(const QByteArray&)>& onLine = nullptr);
+    void ReadContinuation(const QByteArray& first,
+                          const std::function<void(const QByteArray&)>& onLine = nullptr);
     // Closes the session after a reply line without a valid code; raises EProtocolError.
     [[noreturn]] void BreakOff(const QByteArray& line);
     // Ends the session over a reply that cannot be read to its end.
@@ -207,13 +208,13 @@ private:
     // One listing, download or upload; a new one starts from a fresh value.
     struct TDataOperation {
         std::unique_ptr<TSocketSession> Connection;
-        bool PhaseStarted = false;  // the transfer command was accepted
-        bool DataConnected = false; // the server's data connection was accepted
+        bool PhaseStarted = false;   // the transfer command was accepted
+        bool DataConnected = false;  // the server's data connection was accepted
         // Whether the server ended the transfer through the control
         // connection: by a "421"/"426" reply, or by closing it.
         enum class TEnd { None, AbortReply, ControlClosed };
         TEnd EndedByServer = TEnd::None;
-        QByteArray FinalReply;      // the reply read after the data phase, if any
+        QByteArray FinalReply;  // the reply read after the data phase, if any
         TSizeCheck Check;
         qint64 AnnouncedSize = -1;  // see AnnouncedByteCount
         int DataError = 0;          // the socket error that ended the data connection

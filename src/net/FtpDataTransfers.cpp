@@ -5,8 +5,8 @@
 #include "net/FtpClient.h"
 
 #include "net/FTPUnixList.h"
-#include "net/SocketErrorText.h"
 #include "net/FtpReply.h"
+#include "net/SocketErrorText.h"
 #include "platform/PumpedWait.h"
 #include "platform/RemoteText.h"
 
@@ -63,10 +63,12 @@ qint64 TFtpClient::ParseByteCount(const QByteArray& line)
     const qsizetype word = line.toUpper().indexOf("BYTE");
     if (word < 0) return 0;
     qsizetype end = word - 1;
-    while (end >= 0 && !std::isdigit(static_cast<unsigned char>(line.at(end)))) --end;
+    while (end >= 0 && !std::isdigit(static_cast<unsigned char>(line.at(end))))
+        --end;
     if (end < 0) return 0;
     qsizetype start = end;
-    while (start > 0 && std::isdigit(static_cast<unsigned char>(line.at(start - 1)))) --start;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(line.at(start - 1))))
+        --start;
     bool ok = false;
     const qint64 count = line.mid(start, end - start + 1).toLongLong(&ok);
     return ok ? count : 0;
@@ -99,7 +101,7 @@ qint32 TFtpClient::VendorFromSystemReply(const QByteArray& reply)
 {
     // First keyword found, in this order; case matters ("Windows_NT" is none).
     static const std::pair<const char*, qint32> keywords[] = {
-        {"UNIX", vnUnix}, {"NETWARE", vnNetware}, {"DOS", vnDos}, {"VMS", vnVms},
+        {"UNIX", vnUnix}, {"NETWARE", vnNetware}, {"DOS", vnDos},     {"VMS", vnVms},
         {"MVS", vnMvs},   {"VM", vnVm},           {"MACOS", vnMacOs}, {"OS/400", vnOs400},
     };
     for (const auto& [word, vendor] : keywords)
@@ -111,16 +113,18 @@ qint32 TFtpClient::VendorFromSystemReply(const QByteArray& reply)
 
 void TFtpClient::ListDirectory()
 {
-    RunDataOperation(TDataOp::List, ctList, [this] {
-        ReportStatus(slProtocol, QStringLiteral("LIST"));
-        Transaction("LIST");
-        if (FtpReply::IsRefusal(FReplyCode, 301, 599)) {
-            Failure(ctList, true);
-            return false;
-        }
-        FTotalBytes = ParseByteCount(FLastReply);
-        return true;
-    }, {}, {});
+    RunDataOperation(TDataOp::List, ctList,
+                     [this] {
+                         ReportStatus(slProtocol, QStringLiteral("LIST"));
+                         Transaction("LIST");
+                         if (FtpReply::IsRefusal(FReplyCode, 301, 599)) {
+                             Failure(ctList, true);
+                             return false;
+                         }
+                         FTotalBytes = ParseByteCount(FLastReply);
+                         return true;
+                     },
+                     {}, {});
 }
 
 void TFtpClient::RetrieveFile(const QByteArray& remoteName, const QString& localPath, qint64 expectedSize)
@@ -133,9 +137,9 @@ void TFtpClient::RetrieveFile(const QByteArray& remoteName, const QString& local
 void TFtpClient::RetrieveChecked(const QByteArray& remoteName, const QString& localPath, TSizeCheck check)
 {
     CheckCommandText("RETR " + remoteName);
-    RunDataOperation(TDataOp::Download, ctDownload, [this, remoteName] {
-        return SendRetrieveCommand(remoteName);
-    }, localPath, check);
+    RunDataOperation(
+        TDataOp::Download, ctDownload, [this, remoteName] { return SendRetrieveCommand(remoteName); },
+        localPath, check);
 }
 
 bool TFtpClient::SendRetrieveCommand(const QByteArray& remoteName)
@@ -156,7 +160,8 @@ bool TFtpClient::SendRetrieveCommand(const QByteArray& remoteName)
     // nothing of it behind to be taken for the next command's reply.
     if (!FtpReply::IsRefusal(FReplyCode, 301, 599)) return true;
     Failure(ctDownload, false);
-    for (const QByteArray& line : more) Failure(ctDownload, true, line);
+    for (const QByteArray& line : more)
+        Failure(ctDownload, true, line);
     return false;
 }
 
@@ -165,22 +170,23 @@ void TFtpClient::StoreFile(const QString& localPath, const QByteArray& remoteNam
     const QByteArray name =
         remoteName.isEmpty() ? QFile::encodeName(QFileInfo(localPath).fileName()) : remoteName;
     CheckCommandText("STOR " + name);
-    RunDataOperation(TDataOp::Upload, ctUpload, [this, localPath, remoteName, name] {
-        const QString shown = remoteName.isEmpty() ? localPath : DecodeRemote(remoteName);
-        ReportStatus(slProtocol, QStringLiteral("STOR ") + shown);
-        Transaction("STOR " + name);
-        if (FtpReply::IsRefusal(FReplyCode, 301, 599)) {
-            Failure(ctUpload, true);
-            return false;
-        }
-        return true;
-    }, localPath, {});
+    RunDataOperation(TDataOp::Upload, ctUpload,
+                     [this, localPath, remoteName, name] {
+                         const QString shown = remoteName.isEmpty() ? localPath : DecodeRemote(remoteName);
+                         ReportStatus(slProtocol, QStringLiteral("STOR ") + shown);
+                         Transaction("STOR " + name);
+                         if (FtpReply::IsRefusal(FReplyCode, 301, 599)) {
+                             Failure(ctUpload, true);
+                             return false;
+                         }
+                         return true;
+                     },
+                     localPath, {});
 }
 
 // --- common steps ----------------------------------------------------------------------
 
-void TFtpClient::RunDataOperation(TDataOp op, TCmdType type,
-                                  const std::function<bool()>& sendTransferCommand,
+void TFtpClient::RunDataOperation(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                                   const QString& localPath, TSizeCheck check)
 {
     if (!BeginOperation()) return;
@@ -270,7 +276,8 @@ void TFtpClient::CheckDataComplete() const
     qint64 expected = FData.AnnouncedSize;
     if (!FAsciiTransfers && FData.Check.WholeSize > expected) expected = FData.Check.WholeSize;
     if (have < expected)
-        throw ESockError(QStringLiteral("The transfer ended early: %1 of %2 bytes arrived").arg(have).arg(expected));
+        throw ESockError(
+            QStringLiteral("The transfer ended early: %1 of %2 bytes arrived").arg(have).arg(expected));
 }
 
 void TFtpClient::NoteAnnouncedSize(const QByteArray& line)
@@ -278,8 +285,7 @@ void TFtpClient::NoteAnnouncedSize(const QByteArray& line)
     if (FData.AnnouncedSize < 0) FData.AnnouncedSize = AnnouncedByteCount(line, FAsciiTransfers);
 }
 
-bool TFtpClient::TransferData(TDataOp op, TCmdType type,
-                              const std::function<bool()>& sendTransferCommand,
+bool TFtpClient::TransferData(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                               const QString& localPath)
 {
     TSocketSession& data = *FData.Connection;
@@ -340,7 +346,8 @@ void TFtpClient::CommitDownload()
     struct stat old {};
     if (::stat(replaced.constData(), &old) == 0) ::chmod(partial.constData(), old.st_mode & 07777);
     if (::rename(partial.constData(), replaced.constData()) != 0)
-        throw Exception(QStringLiteral("Cannot replace file \"%1\". %2").arg(FData.ReplacedPath, ErrnoText()));
+        throw Exception(
+            QStringLiteral("Cannot replace file \"%1\". %2").arg(FData.ReplacedPath, ErrnoText()));
     FData.ReplacedPath.clear();
 }
 
@@ -381,8 +388,7 @@ void TFtpClient::PrepareListParser()
 void TFtpClient::SendPort(TCmdType type)
 {
     // The listening socket is bound to the control connection's address.
-    const QString command =
-        QStringLiteral("PORT ") + LocalAddressForPort() + FData.Connection->PortSuffix();
+    const QString command = QStringLiteral("PORT ") + LocalAddressForPort() + FData.Connection->PortSuffix();
     ReportStatus(slProtocol, command);
     Transaction(command.toLatin1());
     if (FtpReply::IsRefusal(FReplyCode, 301, 599)) Failure(type, false);
@@ -396,11 +402,14 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
         // The server may give up before it connects: a 425 after its 150, a
         // 421, or a closed control connection. Then nothing will come, and
         // waiting would last until the user stops it.
-        const bool arrived = WaitUntilDeadline([this, &data] {
-            return data.LookupDone() || data.CancelRequested() || !FConnected || RefusalWaiting();
-        }, deadline);
+        const bool arrived = WaitUntilDeadline(
+            [this, &data] {
+                return data.LookupDone() || data.CancelRequested() || !FConnected || RefusalWaiting();
+            },
+            deadline);
         if (!arrived)
-            throw ETimeOutError(QStringLiteral("The server did not connect back within %1").arg(DurationText(TimeOut)));
+            throw ETimeOutError(
+                QStringLiteral("The server did not connect back within %1").arg(DurationText(TimeOut)));
         if (!data.LookupDone() && !data.CancelRequested()) {
             if (RefusalWaiting()) {
                 TakeRefusal();
@@ -419,7 +428,8 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
             if (!FConnected) EndTransferForServer(TDataOperation::TEnd::ControlClosed);
             break;
         }
-        ReportStatus(slProtocol, QStringLiteral("Refused a data connection from %1").arg(data.RemoteAddressText()));
+        ReportStatus(slProtocol,
+                     QStringLiteral("Refused a data connection from %1").arg(data.RemoteAddressText()));
         data.RefuseAcceptedSocket(fd);
     }
     if (OnTransactionStart) OnTransactionStart(this);
@@ -430,14 +440,14 @@ void TFtpClient::ReceiveListing()
 {
     // The last line may lack its line end; it is still an entry.
     QByteArray line;
-    while (FData.Connection->ReadStreamLine(line)) DeliverListingLine(line);
+    while (FData.Connection->ReadStreamLine(line))
+        DeliverListingLine(line);
 }
 
 void TFtpClient::DeliverListingLine(QByteArray line)
 {
     // Lines of one or two characters keep their line end.
-    if (line.size() > 2 && line.endsWith('\n'))
-        line.chop(line.at(line.size() - 2) == '\r' ? 2 : 1);
+    if (line.size() > 2 && line.endsWith('\n')) line.chop(line.at(line.size() - 2) == '\r' ? 2 : 1);
     if (ParseList && FDirectoryList) FDirectoryList->ParseLine(line);
     if (OnListItem) OnListItem(line);
 }
@@ -490,7 +500,7 @@ bool TFtpClient::RefusalWaiting() const
 
 void TFtpClient::TakeRefusal()
 {
-    ClearCancelRequest();  // a 421 has cancelled the control wait already
+    ClearCancelRequest();        // a 421 has cancelled the control wait already
     FData.PhaseStarted = false;  // this line is the operation's last reply: nothing to drain
     FLastReply = ReadLn();
     FReplyCode = ReplyCodeOf(FLastReply);
@@ -544,10 +554,12 @@ void TFtpClient::DrainAfterAbort(int waitMs)
 {
     ClearCancelRequest();
     QByteArray taken;
-    WaitUntilFor([this, &taken] {
-        if (InputBuffer.IndexOf('\n') >= 0) taken += InputBuffer.TakeAll();
-        return !taken.isEmpty();
-    }, waitMs);
+    WaitUntilFor(
+        [this, &taken] {
+            if (InputBuffer.IndexOf('\n') >= 0) taken += InputBuffer.TakeAll();
+            return !taken.isEmpty();
+        },
+        waitMs);
     if (taken.isEmpty()) return;
     FLastReply = taken.left(taken.indexOf('\n') + 1);
     FReplyCode = ReplyCodeOf(FLastReply);

@@ -80,7 +80,8 @@ TLoginStep LoginStepOf(int code)
 QString Text(const QByteArray& line)
 {
     QByteArray text = line;
-    while (!text.isEmpty() && IsLineEnd(text.back())) text.chop(1);
+    while (!text.isEmpty() && IsLineEnd(text.back()))
+        text.chop(1);
     // A message is one line, whatever the server put into it.
     text.replace('\r', ' ').replace('\n', ' ');
     return QString::fromUtf8(text);

@@ -25,7 +25,8 @@ public:
 class FTPException : public Exception {
 public:
     explicit FTPException(const QByteArray& replyLine) : FTPException(replyLine, FtpReply::Text(replyLine)) {}
-    FTPException(const QByteArray& replyLine, const QString& message) : Exception(message), Reply(replyLine) {}
+    FTPException(const QByteArray& replyLine, const QString& message) : Exception(message), Reply(replyLine)
+    {}
     const QByteArray& ReplyLine() const noexcept { return Reply; }
 
 private:

@@ -20,7 +20,8 @@ void CopyRest(QFile& source, QFile& target)
     for (;;) {
         chunk = source.read(CopyChunk);
         if (chunk.isEmpty()) {
-            if (source.error() != QFileDevice::NoError) ThrowFileError(QStringLiteral("Cannot read file"), source);
+            if (source.error() != QFileDevice::NoError)
+                ThrowFileError(QStringLiteral("Cannot read file"), source);
             return;
         }
         if (target.write(chunk) != chunk.size()) ThrowFileError(QStringLiteral("Cannot write file"), target);
@@ -106,7 +107,8 @@ void TResumableFtp::AppendFrom(QFile& source, QFile& target, qint64 position)
 {
     // A refused transfer command leaves no temporary file: nothing arrived.
     if (!source.exists()) return;
-    if (!source.isOpen() && !source.open(QIODevice::ReadOnly)) ThrowFileError(QStringLiteral("Cannot open file"), source);
+    if (!source.isOpen() && !source.open(QIODevice::ReadOnly))
+        ThrowFileError(QStringLiteral("Cannot open file"), source);
     if (!target.isOpen()) ThrowFileError(QStringLiteral("Cannot open file"), target);
     if (!target.seek(position)) ThrowFileError(QStringLiteral("Cannot write file"), target);
     CopyRest(source, target);
@@ -159,7 +161,8 @@ void TResumableFtp::ResumeUpload(const QString& localPath, const QByteArray& rem
         if (!local.open(QIODevice::ReadOnly)) ThrowFileError(QStringLiteral("Cannot open file"), local);
         if (offset >= local.size()) throw EResumeError(QStringLiteral("Resuming failed"));
         QFile temp(TempFileName);
-        if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) ThrowFileError(QStringLiteral("Cannot create file"), temp);
+        if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            ThrowFileError(QStringLiteral("Cannot create file"), temp);
         if (!local.seek(offset)) ThrowFileError(QStringLiteral("Cannot read file"), local);
         CopyRest(local, temp);
     } catch (...) {

@@ -4,8 +4,8 @@
 
 #include "net/SocketErrorText.h"
 #include "net/ThreadTimer.h"
-#include "platform/PumpedWait.h"
 #include "platform/HandlerGuard.h"
+#include "platform/PumpedWait.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -157,9 +157,9 @@ void TSocketSession::UpdateNotifiers()
     // Read readiness is level-triggered: it is only wanted while a peer can
     // send (connected) and there is room for what it sends, or while a
     // listening socket waits for its one accept.
-    const bool read = !NotificationsOff && !ReadDeferred &&
-                      ((State == TState::Connected && !InputFull()) ||
-                       (State == TState::Listening && !FLookupDone));
+    const bool read =
+        !NotificationsOff && !ReadDeferred &&
+        ((State == TState::Connected && !InputFull()) || (State == TState::Listening && !FLookupDone));
     const bool write = !NotificationsOff && (State == TState::Connecting || WriteBlocked);
     if (ReadNotifier->isEnabled() != read) ReadNotifier->setEnabled(read);
     if (WriteNotifier->isEnabled() != write) WriteNotifier->setEnabled(write);
@@ -430,8 +430,7 @@ void TSocketSession::Listen(bool useLookupMessage, quint32 localAddress)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<quint16>(Port));
     address.sin_addr.s_addr = htonl(localAddress);
-    if (::bind(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(Fd, 1) != 0)
+    if (::bind(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(Fd, 1) != 0)
         CheckError(0, SocketErrorFromErrno(errno));
     AcceptAsLookup = useLookupMessage;
     FLookupDone = false;
@@ -453,8 +452,7 @@ int TSocketSession::Accept()
     ReportStatus(slSocket, QStringLiteral("Accepting"));
     sockaddr_in peer{};
     socklen_t len = sizeof peer;
-    const int fd = ::accept4(Fd, reinterpret_cast<sockaddr*>(&peer), &len,
-                             SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd = ::accept4(Fd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) CheckError(0, SocketErrorFromErrno(errno));
     RemoteAddress = ntohl(peer.sin_addr.s_addr);
     RemotePort = ntohs(peer.sin_port);

@@ -21,10 +21,10 @@ using TOnErrorEvent = std::function<void(QObject* sender, quint16 errorCode, con
 
 // Status levels: what a ReportLevel lets through.
 enum : int {
-    slProtocol = 1,   // commands, replies, "Disconnected", byte counts
-    slSocket = 4,     // socket actions
-    slInternal = 8,   // internal steps
-    slErrorCheck = 16 // error checks
+    slProtocol = 1,    // commands, replies, "Disconnected", byte counts
+    slSocket = 4,      // socket actions
+    slInternal = 8,    // internal steps
+    slErrorCheck = 16  // error checks
 };
 
 // One TCP stream socket with blocking-looking operations built as pumped
@@ -288,7 +288,7 @@ private:
     bool InHandler = false;
     bool ReadDeferred = false;   // a read arrived while a handler ran
     bool WriteDeferred = false;  // a "write more" arrived while a handler ran
-    bool WriteBlocked = false;  // the socket buffer was full; wait to be writable
+    bool WriteBlocked = false;   // the socket buffer was full; wait to be writable
     bool CountingOn = false;
     bool LookupFailed = false;
     int LookupId = -1;  // the running host lookup; -1 when none is awaited

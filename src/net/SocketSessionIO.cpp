@@ -248,12 +248,12 @@ void TSocketSession::WriteFromFile()
     QByteArray& block = Sending.SendBlock;
     if (block.size() != FileSendStep) block.resize(FileSendStep);
     char* const chunk = block.data();
-    const qint64 count = ::pread(source.handle(), chunk,
-                                 static_cast<size_t>(qMin<qint64>(FileSendStep, size - FSentBytes)),
-                                 FSentBytes);
+    const qint64 count =
+        ::pread(source.handle(), chunk, static_cast<size_t>(qMin<qint64>(FileSendStep, size - FSentBytes)),
+                FSentBytes);
     if (count <= 0) {
-        Sending.SendError = source.fileName() + QStringLiteral(": ") +
-                            QString::fromLocal8Bit(std::strerror(errno));
+        Sending.SendError =
+            source.fileName() + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
         return;
     }
     const qint64 n = SendChunk(chunk, count);
@@ -268,9 +268,9 @@ void TSocketSession::WriteTextFromFile()
     const qint64 size = job.SendSource->size();
     if (job.PendingWire.isEmpty() && job.TextReadPos < size) {
         char chunk[ChunkSize];
-        const qint64 count = ::pread(job.SendSource->handle(), chunk,
-                                     static_cast<size_t>(qMin<qint64>(ChunkSize, size - job.TextReadPos)),
-                                     job.TextReadPos);
+        const qint64 count =
+            ::pread(job.SendSource->handle(), chunk,
+                    static_cast<size_t>(qMin<qint64>(ChunkSize, size - job.TextReadPos)), job.TextReadPos);
         if (count <= 0) {
             job.SendError = job.SendSource->fileName();
             return;
@@ -425,8 +425,8 @@ bool TSocketSession::WaitWhileMoving(const std::function<bool()>& done)
 {
     if (TimeOut > 0) FTimedOut = false;
     UpdateNotifiers();  // reading may have paused on input that is consumed now
-    const bool moving =
-        WaitUntilIdleFor(done, [this] { return FArrivedBytes + WireSentBytes; }, qMax(0, TimeOut));
+    const bool moving = WaitUntilIdleFor(
+        done, [this] { return FArrivedBytes + WireSentBytes; }, qMax(0, TimeOut));
     if (!moving) FTimedOut = true;
     return moving;
 }
@@ -480,7 +480,8 @@ qint16 TSocketSession::ReplyCodeOf(const QByteArray& line)
 QString TSocketSession::ReplyStatusText(const QByteArray& line)
 {
     QByteArray text = line;
-    while (text.endsWith('\n') || text.endsWith('\r')) text.chop(1);
+    while (text.endsWith('\n') || text.endsWith('\r'))
+        text.chop(1);
     return QString::fromUtf8(text);
 }
 
@@ -499,9 +500,8 @@ void TSocketSession::CaptureFile(const QString& path)
         const QByteArray early = InputBuffer.TakeAll();
         StoreReceived(early.constData(), early.size());
     }
-    const bool moving = WaitWhileMoving([this] {
-        return !FConnected || FCancelRequested || !Capture.CaptureError.isEmpty();
-    });
+    const bool moving = WaitWhileMoving(
+        [this] { return !FConnected || FCancelRequested || !Capture.CaptureError.isEmpty(); });
     if (Capture.PendingCR) WriteCaptured("\r", 1);
     FlushCaptureBlock();
     if (!Capture.CaptureTarget->flush() && Capture.CaptureError.isEmpty())

@@ -8,13 +8,11 @@ namespace {
 const QDate Epoch(1899, 12, 30);
 }
 
-bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                       TDateTime& result)
+bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, TDateTime& result)
 {
     const QDate date(year, month, day);
     if (!date.isValid() || year < 1) return false;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
-        return false;
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) return false;
     const double days = static_cast<double>(Epoch.daysTo(date));
     result = days + (hour * 3600 + minute * 60 + second) / 86400.0;
     return true;

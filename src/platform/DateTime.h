@@ -6,7 +6,6 @@
 using TDateTime = double;
 
 // Returns false (and leaves result alone) for an impossible date or time.
-bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                       TDateTime& result);
+bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, TDateTime& result);
 QDateTime DateTimeToQDateTime(TDateTime value);
 TDateTime QDateTimeToDateTime(const QDateTime& value);

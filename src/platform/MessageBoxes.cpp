@@ -10,8 +10,7 @@ namespace {
 
 QMessageBox::Icon IconFor(const TBoxRequest& request)
 {
-    if (request.Kind == bkMessage)
-        return request.Alert ? QMessageBox::Critical : QMessageBox::Information;
+    if (request.Kind == bkMessage) return request.Alert ? QMessageBox::Critical : QMessageBox::Information;
     return request.Alert ? QMessageBox::Warning : QMessageBox::Question;
 }
 
@@ -49,14 +48,14 @@ class TQtAnswerer : public TDialogAnswerer {
 public:
     TModalResult Ask(const TBoxRequest& request) override
     {
-        QMessageBox box(IconFor(request), request.Caption, ForDisplay(request.Text),
-                        ButtonsFor(request.Kind), QApplication::activeWindow());
+        QMessageBox box(IconFor(request), request.Caption, ForDisplay(request.Text), ButtonsFor(request.Kind),
+                        QApplication::activeWindow());
         // Names from servers and disks are data: "<s>" or "<!--" in one must
         // neither format nor hide the rest of the question.
         box.setTextFormat(Qt::PlainText);
         // The first button is the default, as on the original desktop.
-        box.setDefaultButton(request.Kind == bkMessage || request.Kind == bkOkCancel
-                                 ? QMessageBox::Ok : QMessageBox::Yes);
+        box.setDefaultButton(request.Kind == bkMessage || request.Kind == bkOkCancel ? QMessageBox::Ok
+                                                                                     : QMessageBox::Yes);
         return ResultOf(box.exec());
     }
 
@@ -69,7 +68,8 @@ public:
         box.setTextValue(value);
         // The prompt may quote a name; the dialog has no switch of its own
         // for its label, which exists once the label text is set.
-        for (QLabel* label : box.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+        for (QLabel* label : box.findChildren<QLabel*>())
+            label->setTextFormat(Qt::PlainText);
         if (box.exec() != QDialog::Accepted) return false;
         value = box.textValue();
         return true;

@@ -19,7 +19,7 @@ enum TBoxKind { bkMessage, bkOkCancel, bkYesNo, bkYesNoCancel, bkYesNoCancelAll 
 struct TBoxRequest {
     TBoxKind Kind = bkMessage;
     QString Caption;
-    QString Text;  // line breaks are CR LF
+    QString Text;        // line breaks are CR LF
     bool Alert = false;  // error icon on a message, warning icon on a question
 };
 
@@ -40,8 +40,8 @@ TDialogAnswerer* SetDialogAnswerer(TDialogAnswerer* answerer);
 // OK button; error icon when isError, information icon otherwise.
 void ShowMessageBox(const QString& text, bool isError);
 // The questions show the warning icon when isWarning, the question icon otherwise.
-bool AskOkCancel(const QString& text, bool isWarning);  // true on OK
-bool AskYesNo(const QString& text, bool isWarning);     // true on Yes
+bool AskOkCancel(const QString& text, bool isWarning);             // true on OK
+bool AskYesNo(const QString& text, bool isWarning);                // true on Yes
 TModalResult AskYesNoCancel(const QString& text, bool isWarning);  // mrYes, mrNo or mrCancel
 // Yes, No, Cancel and Yes to all, with the question icon.
 TModalResult AskYesNoCancelAll(const QString& text);

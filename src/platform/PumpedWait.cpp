@@ -42,11 +42,11 @@ bool PumpUntil(const std::function<bool()>& done, const std::function<qint64()>&
 bool WaitUntilFor(const std::function<bool()>& done, int timeoutMs)
 {
     if (timeoutMs <= 0) return done();
-    return PumpUntil(done, [] { return qint64(0); }, timeoutMs);
+    return PumpUntil(
+        done, [] { return qint64(0); }, timeoutMs);
 }
 
-bool WaitUntilIdleFor(const std::function<bool()>& done, const std::function<qint64()>& progress,
-                      int idleMs)
+bool WaitUntilIdleFor(const std::function<bool()>& done, const std::function<qint64()>& progress, int idleMs)
 {
     if (idleMs <= 0) {
         WaitUntil(done);

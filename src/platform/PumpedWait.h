@@ -23,5 +23,4 @@ bool WaitUntilFor(const std::function<bool()>& done, int timeoutMs);
 // value: every change of it starts the period anew, so a peer that keeps
 // moving bytes is never given up on. idleMs <= 0 waits without limit.
 // Returns whether done() held.
-bool WaitUntilIdleFor(const std::function<bool()>& done, const std::function<qint64()>& progress,
-                      int idleMs);
+bool WaitUntilIdleFor(const std::function<bool()>& done, const std::function<qint64()>& progress, int idleMs);

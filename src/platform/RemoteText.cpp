@@ -9,10 +9,17 @@ int ValidSequenceLength(const unsigned char* p, qsizetype left)
     int len;
     char32_t min;
     if (c < 0x80) return 1;
-    if (c >= 0xC2 && c <= 0xDF) { len = 2; min = 0x80; }
-    else if (c >= 0xE0 && c <= 0xEF) { len = 3; min = 0x800; }
-    else if (c >= 0xF0 && c <= 0xF4) { len = 4; min = 0x10000; }
-    else return 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        min = 0x10000;
+    } else
+        return 0;
     if (left < len) return 0;
     char32_t cp = c & (0x7F >> len);
     for (int i = 1; i < len; ++i) {
@@ -51,13 +58,12 @@ QByteArray EncodeRemote(const QString& text)
     bytes.reserve(text.size());
     qsizetype runStart = 0;
     auto flush = [&](qsizetype end) {
-        if (end > runStart)
-            bytes.append(QStringView(text).mid(runStart, end - runStart).toUtf8());
+        if (end > runStart) bytes.append(QStringView(text).mid(runStart, end - runStart).toUtf8());
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text.at(i).unicode();
-        const bool escapedByte = u >= 0xDC80 && u <= 0xDCFF &&
-                                 (i == 0 || !QChar::isHighSurrogate(text.at(i - 1).unicode()));
+        const bool escapedByte =
+            u >= 0xDC80 && u <= 0xDCFF && (i == 0 || !QChar::isHighSurrogate(text.at(i - 1).unicode()));
         if (escapedByte) {
             flush(i);
             bytes.append(char(u - 0xDC00));

@@ -64,8 +64,8 @@ void TSettings::LoadWindowSettings()
     MainWidth = DefaultMainWidth;
     MainHeight = DefaultMainHeight;
     MainMaximized = false;
-    MainSizeRemembered = UnpackMainSize(ReadBinary(store, QStringLiteral("MainSize")), MainWidth,
-                                        MainHeight, MainMaximized);
+    MainSizeRemembered =
+        UnpackMainSize(ReadBinary(store, QStringLiteral("MainSize")), MainWidth, MainHeight, MainMaximized);
     LogHeight = ReadIntDef(store, QStringLiteral("LogHeight"), DefaultLogHeight);
     if (LogHeight < 1) LogHeight = DefaultLogHeight;
 }
@@ -102,15 +102,14 @@ void TSettings::LoadTextExtensions()
 void TSettings::LoadGeneral()
 {
     const QSettings store(StoreFileName, QSettings::IniFormat);
-    GeneralFlags = quint8(ReadIntDef(store, QStringLiteral("General"), DefaultGeneralFlags) &
-                          GeneralMask);
+    GeneralFlags = quint8(ReadIntDef(store, QStringLiteral("General"), DefaultGeneralFlags) & GeneralMask);
 }
 
 void TSettings::LoadTransfer()
 {
     const QSettings store(StoreFileName, QSettings::IniFormat);
-    TransferFlags = quint8(ReadIntDef(store, QStringLiteral("Transfer"), DefaultTransferFlags) &
-                           TransferMask);
+    TransferFlags =
+        quint8(ReadIntDef(store, QStringLiteral("Transfer"), DefaultTransferFlags) & TransferMask);
 }
 
 void TSettings::LoadConnection()

@@ -40,8 +40,7 @@ void AppendShortText(QByteArray& record, const QString& text)
 // A length byte beyond the room is damage; the room's bytes are still the text.
 QString ShortTextAt(const QByteArray& record, qsizetype offset)
 {
-    const qsizetype length = qMin<qsizetype>(static_cast<unsigned char>(record[offset]),
-                                             ShortTextLimit);
+    const qsizetype length = qMin<qsizetype>(static_cast<unsigned char>(record[offset]), ShortTextLimit);
     return DecodeStored(record.mid(offset + 1, length));
 }
 
@@ -112,8 +111,8 @@ bool UnpackSiteList(const QByteArray& record, qint32& width, qint32& height, qin
 
 QStringList DefaultTextExtensions()
 {
-    return {"asm", "bat", "c", "cpp", "css", "diz", "h", "hpp", "htm", "html", "inc",
-            "inf", "ini", "java", "js", "log", "pas", "pl", "shtml", "txt", "xml"};
+    return {"asm", "bat", "c",    "cpp", "css", "diz", "h",  "hpp",   "htm", "html", "inc",
+            "inf", "ini", "java", "js",  "log", "pas", "pl", "shtml", "txt", "xml"};
 }
 
 QString JoinTextExtensions(const QStringList& extensions)

@@ -22,8 +22,7 @@ int ReadIntDef(const QSettings& store, const QString& name, int defaultValue)
         const int number = value.toString().toInt(&ok);
         return ok ? number : defaultValue;
     }
-    default:
-        return defaultValue;
+    default: return defaultValue;
     }
 }
 

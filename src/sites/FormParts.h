@@ -14,8 +14,7 @@ inline const QColor Maroon(0x80, 0x00, 0x00);
 inline const QColor Navy(0x00, 0x00, 0x80);
 
 // A wrapped note in the given text colour (an invalid colour: the default).
-QLabel* NewNote(const QString& name, const QString& text, QWidget* parent,
-                const QColor& color = QColor());
+QLabel* NewNote(const QString& name, const QString& text, QWidget* parent, const QColor& color = QColor());
 // A label whose "&" mnemonic focuses buddy.
 QLabel* NewLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent);
 QLineEdit* NewEdit(const QString& name, int maxLength, QWidget* parent);

@@ -12,8 +12,8 @@ TfrmPassword::TfrmPassword(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPassword"));
     setWindowTitle(QStringLiteral("User identification"));
-    QLabel* intro = NewNote(QStringLiteral("lblIntro"),
-                            QStringLiteral("Please give the username and password to"), this);
+    QLabel* intro =
+        NewNote(QStringLiteral("lblIntro"), QStringLiteral("Please give the username and password to"), this);
     intro->setWordWrap(false);
     lblServerName = NewNote(QStringLiteral("lblServerName"), QString(), this, Maroon);
     lblServerName->setAlignment(Qt::AlignHCenter);
@@ -25,11 +25,11 @@ TfrmPassword::TfrmPassword(QWidget* parent) : QDialog(parent)
     auto* grid = new QGridLayout(this);
     grid->addWidget(intro, 0, 0, 1, 2);
     grid->addWidget(lblServerName, 1, 0, 1, 2);
-    grid->addWidget(NewLabel(QStringLiteral("lblUserName"), QStringLiteral("&Username:"),
-                             edUserName, this), 2, 0);
+    grid->addWidget(NewLabel(QStringLiteral("lblUserName"), QStringLiteral("&Username:"), edUserName, this),
+                    2, 0);
     grid->addWidget(edUserName, 2, 1);
-    grid->addWidget(NewLabel(QStringLiteral("lblPassword"), QStringLiteral("&Password:"),
-                             edPassword, this), 3, 0);
+    grid->addWidget(NewLabel(QStringLiteral("lblPassword"), QStringLiteral("&Password:"), edPassword, this),
+                    3, 0);
     grid->addWidget(edPassword, 3, 1);
     grid->addWidget(buttons, 4, 0, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);

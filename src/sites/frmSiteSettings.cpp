@@ -34,8 +34,10 @@ QString TrimAddress(const QString& text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= u' ') ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= u' ') --end;
+    while (begin < end && text.at(begin).unicode() <= u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= u' ')
+        --end;
     return text.mid(begin, end - begin);
 }
 
@@ -58,8 +60,7 @@ QString CommentsFromMemo(const QString& memoText)
     return comments;
 }
 
-QLineEdit* AddRow(QGridLayout* grid, const QString& name, const QString& caption, int limit,
-                  QWidget* parent)
+QLineEdit* AddRow(QGridLayout* grid, const QString& name, const QString& caption, int limit, QWidget* parent)
 {
     QLineEdit* edit = NewEdit(name, limit, parent);
     const int row = grid->rowCount();
@@ -77,14 +78,14 @@ TfrmSiteSettings::TfrmSiteSettings(QWidget* parent) : QDialog(parent)
     QGroupBox* siteGroup = BuildSiteGroup();
     QGroupBox* loginGroup = BuildLoginGroup();
     QGroupBox* startupGroup = BuildStartupGroup();
-    lblAddToSiteListExpl = NewNote(
-        QStringLiteral("lblAddToSiteListExpl"),
-        QStringLiteral("Site can be added to the site list afterwards by choosing \"Add to site "
-                       "list\"-menu item in the \"Site\"-menu of the main window"),
-        this, Navy);
-    QLabel* required = NewNote(QStringLiteral("lblAddressRequired"),
-                               QStringLiteral("Only the site address is required to connect to a site."),
-                               this, Maroon);
+    lblAddToSiteListExpl =
+        NewNote(QStringLiteral("lblAddToSiteListExpl"),
+                QStringLiteral("Site can be added to the site list afterwards by choosing \"Add to site "
+                               "list\"-menu item in the \"Site\"-menu of the main window"),
+                this, Navy);
+    QLabel* required =
+        NewNote(QStringLiteral("lblAddressRequired"),
+                QStringLiteral("Only the site address is required to connect to a site."), this, Maroon);
     QDialogButtonBox* buttons = NewOkCancel(this);
 
     auto* right = new QVBoxLayout;
@@ -105,22 +106,22 @@ QGroupBox* TfrmSiteSettings::BuildSiteGroup()
     auto* group = new QGroupBox(QStringLiteral("Site data"), this);
     group->setObjectName(QStringLiteral("grpSiteInfo"));
     auto* grid = new QGridLayout(group);
-    edSiteName = AddRow(grid, QStringLiteral("edSiteName"), QStringLiteral("&Site name:"),
-                        NameLimit, group);
-    edSiteAddress = AddRow(grid, QStringLiteral("edSiteAddress"), QStringLiteral("Site a&ddress:"),
-                           AddressLimit, group);
+    edSiteName = AddRow(grid, QStringLiteral("edSiteName"), QStringLiteral("&Site name:"), NameLimit, group);
+    edSiteAddress =
+        AddRow(grid, QStringLiteral("edSiteAddress"), QStringLiteral("Site a&ddress:"), AddressLimit, group);
     // A server on another port than the usual one is reached as "host:port".
     edSiteAddress->setPlaceholderText(QStringLiteral("host or host:port"));
-    edSiteAddress->setToolTip(QStringLiteral("The site's host name or address; a port may follow "
-                                             "it after a colon (host:port)"));
+    edSiteAddress->setToolTip(
+        QStringLiteral("The site's host name or address; a port may follow "
+                       "it after a colon (host:port)"));
     memComments = new QPlainTextEdit(group);
     memComments->setObjectName(QStringLiteral("memComments"));
     memComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memComments->setTabChangesFocus(true);
     connect(memComments, &QPlainTextEdit::textChanged, this, &TfrmSiteSettings::LimitComments);
     const int row = grid->rowCount();
-    grid->addWidget(NewLabel(QStringLiteral("lblComments"), QStringLiteral("&Comments:"),
-                             memComments, group), row, 0, Qt::AlignTop);
+    grid->addWidget(NewLabel(QStringLiteral("lblComments"), QStringLiteral("&Comments:"), memComments, group),
+                    row, 0, Qt::AlignTop);
     grid->addWidget(memComments, row, 1);
     return group;
 }
@@ -132,23 +133,21 @@ QGroupBox* TfrmSiteSettings::BuildLoginGroup()
     rbnNormalLogin = new QRadioButton(QStringLiteral("&Normal login"), grpLogin);
     rbnNormalLogin->setObjectName(QStringLiteral("rbnNormalLogin"));
     edUserName = NewEdit(QStringLiteral("edUserName"), UserNameLimit, grpLogin);
-    lblUserName = NewLabel(QStringLiteral("lblUserName"), QStringLiteral("&Username:"), edUserName,
-                           grpLogin);
+    lblUserName = NewLabel(QStringLiteral("lblUserName"), QStringLiteral("&Username:"), edUserName, grpLogin);
     edPassword = NewPasswordEdit(QStringLiteral("edPassword"), PasswordLimit, grpLogin);
-    lblPassword = NewLabel(QStringLiteral("lblPassword"), QStringLiteral("&Password:"), edPassword,
-                           grpLogin);
-    lblNormalLoginExplanation = NewNote(
-        QStringLiteral("lblNormalLoginExplanation"),
-        QStringLiteral("Passwords will not be encrypted when saved. You don't have to enter the "
-                       "password or username here. In this case they will be asked when needed."),
-        grpLogin);
+    lblPassword = NewLabel(QStringLiteral("lblPassword"), QStringLiteral("&Password:"), edPassword, grpLogin);
+    lblNormalLoginExplanation =
+        NewNote(QStringLiteral("lblNormalLoginExplanation"),
+                QStringLiteral("Passwords will not be encrypted when saved. You don't have to enter the "
+                               "password or username here. In this case they will be asked when needed."),
+                grpLogin);
     rbnAnonymousLogin = new QRadioButton(QStringLiteral("&Anonymous login"), grpLogin);
     rbnAnonymousLogin->setObjectName(QStringLiteral("rbnAnonymousLogin"));
-    lblAnonymousLoginExplanation = NewNote(
-        QStringLiteral("lblAnonymousLoginExplanation"),
-        QStringLiteral("The email address given in the program settings will be used as password "
-                       "when logging in anonymously."),
-        grpLogin);
+    lblAnonymousLoginExplanation =
+        NewNote(QStringLiteral("lblAnonymousLoginExplanation"),
+                QStringLiteral("The email address given in the program settings will be used as password "
+                               "when logging in anonymously."),
+                grpLogin);
     connect(rbnNormalLogin, &QRadioButton::toggled, this, &TfrmSiteSettings::LoginRbnClick);
 
     auto* grid = new QGridLayout(grpLogin);
@@ -169,10 +168,10 @@ QGroupBox* TfrmSiteSettings::BuildStartupGroup()
     auto* group = new QGroupBox(QStringLiteral("Start-up directories"), this);
     group->setObjectName(QStringLiteral("grpStartUpDirectories"));
     auto* grid = new QGridLayout(group);
-    edRemoteStartupDir = AddRow(grid, QStringLiteral("edRemoteStartupDir"),
-                                QStringLiteral("&Remote:"), DirectoryLimit, group);
-    edLocalStartupDir = AddRow(grid, QStringLiteral("edLocalStartupDir"), QStringLiteral("&Local:"),
-                               DirectoryLimit, group);
+    edRemoteStartupDir =
+        AddRow(grid, QStringLiteral("edRemoteStartupDir"), QStringLiteral("&Remote:"), DirectoryLimit, group);
+    edLocalStartupDir =
+        AddRow(grid, QStringLiteral("edLocalStartupDir"), QStringLiteral("&Local:"), DirectoryLimit, group);
     grid->addWidget(NewNote(QStringLiteral("lblStartupDirExpl"),
                             QStringLiteral("The start-up directories will be shown automatically "
                                            "when the connection to the site is established."),
@@ -181,8 +180,7 @@ QGroupBox* TfrmSiteSettings::BuildStartupGroup()
     return group;
 }
 
-bool TfrmSiteSettings::EditSiteDialog(TSiteSettings& site, const QString& caption,
-                                      bool showPasswordNote)
+bool TfrmSiteSettings::EditSiteDialog(TSiteSettings& site, const QString& caption, bool showPasswordNote)
 {
     setWindowTitle(caption);
     ShowPasswordNote = showPasswordNote;

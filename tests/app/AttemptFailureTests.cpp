@@ -41,7 +41,8 @@ TEST(AttemptFailure, LostSessionsNameWhatEndedThem)
         {{true, 10054}, "Connection lost: Connection timed out"},
         {{false, 12345}, "Connection lost: Unknown Error No. 12345"},
     };
-    for (const auto& c : cases) EXPECT_EQ(LostConnectionText(c.Facts), QString::fromLatin1(c.Line));
+    for (const auto& c : cases)
+        EXPECT_EQ(LostConnectionText(c.Facts), QString::fromLatin1(c.Line));
 }
 
 }  // namespace

@@ -52,8 +52,10 @@ TEST(ControllerEndToEnd, ConnectThroughTheNewSiteDialogBrowseAndDisconnect)
         dialog.findChild<QLineEdit*>(QStringLiteral("edSiteAddress"))
             ->setText(QStringLiteral(" 127.0.0.1:%1 ").arg(server.Port()));
         dialog.findChild<QRadioButton*>(QStringLiteral("rbnNormalLogin"))->setChecked(true);
-        dialog.findChild<QLineEdit*>(QStringLiteral("edUserName"))->setText(QString::fromLatin1(server.User()));
-        dialog.findChild<QLineEdit*>(QStringLiteral("edPassword"))->setText(QString::fromLatin1(server.Password()));
+        dialog.findChild<QLineEdit*>(QStringLiteral("edUserName"))
+            ->setText(QString::fromLatin1(server.User()));
+        dialog.findChild<QLineEdit*>(QStringLiteral("edPassword"))
+            ->setText(QString::fromLatin1(server.Password()));
         return int(QDialog::Accepted);
     });
 

@@ -29,8 +29,9 @@ protected:
     ControllerTest()
     {
         Main.Settings().ConnectionSettings.DefaultPort = Server.Port();
-        Server.SetData("LIST", "-rw-r--r-- 1 u g 1234 Jan 12 12:30 notes.txt\r\n"
-                               "drwxr-xr-x 2 u g 4096 Mar  3  2001 pub\r\n");
+        Server.SetData("LIST",
+                       "-rw-r--r-- 1 u g 1234 Jan 12 12:30 notes.txt\r\n"
+                       "drwxr-xr-x 2 u g 4096 Mar  3  2001 pub\r\n");
         Watchdog.setSingleShot(true);
         QObject::connect(&Watchdog, &QTimer::timeout, [this] {
             Fired = true;
@@ -149,7 +150,8 @@ TEST_F(ControllerTest, GenericFailureIsRetriedWithACountdown)
     QStringList countdown;
     QObject::connect(&Main.tmrSecondTimer, &QTimer::timeout, [&] {
         const QString text = Main.StatusPanel1->text();
-        if (text.endsWith("left to retry") && (countdown.isEmpty() || countdown.last() != text)) countdown << text;
+        if (text.endsWith("left to retry") && (countdown.isEmpty() || countdown.last() != text))
+            countdown << text;
     });
 
     EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
@@ -208,8 +210,9 @@ TEST_F(ControllerTest, RefusedPortIsNamedAndThePasswordIsNotBlamed)
 {
     Main.Settings().ConnectionSettings.DefaultPort = RefusingPort();
     EXPECT_FALSE(Main.ConnectToSite(Site(), QString()));
-    const QString cause = QStringLiteral("Connection refused. Ensure that the site address and its port are "
-                                         "correct and Internet connection is active.");
+    const QString cause = QStringLiteral(
+        "Connection refused. Ensure that the site address and its port are "
+        "correct and Internet connection is active.");
     ExpectColour(cause, LogErrorColour);  // the log shows each line of the text apart
     ASSERT_EQ(Dialogs.Asked.size(), 1u);
     EXPECT_EQ(Dialogs.Asked[0].Text, "Site \"Test site\" could not be connected.\r\n" + cause);
@@ -231,7 +234,8 @@ TEST_F(ControllerTest, SiteThatTurnsUsAwayIsAFailureNotACancel)
     EXPECT_EQ(LogCount("Connecting cancelled"), 0);
     ExpectColour("The site closed the connection.", LogErrorColour);
     ASSERT_EQ(Dialogs.Asked.size(), 1u);
-    EXPECT_EQ(Dialogs.Asked[0].Text, "Site \"Test site\" could not be connected.\r\nThe site closed the connection.");
+    EXPECT_EQ(Dialogs.Asked[0].Text,
+              "Site \"Test site\" could not be connected.\r\nThe site closed the connection.");
 }
 
 TEST_F(ControllerTest, PortAfterTheHostIsTheOneConnectedTo)
@@ -376,7 +380,8 @@ TEST_F(ControllerTest, ClosingWhileConnectedAsksFirst)
     EXPECT_FALSE(Main.close());
     EXPECT_TRUE(Main.IsConnected());
     ASSERT_EQ(Dialogs.Asked.size(), 1u);
-    EXPECT_EQ(Dialogs.Asked[0].Text, "QuilloFTP is still connected to a site. Are you sure you want to quit?");
+    EXPECT_EQ(Dialogs.Asked[0].Text,
+              "QuilloFTP is still connected to a site. Are you sure you want to quit?");
 
     Dialogs.Answer(mrOk);
     EXPECT_TRUE(Main.close());
@@ -466,8 +471,9 @@ TEST_F(ControllerTest, NewConnectionDuringARemoteCommandFollowsOnceTheCommandHas
         poll.start(5);
         Main.RemoteDir->RefreshList();
         EXPECT_FALSE(second);
-        ASSERT_TRUE(WaitUntilFor([&] { return Server.ConnectionCount() == connections + 1 &&
-                                              Main.RemoteDir->ItemCount() == 2; }, 5000))
+        ASSERT_TRUE(WaitUntilFor(
+            [&] { return Server.ConnectionCount() == connections + 1 && Main.RemoteDir->ItemCount() == 2; },
+            5000))
             << Log().join("\n").toStdString();
         EXPECT_TRUE(Main.IsConnected());
         EXPECT_FALSE(Main.RemoteDir->IsBusy());

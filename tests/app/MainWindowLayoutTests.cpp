@@ -59,17 +59,15 @@ TEST(FirstStartSize, IsAThousandBySevenHundredButFitsSmallScreens)
         QSize Screen;
         QSize Window;
     } cases[] = {
-        {{2560, 1400}, {1000, 700}},
-        {{1920, 1080}, {1000, 700}},
-        {{1280, 1000}, {1000, 700}},
-        {{1250, 875}, {1000, 700}},  // just room for it
-        {{1249, 874}, {874, 611}},   // 70 % of the screen from here on
-        {{1366, 738}, {1000, 516}},  // a wide, low screen: each side on its own
-        {{1024, 768}, {716, 537}},
-        {{800, 600}, {560, 420}},
+        {{2560, 1400}, {1000, 700}}, {{1920, 1080}, {1000, 700}},
+        {{1280, 1000}, {1000, 700}}, {{1250, 875}, {1000, 700}},  // just room for it
+        {{1249, 874}, {874, 611}},                                // 70 % of the screen from here on
+        {{1366, 738}, {1000, 516}},                               // a wide, low screen: each side on its own
+        {{1024, 768}, {716, 537}},   {{800, 600}, {560, 420}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(TfrmMain::FirstStartSize(c.Screen), c.Window) << c.Screen.width() << "x" << c.Screen.height();
+        EXPECT_EQ(TfrmMain::FirstStartSize(c.Screen), c.Window)
+            << c.Screen.width() << "x" << c.Screen.height();
 }
 
 TEST_F(MainWindowTest, FirstStartTakesItsSizeFromTheScreen)
@@ -87,9 +85,10 @@ TEST_F(MainWindowTest, AtTheFirstStartSizeEveryColumnShows)
     ShowAndWait(main);
     // A local date as the pane writes it, whole.
     const QLocale locale;
-    const QString date = locale.toString(QDate(2000, 12, 28), QLocale::ShortFormat) + u' '
-        + locale.toString(QTime(23, 59), QLocale::ShortFormat);
-    for (QTreeView* view : {static_cast<QTreeView*>(main.LocalDir), static_cast<QTreeView*>(main.RemoteDir)}) {
+    const QString date = locale.toString(QDate(2000, 12, 28), QLocale::ShortFormat) + u' ' +
+                         locale.toString(QTime(23, 59), QLocale::ShortFormat);
+    for (QTreeView* view :
+         {static_cast<QTreeView*>(main.LocalDir), static_cast<QTreeView*>(main.RemoteDir)}) {
         EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0) << view->objectName().toStdString();
         EXPECT_GE(view->header()->sectionSize(0), 100) << view->objectName().toStdString();
         EXPECT_GT(view->header()->sectionSize(3), view->fontMetrics().horizontalAdvance(date))

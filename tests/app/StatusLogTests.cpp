@@ -56,12 +56,15 @@ TEST_F(StatusLogTest, SplitsSeveralLinesIntoLinesOfOneColour)
     Log.LogReply("230-Welcome\r\n230-to the mirror\r\n230 Login successful.\r\n");
     Log.LogSuccess("LF only\nfrom Linux\n");
     Log.LogError("a\r\n\r\n  \r\nb");  // empty and blank lines between vanish in the trim
-    Log.LogInfo("bare\rCR");          // a CR alone does not break the line
+    Log.LogInfo("bare\rCR");           // a CR alone does not break the line
     EXPECT_EQ(Log.Lines(), QStringList({"230-Welcome", "230-to the mirror", "230 Login successful.",
                                         "LF only", "from Linux", "a", "b", "bare CR"}));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Log.LineColour(i), LogReplyColour) << i;
-    for (int i = 3; i < 5; ++i) EXPECT_EQ(Log.LineColour(i), LogSuccessColour) << i;
-    for (int i = 5; i < 7; ++i) EXPECT_EQ(Log.LineColour(i), LogErrorColour) << i;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Log.LineColour(i), LogReplyColour) << i;
+    for (int i = 3; i < 5; ++i)
+        EXPECT_EQ(Log.LineColour(i), LogSuccessColour) << i;
+    for (int i = 5; i < 7; ++i)
+        EXPECT_EQ(Log.LineColour(i), LogErrorColour) << i;
 }
 
 TEST_F(StatusLogTest, EmptyLineAfterClearStaysALine)
@@ -89,7 +92,8 @@ TEST(StatusLogScrolling, FollowsTheNewestLineUnlessTheUserClickedIntoIt)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     other->setFocus();
     QScrollBar* bar = log->verticalScrollBar();
-    for (int i = 0; i < 30; ++i) log->LogInfo(QString("line %1").arg(i));
+    for (int i = 0; i < 30; ++i)
+        log->LogInfo(QString("line %1").arg(i));
     ASSERT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
 

@@ -27,8 +27,7 @@ protected:
     {
         const QByteArray pass = password.isNull() ? Server.Password() : password;
         return QStringLiteral("ftp://%1:%2@127.0.0.1:%3/%4")
-            .arg(QString::fromLatin1(Server.User()),
-                 QString::fromLatin1(pass.toPercentEncoding()))
+            .arg(QString::fromLatin1(Server.User()), QString::fromLatin1(pass.toPercentEncoding()))
             .arg(Server.Port())
             .arg(encodedPath);
     }
@@ -79,8 +78,8 @@ TEST_F(FtpBenchSmoke, ListCountsAndPrintsParsedEntries)
     ASSERT_TRUE(QDir(Server.RootPath()).mkpath("listing/a folder"));
     ASSERT_TRUE(testfiles::Write(Remote("listing/five.txt"), "12345"));
     ASSERT_TRUE(testfiles::Write(Remote("listing/two  spaces and\ttab"), ""));
-    ASSERT_TRUE(testfiles::Write(Remote(QString::fromUtf8("listing/\xc3\xa9t\xc3\xa9")),
-                                 QByteArray(70000, 'x')));
+    ASSERT_TRUE(
+        testfiles::Write(Remote(QString::fromUtf8("listing/\xc3\xa9t\xc3\xa9")), QByteArray(70000, 'x')));
 
     const BenchRun count = Run({"list", Url("listing/")});
     ASSERT_EQ(count.ExitCode, 0) << count.Err.constData();
@@ -105,8 +104,7 @@ TEST_F(FtpBenchSmoke, ListCountsAndPrintsParsedEntries)
             EXPECT_EQ(fields[1], "70000");
         }
     }
-    EXPECT_EQ(names, (QSet<QByteArray>{"a folder", "five.txt", "two  spaces and\ttab",
-                                       "\xc3\xa9t\xc3\xa9"}));
+    EXPECT_EQ(names, (QSet<QByteArray>{"a folder", "five.txt", "two  spaces and\ttab", "\xc3\xa9t\xc3\xa9"}));
 }
 
 TEST_F(FtpBenchSmoke, FailuresExitNonZeroWithTheReason)

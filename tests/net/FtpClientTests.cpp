@@ -16,10 +16,7 @@ namespace {
 
 // A fresh server and client for one row of a login table.
 struct LoginRig {
-    LoginRig()
-    {
-        SetUpTestClient(Ftp, Server.Port());
-    }
+    LoginRig() { SetUpTestClient(Ftp, Server.Port()); }
     // "connected" (then disconnected again), or the exception's kind and message.
     QString LogInAndOut()
     {
@@ -104,9 +101,8 @@ TEST_F(FtpClientTest, LoginReadsTheWholeGreetingThenSendsUserAndPassword)
     EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS s3cret"}));
     EXPECT_EQ(Log.Events, QStringList{"connect"});
     // Every greeting line and reply shows; the password never does.
-    EXPECT_EQ(Log.Status, (QStringList{"220-Welcome to the", "220-scripted server", "220 Ready",
-                                       "USER alice", "331 Password required", "PASS ",
-                                       "230 Logged in"}));
+    EXPECT_EQ(Log.Status, (QStringList{"220-Welcome to the", "220-scripted server", "220 Ready", "USER alice",
+                                       "331 Password required", "PASS ", "230 Logged in"}));
     EXPECT_FALSE(Log.Status.join('\n').contains("s3cret"));
 }
 
@@ -143,7 +139,8 @@ TEST(FtpLogin, OnlyALoggedInReplyCompletesTheLogin)
         QString outcome;
         QByteArrayList commands;
     };
-    const QString account = "refused: The server requires an account for this login, which is not supported: ";
+    const QString account =
+        "refused: The server requires an account for this login, which is not supported: ";
     const LoginCase cases[] = {
         {"230 Welcome\r\n", nullptr, "connected", {"USER alice", "QUIT"}},
         {"202 Already in\r\n", nullptr, "connected", {"USER alice", "QUIT"}},
@@ -151,7 +148,9 @@ TEST(FtpLogin, OnlyALoggedInReplyCompletesTheLogin)
         {"400 Odd\r\n", nullptr, "refused: 400 Odd", {"USER alice", "QUIT"}},
         {"200 Odd\r\n", nullptr, "refused: 200 Odd", {"USER alice", "QUIT"}},
         {"332 Need account\r\n", nullptr, account + "332 Need account", {"USER alice", "QUIT"}},
-        {"331 Password\r\n", "332 Need account\r\n", account + "332 Need account",
+        {"331 Password\r\n",
+         "332 Need account\r\n",
+         account + "332 Need account",
          {"USER alice", "PASS s3cret", "QUIT"}},
         {"331 Password\r\n", "331 Again\r\n", "refused: 331 Again", {"USER alice", "PASS s3cret", "QUIT"}},
     };
@@ -185,7 +184,8 @@ TEST(FtpLogin, UserAnsweredWithoutAValidCodeIsAProtocolErrorThatEndsTheSession)
 TEST_F(FtpClientTest, AReplyThatNeverEndsIsCutAtItsBound)
 {
     QByteArray flood = "220-Welcome\r\n";
-    while (flood.size() <= (1 << 20)) flood += "220-" + QByteArray(1000, 'x') + "\r\n";
+    while (flood.size() <= (1 << 20))
+        flood += "220-" + QByteArray(1000, 'x') + "\r\n";
     Server.SetGreeting(flood);  // and never the last line
     try {
         Ftp.Connect();
@@ -328,7 +328,8 @@ TEST_F(FtpClientTest, ReplyWithoutAValidCodeEndsTheSessionWithAProtocolError)
         EXPECT_FALSE(Ftp.Connected());
         EXPECT_TRUE(Log.Events.isEmpty()) << reply.constData();
         ASSERT_TRUE(Server.WaitForCommandCount(before + 4, 5000));
-        EXPECT_EQ(Server.Commands().mid(before), (QByteArrayList{"USER alice", "PASS s3cret", "NOOP", "QUIT"}));
+        EXPECT_EQ(Server.Commands().mid(before),
+                  (QByteArrayList{"USER alice", "PASS s3cret", "NOOP", "QUIT"}));
     }
 }
 
@@ -557,7 +558,8 @@ TEST_F(FtpClientTest, TransferTypeCommands)
 
 TEST(FtpClientParsing, ByteCountIsTheNumberNearestBeforeTheWordBytes)
 {
-    EXPECT_EQ(TFtpClient::ParseByteCount("150 Opening BINARY mode data connection for f.zip (48213 bytes)."), 48213);
+    EXPECT_EQ(TFtpClient::ParseByteCount("150 Opening BINARY mode data connection for f.zip (48213 bytes)."),
+              48213);
     EXPECT_EQ(TFtpClient::ParseByteCount("150 Opening data connection (5368709120 Bytes)"), 5368709120LL);
     EXPECT_EQ(TFtpClient::ParseByteCount("150 Here come the bytes"), 150);
     EXPECT_EQ(TFtpClient::ParseByteCount("150 Opening data connection"), 0);

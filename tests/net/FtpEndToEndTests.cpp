@@ -1,8 +1,8 @@
 // The engine against a real FTP server on loopback.
 #include "support/EngineRecorder.h"
 #include "support/IsolatedTempFolder.h"
-#include "support/TestFiles.h"
 #include "support/PyFtpdServer.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +13,8 @@
 
 namespace {
 
-using testfiles::SeededBytes;
 using testfiles::Read;
+using testfiles::SeededBytes;
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {

@@ -14,15 +14,28 @@ struct CodeCase {
 TEST(FtpReply, CodeIsThreeDigitsFrom100To599EndedBySpaceHyphenOrLineEnd)
 {
     const CodeCase cases[] = {
-        {"220 Ready\r\n", 220},       {"220-Welcome\r\n", 220},     {"200\r\n", 200},
-        {"200\n", 200},               {"200", 200},                 {"100 Lowest\r\n", 100},
-        {"599 Highest\r\n", 599},     {"600 Beyond\r\n", 0},        {"099 Below\r\n", 0},
-        {"99x Odd\r\n", 0},           {"2\r\n", 0},                 {"70000 Wraps\r\n", 0},
-        {"2300 Four digits\r\n", 0},  {"abc\r\n", 0},               {"\r\n", 0},
-        {"", 0},                      {" 220 Indented\r\n", 0},     {"22O Letter O\r\n", 0},
+        {"220 Ready\r\n", 220},
+        {"220-Welcome\r\n", 220},
+        {"200\r\n", 200},
+        {"200\n", 200},
+        {"200", 200},
+        {"100 Lowest\r\n", 100},
+        {"599 Highest\r\n", 599},
+        {"600 Beyond\r\n", 0},
+        {"099 Below\r\n", 0},
+        {"99x Odd\r\n", 0},
+        {"2\r\n", 0},
+        {"70000 Wraps\r\n", 0},
+        {"2300 Four digits\r\n", 0},
+        {"abc\r\n", 0},
+        {"\r\n", 0},
+        {"", 0},
+        {" 220 Indented\r\n", 0},
+        {"22O Letter O\r\n", 0},
         {"220/Slash\r\n", 0},
     };
-    for (const CodeCase& c : cases) EXPECT_EQ(FtpReply::CodeOf(c.line), c.code) << c.line;
+    for (const CodeCase& c : cases)
+        EXPECT_EQ(FtpReply::CodeOf(c.line), c.code) << c.line;
 }
 
 struct LastLineCase {

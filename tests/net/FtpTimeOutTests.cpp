@@ -23,7 +23,8 @@ struct TimeOutRig {
         Server.SetReply("NOOP", "200 NOOP ok\r\n");
         Server.SetData("RETR", testfiles::SeededBytes(200000, 4));
         QByteArray listing;
-        for (int i = 0; i < 5000; ++i) listing += "-rw-r--r-- 1 u g 5 Jan 01 2020 a.txt\r\n";
+        for (int i = 0; i < 5000; ++i)
+            listing += "-rw-r--r-- 1 u g 5 Jan 01 2020 a.txt\r\n";
         Server.SetData("LIST", listing);
     }
     QString Local(const char* name) const { return Dir.filePath(QString::fromLatin1(name)); }
@@ -45,8 +46,8 @@ struct SilentCase {
 TEST(FtpTimeOut, ASilentControlConnectionEndsTheWaitAndTheSession)
 {
     const SilentCase cases[] = {
-        {"greeting", [](TimeOutRig& r) { r.Server.SetGreeting(""); },
-         [](TimeOutRig& r) { r.Ftp.Connect(); }, false},
+        {"greeting", [](TimeOutRig& r) { r.Server.SetGreeting(""); }, [](TimeOutRig& r) { r.Ftp.Connect(); },
+         false},
         {"reply", [](TimeOutRig& r) { r.Server.IgnoreNext("NOOP"); },
          [](TimeOutRig& r) { r.Ftp.SendCommand("NOOP"); }, true},
         {"PORT reply", [](TimeOutRig& r) { r.Server.IgnoreNext("PORT"); },
@@ -83,7 +84,8 @@ struct StallCase {
 const StallCase Stalls[] = {
     {"download", [](TimeOutRig& r) { r.Ftp.RetrieveFile("f", r.Local("f")); }},
     {"listing", [](TimeOutRig& r) { r.Ftp.ListDirectory(); }},
-    {"upload", [](TimeOutRig& r) {
+    {"upload",
+     [](TimeOutRig& r) {
          // Far beyond what the socket buffers of both ends hold.
          ASSERT_TRUE(testfiles::Write(r.Local("up"), testfiles::SeededBytes(24 << 20, 6)));
          r.Ftp.StoreFile(r.Local("up"), "up");

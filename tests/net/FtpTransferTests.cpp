@@ -1,23 +1,23 @@
 // Listings, downloads and uploads over the active-mode data connection,
 // against the scripted server.
-#include "support/EngineRecorder.h"
 #include "platform/PumpedWait.h"
-#include "support/TestFiles.h"
+#include "support/EngineRecorder.h"
 #include "support/ScriptedFtpServer.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace {
 
-using testfiles::SeededBytes;
 using testfiles::Read;
+using testfiles::SeededBytes;
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
@@ -37,7 +37,8 @@ struct Stranger : QTcpSocket {
     QByteArray Received()
     {
         QByteArray got;
-        while (state() == ConnectedState && waitForReadyRead(5000)) got += readAll();
+        while (state() == ConnectedState && waitForReadyRead(5000))
+            got += readAll();
         return got + readAll() + (state() == ConnectedState ? "<still open>" : "");
     }
     bool Connected = false;
@@ -62,7 +63,8 @@ protected:
     QByteArrayList CommandsAfterLogin() const { return Server.MaskedCommands().mid(2); }
     QStringList FolderEntries() const
     {
-        return QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        return QDir(Dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
     // Runs `react` on each status text after the recorder has seen it.
     void OnEachStatus(const std::function<void(const QString&)>& react)
@@ -289,8 +291,8 @@ TEST_F(FtpTransferTest, ServerGivingUpBeforeItConnectsEndsTheWait)
         giveUp.start(5);
     };
 
-    for (const QByteArray& line : {QByteArray("425 Can't open data connection.\r\n"),
-                                   QByteArray("421 Timeout.\r\n")}) {
+    for (const QByteArray& line :
+         {QByteArray("425 Can't open data connection.\r\n"), QByteArray("421 Timeout.\r\n")}) {
         Log.Events.clear();
         refuseAfterTheTransferCommand(line);
         try {
@@ -472,8 +474,9 @@ TEST_F(FtpTransferTest, DownloadThatEndsShortFailsEvenWhenTheServerSaysComplete)
         void (*fault)(ScriptedFtpServer&);
         bool fails;
     } cases[] = {
-        {"closed early after announcing its size", "150 Opening BINARY mode data connection for f (5000 bytes).", 2,
-         -1, [](ScriptedFtpServer& s) { s.CloseDataAfterBytes(1000); }, true},
+        {"closed early after announcing its size",
+         "150 Opening BINARY mode data connection for f (5000 bytes).", 2, -1,
+         [](ScriptedFtpServer& s) { s.CloseDataAfterBytes(1000); }, true},
         {"reset without an announcement", "150 Opening data connection", 2, -1,
          [](ScriptedFtpServer& s) { s.ResetDataAfterBytes(1000); }, true},
         {"closed early, size known from the listing", "150 Opening data connection", 2, 5000,
@@ -526,8 +529,8 @@ TEST_F(FtpTransferTest, Final426IsReportedWithTheServersText)
 
 TEST_F(FtpTransferTest, FailedDownloadLeavesTheFileItWasToReplace)
 {
-    const auto ownerReadWriteGroupRead = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                         QFile::WriteUser | QFile::ReadGroup;
+    const auto ownerReadWriteGroupRead =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
     WriteFile(Local("keep"), "old content");
     ASSERT_TRUE(QFile::setPermissions(Local("keep"), ownerReadWriteGroupRead));
     ASSERT_TRUE(QFile::link(Local("keep"), Local("link")));

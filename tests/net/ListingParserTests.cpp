@@ -5,7 +5,7 @@
 
 namespace {
 
-QByteArrayList ListedColumn(const char* TListingSample::* column)
+QByteArrayList ListedColumn(const char* TListingSample::*column)
 {
     QByteArrayList values;
     for (const TListingSample& row : ListingSamples)
@@ -20,8 +20,8 @@ TEST(ListingParser, ReadsEachSampleLine)
         TFTPUnixList list;
         list.ParseLine(row.Line);
         if (!row.Name) {
-            EXPECT_TRUE(list.NameList.isEmpty() && list.SizeList.isEmpty() &&
-                        list.DateList.isEmpty() && list.AttributeList.isEmpty());
+            EXPECT_TRUE(list.NameList.isEmpty() && list.SizeList.isEmpty() && list.DateList.isEmpty() &&
+                        list.AttributeList.isEmpty());
             continue;
         }
         EXPECT_EQ(list.AttributeList, QByteArrayList{row.Attributes});
@@ -36,7 +36,8 @@ TEST(ListingParser, ReadsEachSampleLine)
 TEST(ListingParser, KeepsListsInStepOverAWholeListing)
 {
     TFTPUnixList list;
-    for (const TListingSample& row : ListingSamples) list.ParseLine(row.Line);
+    for (const TListingSample& row : ListingSamples)
+        list.ParseLine(row.Line);
     EXPECT_EQ(list.AttributeList, ListedColumn(&TListingSample::Attributes));
     EXPECT_EQ(list.SizeList, ListedColumn(&TListingSample::Size));
     EXPECT_EQ(list.DateList, ListedColumn(&TListingSample::Date));

@@ -2,8 +2,8 @@
 // transfer command, and the temporary file merged at the offset.
 #include "support/EngineRecorder.h"
 #include "support/IsolatedTempFolder.h"
-#include "support/TestFiles.h"
 #include "support/ScriptedFtpServer.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,8 +12,8 @@
 
 namespace {
 
-using testfiles::SeededBytes;
 using testfiles::Read;
+using testfiles::SeededBytes;
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
@@ -22,10 +22,7 @@ void WriteFile(const QString& path, const QByteArray& bytes)
 
 class ResumableFtpTest : public ::testing::Test {
 protected:
-    ResumableFtpTest()
-    {
-        SetUpTestClient(Ftp, Server.Port());
-    }
+    ResumableFtpTest() { SetUpTestClient(Ftp, Server.Port()); }
     void SetUp() override
     {
         ASSERT_TRUE(Temp.IsValid());
@@ -210,8 +207,8 @@ TEST_F(ResumableFtpTest, TemporaryFilesLiveInAFolderOfTheClientsOwn)
 {
     const QString own = Ftp.TemporaryDirectory();
     EXPECT_NE(own, QFileInfo(Temp.Path()).canonicalFilePath() + "/");
-    EXPECT_EQ(QFile::permissions(own), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
-                                           QFile::WriteUser | QFile::ExeUser);
+    EXPECT_EQ(QFile::permissions(own), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
     TResumableFtp other;
     EXPECT_NE(other.TemporaryDirectory(), own);
 }
@@ -230,7 +227,7 @@ TEST_F(ResumableFtpTest, ResumeWithoutTheLocalPartFailsBeforeAnythingIsSent)
 
 TEST_F(ResumableFtpTest, ResumingWorksAtTheDefaultReportLevel)
 {
-    Ftp.Disconnect();  // the scripted server serves one session at a time
+    Ftp.Disconnect();     // the scripted server serves one session at a time
     TResumableFtp quiet;  // report level 0: no status text is ever produced
     quiet.Host = QStringLiteral("127.0.0.1");
     quiet.Port = Server.Port();
@@ -277,15 +274,14 @@ TEST_F(ResumableFtpTest, ResumedDownloadThatEndsShortFails)
         qint64 wholeSize;  // as a listing gave it; -1: not known
         bool fails;
     } cases[] = {
-        {"(3000 bytes)", -1, -1, false},
-        {"(2000 bytes)", -1, 3000, false},
-        {"(3000 bytes)", 500, -1, true},
-        {"(2000 bytes)", 1500, 3000, true},
+        {"(3000 bytes)", -1, -1, false}, {"(2000 bytes)", -1, 3000, false},
+        {"(3000 bytes)", 500, -1, true}, {"(2000 bytes)", 1500, 3000, true},
         {"", 500, 3000, true},
     };
     for (const auto& c : cases) {
         const std::string what = std::string(c.announcement) + " cut after " + std::to_string(c.cutAfter);
-        Server.QueueReply("RETR", QByteArray("150 Opening BINARY mode data connection for f ") + c.announcement + "\r\n");
+        Server.QueueReply(
+            "RETR", QByteArray("150 Opening BINARY mode data connection for f ") + c.announcement + "\r\n");
         if (c.cutAfter >= 0) Server.CloseDataAfterBytes(c.cutAfter);
         WriteFile(Local("part"), remote.left(1000));
         bool failed = false;

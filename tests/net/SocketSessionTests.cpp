@@ -64,10 +64,12 @@ TEST_F(SessionPair, ReadLnKeepsTheLineEndAndSplitsLinesOfOneChunk)
     EXPECT_EQ(Session.ReadLn(), "220 first\r\n");
     EXPECT_EQ(Session.ReadLn(), "220 second\n");
     QByteArray rest;
-    EXPECT_TRUE(WaitUntilFor([&] {
-        rest += Session.ReadRest();
-        return rest == "rest";
-    }, 5000));
+    EXPECT_TRUE(WaitUntilFor(
+        [&] {
+            rest += Session.ReadRest();
+            return rest == "rest";
+        },
+        5000));
 }
 
 TEST_F(SessionPair, ReadOfZeroReturnsWhatIsBufferedWithoutWaiting)
@@ -106,7 +108,8 @@ TEST_F(SessionPair, CancelEndsALineWaitWithAnAbort)
 TEST_F(SessionPair, LargeSendArrivesWhole)
 {
     QByteArray big(200000, Qt::Uninitialized);
-    for (int i = 0; i < big.size(); ++i) big[i] = char('A' + i % 26);  // Write stops at a zero byte
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char('A' + i % 26);  // Write stops at a zero byte
     QByteArray received;
     QObject::connect(Peer.get(), &QTcpSocket::readyRead, [&] { received += Peer->readAll(); });
     Session.Write(big.left(16384));
@@ -120,7 +123,8 @@ TEST_F(SessionPair, CaptureTakesEverythingUntilThePeerCloses)
     QTemporaryDir dir;
     const QString path = dir.filePath("capture");
     QByteArray sent;
-    for (int i = 0; i < 50; ++i) sent += QByteArray(10000, char('a' + i % 26));
+    for (int i = 0; i < 50; ++i)
+        sent += QByteArray(10000, char('a' + i % 26));
     Peer->write(sent);
     QObject::connect(Peer.get(), &QTcpSocket::bytesWritten, [this] {
         if (Peer->bytesToWrite() == 0) Peer->disconnectFromHost();
@@ -225,21 +229,28 @@ struct StalledWaitCase {
 TEST_F(SessionPair, WaitsOnASilentPeerEndAfterTheTimeOutAndCloseTheSession)
 {
     const StalledWaitCase cases[] = {
-        {"line", [](TSocketSession& s, QTcpSocket& peer, const QString&) {
+        {"line",
+         [](TSocketSession& s, QTcpSocket& peer, const QString&) {
              peer.write("220 no line end");
              s.ReadLn();
-         }, "No reply from the server within 300 ms"},
+         },
+         "No reply from the server within 300 ms"},
         {"bytes", [](TSocketSession& s, QTcpSocket&, const QString&) { s.Read(4); },
          "No reply from the server within 300 ms"},
-        {"send", [](TSocketSession& s, QTcpSocket& peer, const QString&) {
+        {"send",
+         [](TSocketSession& s, QTcpSocket& peer, const QString&) {
              peer.setReadBufferSize(1);  // the peer stops reading
              const QByteArray chunk(16384, 'x');
-             for (int i = 0; i < 2048; ++i) s.Write(chunk);  // far beyond any socket buffer
-         }, "The server stopped taking data: nothing could be sent for 300 ms"},
-        {"capture", [](TSocketSession& s, QTcpSocket& peer, const QString& folder) {
+             for (int i = 0; i < 2048; ++i)
+                 s.Write(chunk);  // far beyond any socket buffer
+         },
+         "The server stopped taking data: nothing could be sent for 300 ms"},
+        {"capture",
+         [](TSocketSession& s, QTcpSocket& peer, const QString& folder) {
              peer.write("partial data");
              s.CaptureFile(folder + "/capture");
-         }, "The data connection stalled: nothing moved for 300 ms"},
+         },
+         "The data connection stalled: nothing moved for 300 ms"},
     };
     QTemporaryDir dir;
     for (const StalledWaitCase& c : cases) {
@@ -352,7 +363,8 @@ TEST_F(SessionPair, ReadArrivingWhileAWriteHandlerRunsIsDeliveredAfterwards)
         done = true;
         Peer->write("220 during the write\r\n");
         ASSERT_TRUE(Peer->waitForBytesWritten(2000));
-        for (int pass = 0; pass < 5; ++pass) QCoreApplication::processEvents();
+        for (int pass = 0; pass < 5; ++pass)
+            QCoreApplication::processEvents();
     };
     Session.Write("NOOP\r\n");
     ASSERT_TRUE(done);
@@ -388,7 +400,8 @@ TEST_F(SessionPair, WriteContinuationWaitsForARunningHandlerInsteadOfSpinning)
     Session.OnPacketSent = [&](QObject*) {
         if (duringHandler >= 0) return;
         const int before = counter.Count;
-        for (int pass = 0; pass < 20; ++pass) QCoreApplication::processEvents();
+        for (int pass = 0; pass < 20; ++pass)
+            QCoreApplication::processEvents();
         duringHandler = counter.Count - before;
     };
     Session.SendFile(path);
@@ -604,7 +617,8 @@ TEST(ByteQueue, TakingLinesFromALargeBufferKeepsTheOrder)
         expected += line;
     }
     QByteArray taken;
-    while (queue.IndexOf('\n') >= 0) taken += queue.Take(queue.IndexOf('\n') + 1);
+    while (queue.IndexOf('\n') >= 0)
+        taken += queue.Take(queue.IndexOf('\n') + 1);
     EXPECT_EQ(taken, expected);
     EXPECT_TRUE(queue.IsEmpty());
     queue.Append("tail");

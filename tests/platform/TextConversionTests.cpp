@@ -15,7 +15,8 @@ struct TTextCase {
 QString Units(std::initializer_list<char16_t> units)
 {
     QString text;
-    for (char16_t u : units) text.append(QChar(u));
+    for (char16_t u : units)
+        text.append(QChar(u));
     return text;
 }
 
@@ -34,7 +35,10 @@ TEST(RemoteTextTest, DecodesValidUtf8AndEscapesEveryByteOfAnInvalidSequence)
         {"two-byte sequence", "caf\xC3\xA9", QStringLiteral("caf\u00E9")},
         {"four-byte sequence", "\xF0\x9F\x98\x80.png", Units({0xD83D, 0xDE00}) + QStringLiteral(".png")},
         {"Latin-1 byte", "caf\xE9", QStringLiteral("caf") + Escaped(0xE9)},
-        {"overlong slash", "a\xC0\xAF" "b", QStringLiteral("a") + Escaped(0xC0) + Escaped(0xAF) + u'b'},
+        {"overlong slash",
+         "a\xC0\xAF"
+         "b",
+         QStringLiteral("a") + Escaped(0xC0) + Escaped(0xAF) + u'b'},
         {"encoded surrogate", "\xED\xA0\x80", QString() + Escaped(0xED) + Escaped(0xA0) + Escaped(0x80)},
         {"cut off at the end", "x\xE2\x82", QStringLiteral("x") + Escaped(0xE2) + Escaped(0x82)},
         {"beyond U+10FFFF", "\xF4\x90\x80\x80",
@@ -68,7 +72,10 @@ TEST(StoredTextTest, ReadsUtf8AndFallsBackToWindows1252ForOlderStores)
         {"byte the code page leaves undefined", "\x81", Units({0x0081})},
         {"valid UTF-8 with one stray byte is all Windows-1252", "\xC3\xA9\xE9",
          QStringLiteral("\u00C3\u00A9\u00E9")},
-        {"byte-order mark is kept as text", "\xEF\xBB\xBF" "abc", QStringLiteral("\uFEFFabc")},
+        {"byte-order mark is kept as text",
+         "\xEF\xBB\xBF"
+         "abc",
+         QStringLiteral("\uFEFFabc")},
         {"empty", "", QString()},
     };
     for (const TTextCase& c : cases) {

@@ -9,7 +9,8 @@ namespace {
 QByteArray Bytes(std::initializer_list<int> values)
 {
     QByteArray bytes;
-    for (int value : values) bytes.append(char(value));
+    for (int value : values)
+        bytes.append(char(value));
     return bytes;
 }
 
@@ -29,10 +30,8 @@ TEST(SettingsRecords, ConnectionLayoutIsLittleEndianWithLengthPrefixedTexts)
     connection.ProxyAddress = "proxy.example";
     connection.EmailAddress = QString::fromUtf8("j\xC3\xB6rg@example.org");
 
-    const QByteArray expected = Bytes({3, 0, 0, 0, 4, 3, 2, 1, 0xFF, 0xFF, 0xFF, 0xFF,
-                                       0x55, 0x1F, 0, 0, 1}) +
-                                ShortText("proxy.example") +
-                                ShortText("j\xC3\xB6rg@example.org");
+    const QByteArray expected = Bytes({3, 0, 0, 0, 4, 3, 2, 1, 0xFF, 0xFF, 0xFF, 0xFF, 0x55, 0x1F, 0, 0, 1}) +
+                                ShortText("proxy.example") + ShortText("j\xC3\xB6rg@example.org");
     ASSERT_EQ(expected.size(), 169);
     EXPECT_EQ(PackConnection(connection).toHex(), expected.toHex());
 

@@ -17,22 +17,21 @@
 
 namespace {
 
-const QStringList ExpectedDefaultExtensions = {
-    "asm", "bat", "c", "cpp", "css", "diz", "h", "hpp", "htm", "html", "inc",
-    "inf", "ini", "java", "js", "log", "pas", "pl", "shtml", "txt", "xml"};
+const QStringList ExpectedDefaultExtensions = {"asm", "bat", "c",    "cpp", "css",   "diz", "h",
+                                               "hpp", "htm", "html", "inc", "inf",   "ini", "java",
+                                               "js",  "log", "pas",  "pl",  "shtml", "txt", "xml"};
 
 // Every field in one readable text, so two records compare in one go.
 std::string Fields(const TSettings& s)
 {
     const TConnectionSettings& c = s.ConnectionSettings;
     QString text;
-    QDebug(&text) << "general" << int(s.GeneralFlags) << "transfer" << int(s.TransferFlags)
-                  << "connection" << c.Retries << c.RetryDelay << c.DefaultPort << c.ProxyPort
-                  << c.UseProxy << c.ProxyAddress << c.EmailAddress << "dirs" << s.LastDir
-                  << s.LastLogName << "main" << s.MainWidth << s.MainHeight << s.MainMaximized
-                  << s.MainSizeRemembered << "log" << s.LogHeight
-                  << "site list" << s.SiteListWidth << s.SiteListHeight << s.SiteListSelection
-                  << "ext" << s.TextExtensions << "recent" << s.RecentSites;
+    QDebug(&text) << "general" << int(s.GeneralFlags) << "transfer" << int(s.TransferFlags) << "connection"
+                  << c.Retries << c.RetryDelay << c.DefaultPort << c.ProxyPort << c.UseProxy << c.ProxyAddress
+                  << c.EmailAddress << "dirs" << s.LastDir << s.LastLogName << "main" << s.MainWidth
+                  << s.MainHeight << s.MainMaximized << s.MainSizeRemembered << "log" << s.LogHeight
+                  << "site list" << s.SiteListWidth << s.SiteListHeight << s.SiteListSelection << "ext"
+                  << s.TextExtensions << "recent" << s.RecentSites;
     return text.toStdString();
 }
 
@@ -105,8 +104,8 @@ TEST_F(SettingsTest, EveryGroupComesBackFromTheStore)
     TSettings written;
     written.GeneralFlags = gfOpenSiteList;
     written.TransferFlags = tfConfirmOverwrite;
-    written.ConnectionSettings = {2, 45, 2121, 8080, true, "proxy.local",
-                                  QString::fromUtf8("m\xC3\xA4x@example.org")};
+    written.ConnectionSettings = {
+        2, 45, 2121, 8080, true, "proxy.local", QString::fromUtf8("m\xC3\xA4x@example.org")};
     written.LastDir = QString::fromUtf8("/home/caf\xC3\xA9, \"quoted\"");
     written.LastLogName = "/tmp/log;file.txt";
     written.MainWidth = 800;
@@ -149,20 +148,21 @@ TEST_F(SettingsTest, StoredValuesHaveTheirDesignedKindsAndLayouts)
     // Little-endian 32-bit numbers; texts with a length byte in 75 bytes of room.
     const auto bytes = [](std::initializer_list<int> values) {
         QByteArray out;
-        for (int value : values) out.append(char(value));
+        for (int value : values)
+            out.append(char(value));
         return out;
     };
     const auto shortText = [](const QByteArray& text) {
         return char(text.size()) + text + QByteArray(75 - text.size(), '\0');
     };
     EXPECT_EQ(Stored("General").toString(), "5");
-    EXPECT_EQ(Stored("MainSize").toByteArray().toHex(),
-              bytes({4, 3, 2, 1, 0xCD, 1, 0, 0, 0}).toHex());
+    EXPECT_EQ(Stored("MainSize").toByteArray().toHex(), bytes({4, 3, 2, 1, 0xCD, 1, 0, 0, 0}).toHex());
     EXPECT_EQ(Stored("Sitelist").toByteArray().toHex(),
               bytes({0xA9, 1, 0, 0, 0x42, 1, 0, 0, 0, 0, 0, 0}).toHex());
     EXPECT_EQ(Stored("Connection").toByteArray().toHex(),
-              (bytes({0, 0, 0, 0, 20, 0, 0, 0, 21, 0, 0, 0, 0, 0, 0, 0, 0}) + shortText("")
-               + shortText("quilloftp@example.org")).toHex());
+              (bytes({0, 0, 0, 0, 20, 0, 0, 0, 21, 0, 0, 0, 0, 0, 0, 0, 0}) + shortText("") +
+               shortText("quilloftp@example.org"))
+                  .toHex());
     EXPECT_EQ(Stored("Ext").toString(), "txt\r\nmd\r\n");
     EXPECT_EQ(Stored("Recent/0").toString(), "one");
     EXPECT_EQ(Stored("Recent/1").toString(), "two");
@@ -281,8 +281,9 @@ TEST_F(SettingsTest, EightBitTextOfAnOlderStoreIsReadAsWindows1252)
     QDir().mkpath(QFileInfo(StoreFile).absolutePath());
     QFile file(StoreFile);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[General]\nLastDir=/home/caf\xE9\nLastLogName=/home/na\xC3\xAFve.txt\n"
-               "[Recent]\n0=Caf\xE9 \x80 site\\r\\nFolder\n");
+    file.write(
+        "[General]\nLastDir=/home/caf\xE9\nLastLogName=/home/na\xC3\xAFve.txt\n"
+        "[Recent]\n0=Caf\xE9 \x80 site\\r\\nFolder\n");
     file.close();
 
     TSettings settings;
@@ -342,8 +343,8 @@ TEST_F(SettingsTest, TextFilesAreKnownByTheirLastExtensionWhateverItsCase)
         bool text;
     };
     const Case cases[] = {
-        {"readme", false},           {"INDEX.HTML", true},     {"notes.TxT", true},
-        {"source.tar.gz", false},    {"archive.txt.zip", false}, {"trailing.", false},
+        {"readme", false},           {"INDEX.HTML", true},        {"notes.TxT", true},
+        {"source.tar.gz", false},    {"archive.txt.zip", false},  {"trailing.", false},
         {"dir.txt/makefile", false}, {"/srv/a.b/page.htm", true},
     };
     for (const Case& c : cases)

@@ -16,7 +16,7 @@ const TAddressCase Cases[] = {
     {"ftp.example.org:2121", "ftp.example.org", 2121},
     {"127.0.0.1:21", "127.0.0.1", 21},
     {"10.1.2.3", "10.1.2.3", 0},
-    {"host:", "host", 0},             // an empty port is no port
+    {"host:", "host", 0},  // an empty port is no port
     {"host:00021", "host", 21},
     {"host:65535", "host", 65535},
     // Not a port: the whole text stays the host and its lookup fails.

@@ -51,8 +51,8 @@ TEST_F(SiteSettingsDialogTest, AnonymousSiteKeepsItsDisabledCredentials)
     Dialogs.OnModal([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Edit site");
         EXPECT_TRUE(Find<QRadioButton>(d, "rbnAnonymousLogin")->isChecked());
-        for (const char* name : {"edUserName", "edPassword", "lblUserName", "lblPassword",
-                                 "lblNormalLoginExplanation"})
+        for (const char* name :
+             {"edUserName", "edPassword", "lblUserName", "lblPassword", "lblNormalLoginExplanation"})
             EXPECT_FALSE(d.findChild<QWidget*>(name)->isEnabled()) << name;
         EXPECT_TRUE(Find<QLabel>(d, "lblAnonymousLoginExplanation")->isEnabled());
         EXPECT_EQ(Find<QLineEdit>(d, "edUserName")->text(), "kept user");
@@ -182,7 +182,7 @@ TEST_F(SiteSettingsDialogTest, TypedFieldsStopAtTheirLimits)
         const struct {
             const char* name;
             int limit;
-        } edits[] = {{"edSiteName", 100}, {"edSiteAddress", 100}, {"edUserName", 50},
+        } edits[] = {{"edSiteName", 100}, {"edSiteAddress", 100},     {"edUserName", 50},
                      {"edPassword", 50},  {"edLocalStartupDir", 200}, {"edRemoteStartupDir", 200}};
         for (const auto& e : edits) {
             auto* edit = Find<QLineEdit>(d, e.name);

@@ -57,9 +57,9 @@ TEST(SiteText, LoginTypeIsNormalForAnyNumberButZero)
         const char* type;
         bool normal;
     };
-    for (const Case c : {Case{"1", true}, Case{"0", false}, Case{"2", true}, Case{"-1", true},
-                         Case{"", false}, Case{"yes", false}, Case{"1x", false},
-                         Case{"99999999999", false}}) {
+    for (const Case c :
+         {Case{"1", true}, Case{"0", false}, Case{"2", true}, Case{"-1", true}, Case{"", false},
+          Case{"yes", false}, Case{"1x", false}, Case{"99999999999", false}}) {
         const QByteArray text = QByteArray("name\r\naddress\r\n") + c.type + "\r\nu\r\np\r\n\r\n\r\n";
         EXPECT_EQ(TextToSite(text).NormalLogin, c.normal) << c.type;
     }
@@ -85,17 +85,16 @@ TEST(SiteText, MissingSeparatorsLeaveTheLaterFieldsEmpty)
 
 TEST(SiteText, CommentsAreTheRestOfTheTextLineBreaksIncluded)
 {
-    const TSiteSettings site =
-        TextToSite("n\r\na\r\n0\r\nu\r\np\r\nl\r\nr\r\none\r\n\r\nthree\r\n");
+    const TSiteSettings site = TextToSite("n\r\na\r\n0\r\nu\r\np\r\nl\r\nr\r\none\r\n\r\nthree\r\n");
     EXPECT_EQ(site.RemoteStartupDir, "r");
     EXPECT_EQ(site.Comments, "one\r\n\r\nthree\r\n");
 }
 
 TEST(SiteText, EightBitTextOfAnOlderSiteListReadsAsWindows1252)
 {
-    const TSiteSettings site =
-        TextToSite("Caf\xE9\r\nftp.example.org\r\n1\r\nj\xF6rg\r\n\x80uro\r\n\r\n\r\n"
-                   "na\xC3\xAFve UTF-8 stays\r\n");
+    const TSiteSettings site = TextToSite(
+        "Caf\xE9\r\nftp.example.org\r\n1\r\nj\xF6rg\r\n\x80uro\r\n\r\n\r\n"
+        "na\xC3\xAFve UTF-8 stays\r\n");
     EXPECT_EQ(site.SiteName, QString::fromUtf8("Caf\xC3\xA9"));
     EXPECT_EQ(site.UserName, QString::fromUtf8("j\xC3\xB6rg"));
     EXPECT_EQ(site.Password, QString::fromUtf8("\xE2\x82\xACuro"));

@@ -18,8 +18,8 @@ class EngineRecorder {
 public:
     explicit EngineRecorder(TFtpClient& client, int watchdogMs = 10000);
 
-    QStringList Status;          // every status text, in order
-    QStringList Events;          // "success 4", "failure 8", "unsupported 1", "connect" ...
+    QStringList Status;           // every status text, in order
+    QStringList Events;           // "success 4", "failure 8", "unsupported 1", "connect" ...
     bool HandleFailures = false;  // what OnFailure answers in Handled
     bool WatchdogFired() const { return Fired; }
 

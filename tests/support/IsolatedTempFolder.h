@@ -7,8 +7,7 @@
 // of another run, another test or the machine's own.
 class IsolatedTempFolder {
 public:
-    IsolatedTempFolder()
-        : FHadPrevious(qEnvironmentVariableIsSet("TMPDIR")), FPrevious(qgetenv("TMPDIR"))
+    IsolatedTempFolder() : FHadPrevious(qEnvironmentVariableIsSet("TMPDIR")), FPrevious(qgetenv("TMPDIR"))
     {
         if (FFolder.isValid()) qputenv("TMPDIR", FFolder.path().toLocal8Bit());
     }

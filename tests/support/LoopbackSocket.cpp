@@ -51,9 +51,8 @@ int Listen(quint16& port)
     if (fd < 0) return -1;
     sockaddr_in address = LoopbackAddress(0);
     socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::listen(fd, 4) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         Close(fd);
         return -1;
     }
@@ -80,8 +79,8 @@ int Connect(const QByteArray& ipv4, quint16 port, int wake, int timeoutMs)
     int error = 0;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         socklen_t length = sizeof error;
-        if (errno != EINPROGRESS || !WaitFor(fd, POLLOUT, wake, timeoutMs)
-            || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        if (errno != EINPROGRESS || !WaitFor(fd, POLLOUT, wake, timeoutMs) ||
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
             error = -1;
     }
     if (error != 0) Close(fd);
@@ -93,8 +92,8 @@ bool SendAll(int fd, int wake, const QByteArray& bytes, int timeoutMs)
     qsizetype done = 0;
     while (done < bytes.size()) {
         if (!WaitFor(fd, POLLOUT, wake, timeoutMs)) return false;
-        const ssize_t n = ::send(fd, bytes.constData() + done, bytes.size() - done,
-                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n =
+            ::send(fd, bytes.constData() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno != EINTR && errno != EAGAIN) return false;
         if (n > 0) done += n;
     }

@@ -39,8 +39,7 @@ QByteArray PlainClient::Port()
 {
     if (!FListener.isListening() && !FListener.listen(QHostAddress::LocalHost)) return {};
     const quint16 port = FListener.serverPort();
-    return Command("PORT 127,0,0,1," + QByteArray::number(port / 256) + ','
-                   + QByteArray::number(port % 256));
+    return Command("PORT 127,0,0,1," + QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256));
 }
 
 std::unique_ptr<QTcpSocket> PlainClient::AcceptData(int timeoutMs)

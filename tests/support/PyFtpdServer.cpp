@@ -7,7 +7,7 @@ namespace {
 // The system interpreter: the packaged pyftpdlib is installed for it, and
 // another python3 earlier on PATH may not see it.
 const QString Interpreter = QStringLiteral("/usr/bin/python3");
-}
+}  // namespace
 
 PyFtpdServer::PyFtpdServer(bool allowAnonymous) : FAnonymous(allowAnonymous) {}
 
@@ -23,9 +23,13 @@ bool PyFtpdServer::Start(int timeoutMs)
     if (!FRoot.isValid()) return Fail(QStringLiteral("no temporary root folder"));
     if (!QFileInfo(Interpreter).isExecutable())
         return Fail(Interpreter + QStringLiteral(" is missing (run scripts/setup)"));
-    QStringList arguments{QStringLiteral(QFTP_PYFTPD_FIXTURE), QStringLiteral("--root"), FRoot.path(),
-                          QStringLiteral("--user"), QString::fromLatin1(User()),
-                          QStringLiteral("--password"), QString::fromLatin1(Password())};
+    QStringList arguments{QStringLiteral(QFTP_PYFTPD_FIXTURE),
+                          QStringLiteral("--root"),
+                          FRoot.path(),
+                          QStringLiteral("--user"),
+                          QString::fromLatin1(User()),
+                          QStringLiteral("--password"),
+                          QString::fromLatin1(Password())};
     if (FAnonymous) arguments << QStringLiteral("--anonymous");
     FProcess.start(Interpreter, arguments);
     const QDeadlineTimer deadline(timeoutMs);

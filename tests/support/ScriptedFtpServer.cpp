@@ -54,8 +54,8 @@ bool ParsePortArgument(const QByteArray& argument, QByteArray& address, quint16&
         values[i] = parts[i].trimmed().toInt(&ok);
         if (!ok || values[i] < 0 || values[i] > 255) return false;
     }
-    address = QByteArray::number(values[0]) + '.' + QByteArray::number(values[1]) + '.'
-              + QByteArray::number(values[2]) + '.' + QByteArray::number(values[3]);
+    address = QByteArray::number(values[0]) + '.' + QByteArray::number(values[1]) + '.' +
+              QByteArray::number(values[2]) + '.' + QByteArray::number(values[3]);
     port = static_cast<quint16>(values[4] * 256 + values[5]);
     return true;
 }
@@ -277,8 +277,7 @@ bool ScriptedFtpServer::ReadLine(int fd, QByteArray& buffer, QByteArray& line)
             buffer.remove(0, end + 1);
             return true;
         }
-        if (loopback::ReceiveSome(fd, FWake[0], buffer, 4096, -1) != loopback::TReceive::Data)
-            return false;
+        if (loopback::ReceiveSome(fd, FWake[0], buffer, 4096, -1) != loopback::TReceive::Data) return false;
     }
 }
 
@@ -413,8 +412,8 @@ ScriptedFtpServer::TransferPlan ScriptedFtpServer::TakePlan(const QByteArray& ve
 // `move(total)` carries on until `total` bytes have passed in all and answers
 // Data when it got there, Closed when the peer ended first, Failed otherwise.
 template <class Move>
-ScriptedFtpServer::TOutcome ScriptedFtpServer::MoveWithFaults(const TransferFaults& faults,
-                                                              qint64 length, Move move)
+ScriptedFtpServer::TOutcome ScriptedFtpServer::MoveWithFaults(const TransferFaults& faults, qint64 length,
+                                                              Move move)
 {
     using loopback::TReceive;
     qint64 end = faults.closeAfter >= 0 ? qMin(faults.closeAfter, length) : length;

@@ -51,7 +51,8 @@ public:
     // the control connection; with stopTransfer the data connection closes
     // there and no final reply follows.
     // With closeControl the control connection is shut down right after raw.
-    void SendControlAfterBytes(qint64 bytes, const QByteArray& raw, bool stopTransfer, bool closeControl = false);
+    void SendControlAfterBytes(qint64 bytes, const QByteArray& raw, bool stopTransfer,
+                               bool closeControl = false);
     // The next transfer closes its data connection after `bytes` bytes (a
     // peer that quits early); the final reply follows as usual.
     void CloseDataAfterBytes(qint64 bytes);

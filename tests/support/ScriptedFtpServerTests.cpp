@@ -47,9 +47,8 @@ TEST(ScriptedFtpServer, QueuedRepliesGoFirstThenTheStandingOneThenTheDefault)
     EXPECT_EQ(client.Command("PORT 1,2,3"), "501 Syntax error in PORT\r\n");
     EXPECT_EQ(client.Port(), "200 PORT ok\r\n");
 
-    EXPECT_EQ(server.MaskedCommands(),
-              (QByteArrayList{"USER bob", "user bob", "PASS pa ss", "SYST", "SYST", "MKD new dir",
-                              "NOOP", "PORT *", "PORT *"}));
+    EXPECT_EQ(server.MaskedCommands(), (QByteArrayList{"USER bob", "user bob", "PASS pa ss", "SYST", "SYST",
+                                                       "MKD new dir", "NOOP", "PORT *", "PORT *"}));
     EXPECT_EQ(server.LastPortAddress(), "127.0.0.1");
     EXPECT_EQ(server.LastPortPort(), client.DataPort());
 }
@@ -104,7 +103,8 @@ TEST(ScriptedFtpServer, StoreKeepsEveryUploadedByte)
     PlainClient client;
     Open(client, server);
     QByteArray payload;
-    for (int i = 0; i < 70000; ++i) payload += char(i * 7 % 251);
+    for (int i = 0; i < 70000; ++i)
+        payload += char(i * 7 % 251);
     EXPECT_EQ(client.Port(), "200 PORT ok\r\n");
     EXPECT_EQ(client.Command("STOR up.bin"), "150 Opening data connection\r\n");
     const std::unique_ptr<QTcpSocket> data = client.AcceptData();
@@ -153,8 +153,8 @@ TEST(ScriptedFtpServer, ControlFaultsStaleLinesAndReconnection)
     ASSERT_TRUE(server.SendRaw("421 Timeout\r\n"));
     EXPECT_EQ(first.ReadReply(), "421 Timeout\r\n");
     EXPECT_EQ(first.Command("PASS x"), "");
-    EXPECT_TRUE(first.Control().state() == QAbstractSocket::UnconnectedState
-                || first.Control().waitForDisconnected(5000));
+    EXPECT_TRUE(first.Control().state() == QAbstractSocket::UnconnectedState ||
+                first.Control().waitForDisconnected(5000));
 
     PlainClient second;
     Open(second, server);

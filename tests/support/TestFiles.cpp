@@ -9,7 +9,8 @@ QByteArray SeededBytes(qsizetype size, quint32 seed)
 {
     QRandomGenerator random(seed);
     QByteArray bytes(size, Qt::Uninitialized);
-    for (char& c : bytes) c = static_cast<char>(random.bounded(256));
+    for (char& c : bytes)
+        c = static_cast<char>(random.bounded(256));
     return bytes;
 }
 

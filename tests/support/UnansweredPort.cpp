@@ -27,6 +27,7 @@ UnansweredPort::UnansweredPort()
 
 UnansweredPort::~UnansweredPort()
 {
-    for (int fd : FFillers) ::close(fd);
+    for (int fd : FFillers)
+        ::close(fd);
     if (FListener >= 0) ::close(FListener);
 }

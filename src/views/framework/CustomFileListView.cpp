@@ -1,9 +1,9 @@
 #include "views/framework/CustomFileListView.h"
 
-#include "views/tree/Directory.h"
+#include "platform/HandlerGuard.h"
 #include "views/framework/FileListModel.h"
 #include "views/framework/ListRules.h"
-#include "platform/HandlerGuard.h"
+#include "views/tree/Directory.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -60,8 +60,7 @@ bool IsViewKey(const QKeyEvent* event)
 
 TCustomFileListView* SourceView(const QDropEvent* event)
 {
-    if (!event->mimeData() || !event->mimeData()->hasFormat(TFileListModel::ItemsMimeType))
-        return nullptr;
+    if (!event->mimeData() || !event->mimeData()->hasFormat(TFileListModel::ItemsMimeType)) return nullptr;
     return qobject_cast<TCustomFileListView*>(event->source());
 }
 
@@ -99,7 +98,8 @@ TCustomFileListView::TCustomFileListView(QWidget* parent)
     viewport()->setAcceptDrops(true);
     FPendingEdit->setObjectName(QStringLiteral("PendingEdit"));
     FPendingEdit->setSingleShot(true);
-    connect(FPendingEdit, &QTimer::timeout, this, [this] { RunGuarded("File list", [this] { PendingEditDue(); }); });
+    connect(FPendingEdit, &QTimer::timeout, this,
+            [this] { RunGuarded("File list", [this] { PendingEditDue(); }); });
     // A new listing is other items: an edit asked for before it is void.
     connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { CancelPendingEdit(); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -184,8 +184,7 @@ int TCustomFileListView::FindItem(const QString& name, bool caseSensitive) const
 {
     const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     for (int i = 0; i < RecordCount(); ++i)
-        if (FItems[size_t(i)] && QString::compare(FItems[size_t(i)]->ItemName(), name, cs) == 0)
-            return i;
+        if (FItems[size_t(i)] && QString::compare(FItems[size_t(i)]->ItemName(), name, cs) == 0) return i;
     return -1;
 }
 
@@ -216,7 +215,8 @@ QList<int> TCustomFileListView::SelectedItems() const
 {
     QList<int> rows;
     for (const QItemSelectionRange& range : selectionModel()->selection())
-        for (int row = range.top(); row <= range.bottom(); ++row) rows << row;
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows << row;
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
@@ -298,8 +298,7 @@ void TCustomFileListView::ShowFirstItem()
 {
     if (ItemCount() == 0) return;
     const QModelIndex first = FModel->index(0, 0);
-    selectionModel()->setCurrentIndex(
-        first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     FListingSelection = true;
     scrollTo(first);
 }
@@ -319,8 +318,7 @@ void TCustomFileListView::DirectoryCreated(const QString& name, bool refreshed)
     if (item < 0) item = FindItem(name, false);
     if (item < 0 || item >= ItemCount()) return;
     const QModelIndex index = FModel->index(item, 0);
-    selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
     BeginRename(item);
 }
@@ -406,7 +404,8 @@ std::unique_ptr<TDirectory> TCustomFileListView::GetDirectoryTree(bool recursive
     if (recursive) busy.emplace(*this);
     QList<int> items = selectedOnly ? SelectedItems() : QList<int>();
     if (!selectedOnly)
-        for (int i = 0; i < RecordCount(); ++i) items << i;
+        for (int i = 0; i < RecordCount(); ++i)
+            items << i;
     for (int item : items)
         if (item < RecordCount()) AddToTree(*tree, item, recursive);
     return tree;
@@ -418,8 +417,7 @@ void TCustomFileListView::AddToTree(TDirectory& tree, int item, bool recursive)
     if (!IsDirectoryItem(item))
         tree.Contents.Files << name;
     else
-        tree.Contents.AddDirectory(recursive ? GetItemTree(item, true)
-                                             : std::make_unique<TDirectory>(name));
+        tree.Contents.AddDirectory(recursive ? GetItemTree(item, true) : std::make_unique<TDirectory>(name));
 }
 
 void TCustomFileListView::WindowCreated()
@@ -427,7 +425,8 @@ void TCustomFileListView::WindowCreated()
     const int columns = FModel->columnCount();
     if (FOwnerColumns || columns == 0) return;
     const int width = viewport()->width() / columns;
-    for (int i = 0; i < columns; ++i) header()->resizeSection(i, width);
+    for (int i = 0; i < columns; ++i)
+        header()->resizeSection(i, width);
 }
 
 // ---- Keys and mouse ----
@@ -569,7 +568,10 @@ void TCustomFileListView::dropEvent(QDropEvent* event)
     const QPoint pos = event->position().toPoint();
     if (QPointer<TCustomFileListView> source = SourceView(event)) {
         QMetaObject::invokeMethod(
-            this, [this, source, pos] { if (source) RunGuarded("File list", [&] { DroppedFrom(source, pos); }); },
+            this,
+            [this, source, pos] {
+                if (source) RunGuarded("File list", [&] { DroppedFrom(source, pos); });
+            },
             Qt::QueuedConnection);
         return;
     }

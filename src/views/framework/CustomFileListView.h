@@ -25,24 +25,19 @@ class TCustomFileListView : public QTreeView {
     Q_OBJECT
 public:
     using TNotifyEvent = std::function<void(TCustomFileListView* Sender)>;
-    using TItemEvent =
-        std::function<void(TCustomFileListView* Sender, Qt::MouseButton Button, int Item)>;
-    using TFileDropEvent = std::function<void(TCustomFileListView* Sender, const QStringList& Files,
-                                              bool& HandleFileDrop)>;
-    using TDirectoryEvent =
-        std::function<void(TCustomFileListView* Sender, const QString& OldDirectory)>;
-    using TRenameEvent =
-        std::function<void(TCustomFileListView* Sender, int Item, const QString& OldName)>;
+    using TItemEvent = std::function<void(TCustomFileListView* Sender, Qt::MouseButton Button, int Item)>;
+    using TFileDropEvent =
+        std::function<void(TCustomFileListView* Sender, const QStringList& Files, bool& HandleFileDrop)>;
+    using TDirectoryEvent = std::function<void(TCustomFileListView* Sender, const QString& OldDirectory)>;
+    using TRenameEvent = std::function<void(TCustomFileListView* Sender, int Item, const QString& OldName)>;
     using TDeletingEvent = std::function<void(TCustomFileListView* Sender, int DeleteCount,
-                                              const QString& DelItemName, bool IsDir,
-                                              bool& CanDelete)>;
+                                              const QString& DelItemName, bool IsDir, bool& CanDelete)>;
     // Items dragged from a file list view (Source, possibly this one) over
     // or onto this one; Pos is in viewport coordinates.
-    using TDragOverEvent = std::function<void(TCustomFileListView* Sender,
-                                              TCustomFileListView* Source, QPoint Pos,
-                                              bool& Accept)>;
-    using TDragDropEvent = std::function<void(TCustomFileListView* Sender,
-                                              TCustomFileListView* Source, QPoint Pos)>;
+    using TDragOverEvent = std::function<void(TCustomFileListView* Sender, TCustomFileListView* Source,
+                                              QPoint Pos, bool& Accept)>;
+    using TDragDropEvent =
+        std::function<void(TCustomFileListView* Sender, TCustomFileListView* Source, QPoint Pos)>;
 
     // Ends the busy state it began, whatever way the scope is left.
     class TBusyScope {
@@ -196,7 +191,6 @@ protected:
     void RedrawItem(int item);
     void Repaint();
     void AddColumn(const QString& caption, Qt::Alignment alignment);
-
 
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -104,8 +104,8 @@ bool TFileListModel::HasRecord(const QModelIndex& index) const
     // The count may run ahead of the records for a moment (a view fills its
     // list before it shows it); such rows stay empty instead of reading past
     // the records.
-    return FSource && checkIndex(index, CheckIndexOption::IndexIsValid)
-        && index.row() < FSource->RowsAvailable();
+    return FSource && checkIndex(index, CheckIndexOption::IndexIsValid) &&
+           index.row() < FSource->RowsAvailable();
 }
 
 QVariant TFileListModel::data(const QModelIndex& index, int role) const
@@ -119,8 +119,8 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
 QVariant TFileListModel::CellData(const QModelIndex& index, int role) const
 {
     const bool caption = index.column() == 0;
-    if (role != Qt::DisplayRole && role != Qt::EditRole && role != GhostedRole
-        && !(caption && role == Qt::DecorationRole))
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != GhostedRole &&
+        !(caption && role == Qt::DecorationRole))
         return {};
     TListItem item;
     FSource->FillRow(index.row(), item);
@@ -147,8 +147,8 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, in
 Qt::ItemFlags TFileListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid()) return Qt::NoItemFlags;
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
-        | Qt::ItemIsDragEnabled;
+    Qt::ItemFlags flags =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren | Qt::ItemIsDragEnabled;
     if (index.column() == 0) flags |= Qt::ItemIsEditable;
     return flags;
 }

@@ -33,9 +33,8 @@ QString TListRules::MakeUniqueName(const QString& name, QString format,
     }
 }
 
-int TListRules::FindPrefix(int count, const std::function<QString(int)>& nameAt,
-                           const QString& text, int start, bool wrap,
-                           const std::function<bool(int)>& skip)
+int TListRules::FindPrefix(int count, const std::function<QString(int)>& nameAt, const QString& text,
+                           int start, bool wrap, const std::function<bool(int)>& skip)
 {
     const QLocale locale;
     const QString wanted = locale.toUpper(text);
@@ -45,14 +44,13 @@ int TListRules::FindPrefix(int count, const std::function<QString(int)>& nameAt,
             if (!wrap) break;
             index = 0;
         }
-        if (locale.toUpper(nameAt(index)).startsWith(wanted) && !(skip && skip(index)))
-            return index;
+        if (locale.toUpper(nameAt(index)).startsWith(wanted) && !(skip && skip(index))) return index;
     }
     return -1;
 }
 
-int TListRules::CompareItems(bool aIsDirectory, const TItemInfo& a, bool bIsDirectory,
-                             const TItemInfo& b, TSortType key)
+int TListRules::CompareItems(bool aIsDirectory, const TItemInfo& a, bool bIsDirectory, const TItemInfo& b,
+                             TSortType key)
 {
     if (aIsDirectory != bIsDirectory) return aIsDirectory ? -1 : 1;
     switch (key) {

@@ -27,6 +27,6 @@ public:
     // Directories first, then the key ascending: the name case-sensitively in
     // the user's locale, the type name without case, the size, the date.
     // Equal keys give 0.
-    static int CompareItems(bool aIsDirectory, const TItemInfo& a, bool bIsDirectory,
-                            const TItemInfo& b, TSortType key);
+    static int CompareItems(bool aIsDirectory, const TItemInfo& a, bool bIsDirectory, const TItemInfo& b,
+                            TSortType key);
 };

@@ -1,8 +1,8 @@
 #include "views/framework/VirtualCustomFileListView.h"
 
+#include "platform/HandlerGuard.h"
 #include "views/framework/FileListModel.h"
 #include "views/framework/ListRules.h"
-#include "platform/HandlerGuard.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -17,8 +17,7 @@ bool IsPrintable(const QString& text)
 
 }  // namespace
 
-TVirtualCustomFileListView::TVirtualCustomFileListView(QWidget* parent)
-    : TCustomFileListView(parent)
+TVirtualCustomFileListView::TVirtualCustomFileListView(QWidget* parent) : TCustomFileListView(parent)
 {
     ListModel()->SetSource(this);
 }
@@ -55,7 +54,8 @@ void TVirtualCustomFileListView::ClearItems()
 {
     // An open edit closes with the rows, without renaming anything.
     SetItemCount(0);
-    for (int i = 0; i < RecordCount(); ++i) FreeItem(i);
+    for (int i = 0; i < RecordCount(); ++i)
+        FreeItem(i);
     ItemList().clear();
     Repaint();
 }
@@ -110,16 +110,14 @@ void TVirtualCustomFileListView::PrepareItems(int first, int last)
     if (first >= 0 && first <= last && last < RecordCount()) UpdateItemInfo(first, last);
 }
 
-int TVirtualCustomFileListView::FindNamePrefix(TFindKind find, const QString& text, int start,
-                                               bool wrap, int kindReference) const
+int TVirtualCustomFileListView::FindNamePrefix(TFindKind find, const QString& text, int start, bool wrap,
+                                               int kindReference) const
 {
     if (find != fkString && find != fkPartial) return -1;
     std::function<bool(int)> skip;
     if (kindReference >= 0) {
         const bool referenceIsDirectory = IsDirectoryItem(kindReference);
-        skip = [this, referenceIsDirectory](int i) {
-            return IsDirectoryItem(i) != referenceIsDirectory;
-        };
+        skip = [this, referenceIsDirectory](int i) { return IsDirectoryItem(i) != referenceIsDirectory; };
     }
     auto nameAt = [this](int i) { return Record(i) ? Record(i)->ItemName() : QString(); };
     return TListRules::FindPrefix(RecordCount(), nameAt, text, start, wrap, skip);
@@ -133,8 +131,7 @@ void TVirtualCustomFileListView::keyboardSearch(const QString& search)
     RunGuarded("File list", [&] { found = FindItemData(fkPartial, FSearchText, start, true); });
     if (found < 0 || found >= ItemCount()) return;
     const QModelIndex index = ListModel()->index(found, 0);
-    selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
 }
 
@@ -142,8 +139,8 @@ void TVirtualCustomFileListView::keyboardSearch(const QString& search)
 // focused item; a new text starts after it.
 int TVirtualCustomFileListView::TypeAheadStart(const QString& search)
 {
-    const bool extends = !FSearchText.isEmpty() && FSearchClock.isValid()
-        && FSearchClock.elapsed() < QApplication::keyboardInputInterval();
+    const bool extends = !FSearchText.isEmpty() && FSearchClock.isValid() &&
+                         FSearchClock.elapsed() < QApplication::keyboardInputInterval();
     FSearchClock.start();
     FSearchText = extends ? FSearchText + search : search;
     const int focused = FocusedItem();

@@ -44,8 +44,7 @@ protected:
     // in any letter case, from start, wrapping when asked. With kindReference
     // >= 0, items whose directory state differs from that item's are passed
     // over. Kinds other than the two string kinds find nothing.
-    int FindNamePrefix(TFindKind find, const QString& text, int start, bool wrap,
-                       int kindReference) const;
+    int FindNamePrefix(TFindKind find, const QString& text, int start, bool wrap, int kindReference) const;
 
     void keyboardSearch(const QString& search) override;
     void paintEvent(QPaintEvent* event) override;

@@ -20,8 +20,7 @@ TDirectory* GroupFor(const QString& parent, TDirectoryList& list, TDirectory* cu
     return group;
 }
 
-void AddPath(const QString& path, TDirectoryList& list, TDirectory*& current,
-             const TDropTreeSource& source)
+void AddPath(const QString& path, TDirectoryList& list, TDirectory*& current, const TDropTreeSource& source)
 {
     const QString clean = QDir::cleanPath(path);
     const QString parent = QFileInfo(clean).path();
@@ -42,7 +41,8 @@ void BuildDropTree(const QStringList& paths, TDirectoryList& list, const TDropTr
 {
     TDirectory* current = nullptr;
     try {
-        for (const QString& path : paths) AddPath(path, list, current, source);
+        for (const QString& path : paths)
+            AddPath(path, list, current, source);
     } catch (...) {
         // What was grouped so far still goes.
     }

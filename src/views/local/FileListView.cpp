@@ -2,12 +2,12 @@
 // fall-backs when a folder cannot be listed.
 #include "views/local/FileListView.h"
 
-#include "views/tree/Directory.h"
+#include "platform/HandlerGuard.h"
 #include "views/local/DropTree.h"
 #include "views/local/LocalFolder.h"
 #include "views/local/LocalVolumes.h"
 #include "views/local/ShellItem.h"
-#include "platform/HandlerGuard.h"
+#include "views/tree/Directory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,7 +33,8 @@ QString AbsoluteClean(const QString& path)
 QStringList VolumeRoots()
 {
     QStringList roots;
-    for (const TLocalVolume& volume : TLocalVolumes::Mounted()) roots << volume.RootPath;
+    for (const TLocalVolume& volume : TLocalVolumes::Mounted())
+        roots << volume.RootPath;
     return roots;
 }
 
@@ -159,9 +160,8 @@ void TFileListView::FallBack()
     const QStringList targets{FPreviousId, QDir::homePath(), QStringLiteral("/")};
     FFallingBack = true;
     for (const QString& target : targets) {
-        if (target.isEmpty()
-            || std::any_of(tried.begin(), tried.end(),
-                           [&](const QString& id) { return SameIdentifier(id, target); }))
+        if (target.isEmpty() || std::any_of(tried.begin(), tried.end(),
+                                            [&](const QString& id) { return SameIdentifier(id, target); }))
             continue;
         tried << target;
         if (ShowFolder(target) && ListCurrentFolder()) {
@@ -174,8 +174,7 @@ void TFileListView::FallBack()
 
 bool TFileListView::IsAtTop() const
 {
-    return !HasWindow() || FInComputerFolder
-        || (Directory() == QLatin1String("/") && !FCanBrowseToRoot);
+    return !HasWindow() || FInComputerFolder || (Directory() == QLatin1String("/") && !FCanBrowseToRoot);
 }
 
 bool TFileListView::GotoUpperDirectory()
@@ -239,8 +238,7 @@ void TFileListView::SetCurrentCursor(const QCursor& cursor)
 
 void TFileListView::BuildDropTree(const QStringList& paths, TDirectoryList& list)
 {
-    const TDropTreeSource disk{
-        [](const QString& path) { return QFileInfo(path).isDir(); },
-        [](const QString& path) { return TLocalFolder::ReadTree(path, true); }};
+    const TDropTreeSource disk{[](const QString& path) { return QFileInfo(path).isDir(); },
+                               [](const QString& path) { return TLocalFolder::ReadTree(path, true); }};
     ::BuildDropTree(paths, list, disk);
 }

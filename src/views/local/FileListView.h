@@ -37,8 +37,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TItemCapabilities)
 class TFileListView : public TVirtualCustomFileListView {
     Q_OBJECT
 public:
-    using TIdentifierEvent =
-        std::function<void(TCustomFileListView* Sender, const QString& OldIdentifier)>;
+    using TIdentifierEvent = std::function<void(TCustomFileListView* Sender, const QString& OldIdentifier)>;
 
     // The identifier of the computer level; never a path.
     static const QString ComputerId;
@@ -113,8 +112,8 @@ private:
     QString ChildPath(const QString& name) const;
     int MakeDirectory(QString& name, bool makeUnique);
 
-    TFileActionFlags FFileActionFlags = TFileActionFlags(faAllowUndo | faShowProgressBar
-                                                         | faShowConfirmationBox);
+    TFileActionFlags FFileActionFlags =
+        TFileActionFlags(faAllowUndo | faShowProgressBar | faShowConfirmationBox);
     bool FCanBrowseToRoot = true;
     TStartUpDir FStartUpDir = sdMyComputer;
     QString FCurrentId;

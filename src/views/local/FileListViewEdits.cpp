@@ -1,11 +1,11 @@
 // The local pane's changes to the disk: deleting, renaming and new folders.
 #include "views/local/FileListView.h"
 
+#include "platform/HandlerGuard.h"
 #include "platform/MessageBoxes.h"
 #include "views/framework/ListRules.h"
 #include "views/local/LocalFolder.h"
 #include "views/local/ShellItem.h"
-#include "platform/HandlerGuard.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +16,7 @@ namespace {
 
 struct TDeletion {
     QString Path;
-    QString Name;  // as shown
+    QString Name;           // as shown
     bool IsFolder = false;  // a folder, or a link to one
     bool IsLink = false;
     // A link whose target is gone: the trash refuses it, so it is removed
@@ -44,11 +44,10 @@ QString SingleQuestion(const TDeletion& item, bool toTrash)
     if (item.IsLink && item.IsFolder)
         return (toTrash ? QStringLiteral("Move the link %1 to the trash?")
                         : QStringLiteral("Delete the link %1 for good?"))
-                   .arg(name)
-            + QStringLiteral(" Only the link goes; the folder it points to stays as it is.");
+                   .arg(name) +
+               QStringLiteral(" Only the link goes; the folder it points to stays as it is.");
     if (toTrash) return QStringLiteral("Move %1 to the trash?").arg(name);
-    if (item.IsFolder)
-        return QStringLiteral("Delete the folder %1 and everything in it for good?").arg(name);
+    if (item.IsFolder) return QStringLiteral("Delete the folder %1 and everything in it for good?").arg(name);
     return QStringLiteral("Delete %1 for good?").arg(name);
 }
 
@@ -63,9 +62,8 @@ bool ConfirmWithUser(const QList<TDeletion>& deletions, bool toTrash)
     else if (!toTrash)
         text = QStringLiteral("Delete these %1 items for good?").arg(deletions.size());
     else
-        text = QStringLiteral("Move these %1 items to the trash?").arg(deletions.size())
-            + (anyBroken ? QStringLiteral("\r\nBroken links among them are deleted for good.")
-                         : QString());
+        text = QStringLiteral("Move these %1 items to the trash?").arg(deletions.size()) +
+               (anyBroken ? QStringLiteral("\r\nBroken links among them are deleted for good.") : QString());
     return AskYesNo(text, !toTrash || anyBroken);
 }
 
@@ -86,8 +84,8 @@ bool DeletePaths(const QList<TDeletion>& deletions, bool toTrash, QStringList& g
     }
     if (failures.isEmpty()) return true;
     ShowMessageBox((toTrash ? QStringLiteral("Could not move to the trash:\r\n")
-                            : QStringLiteral("Could not delete:\r\n"))
-                       + failures.join(QStringLiteral("\r\n")),
+                            : QStringLiteral("Could not delete:\r\n")) +
+                       failures.join(QStringLiteral("\r\n")),
                    true);
     return false;
 }
@@ -96,8 +94,8 @@ bool DeletePaths(const QList<TDeletion>& deletions, bool toTrash, QStringList& g
 
 void TFileListView::HandleKey(int key, Qt::KeyboardModifiers shift)
 {
-    const bool forGood = key == Qt::Key_Delete && shift.testFlag(Qt::ShiftModifier)
-        && FFileActionFlags.testFlag(faAllowUndo);
+    const bool forGood =
+        key == Qt::Key_Delete && shift.testFlag(Qt::ShiftModifier) && FFileActionFlags.testFlag(faAllowUndo);
     if (!forGood) {
         TVirtualCustomFileListView::HandleKey(key, shift);
         return;
@@ -150,8 +148,7 @@ bool TFileListView::DeleteItems(int item, bool selected)
 
 bool TFileListView::CanEdit(int item)
 {
-    return TVirtualCustomFileListView::CanEdit(item)
-        && ItemCapabilities(item, false).testFlag(icCanRename);
+    return TVirtualCustomFileListView::CanEdit(item) && ItemCapabilities(item, false).testFlag(icCanRename);
 }
 
 bool TFileListView::RenameItem(int item, QString& newName)
@@ -166,9 +163,8 @@ bool TFileListView::RenameItem(int item, QString& newName)
     }
     QString error;
     if (!TLocalFolder::Rename(record->ItemId, newName, error)) {
-        ShowMessageBox(
-            QStringLiteral("Cannot rename %1 to %2: %3").arg(Quoted(old), Quoted(newName), error),
-            true);
+        ShowMessageBox(QStringLiteral("Cannot rename %1 to %2: %3").arg(Quoted(old), Quoted(newName), error),
+                       true);
         newName = old;
         return false;
     }

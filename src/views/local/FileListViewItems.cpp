@@ -2,10 +2,10 @@
 // described to callers.
 #include "views/local/FileListView.h"
 
-#include "views/tree/Directory.h"
 #include "views/framework/ListRules.h"
 #include "views/local/LocalFolder.h"
 #include "views/local/ShellItem.h"
+#include "views/tree/Directory.h"
 
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -15,8 +15,7 @@ namespace {
 QIcon IconOf(const TShellItem& item, bool isVolume)
 {
     static const QFileIconProvider provider;
-    return isVolume ? provider.icon(QAbstractFileIconProvider::Drive)
-                    : provider.icon(QFileInfo(item.ItemId));
+    return isVolume ? provider.icon(QAbstractFileIconProvider::Drive) : provider.icon(QFileInfo(item.ItemId));
 }
 
 TItemInfo InfoOf(const TShellItem& item)
@@ -31,8 +30,8 @@ TShellItem* TFileListView::Item(int index) const
     return static_cast<TShellItem*>(Record(index));
 }
 
-void TFileListView::AppendItem(const QString& path, const QString& displayName,
-                               const QString& fileName, bool isFolder, bool exactName)
+void TFileListView::AppendItem(const QString& path, const QString& displayName, const QString& fileName,
+                               bool isFolder, bool exactName)
 {
     auto item = std::make_unique<TShellItem>();
     item->ItemId = path;
@@ -75,8 +74,7 @@ void TFileListView::FillListItem(int index, TListItem& item)
         if (record.Icon.isNull()) record.Icon = IconOf(record, FInComputerFolder);
         item.Icon = record.Icon;
     }
-    const QString size =
-        record.SizeText.isEmpty() ? QString() : record.SizeText + u' ' + SizeString();
+    const QString size = record.SizeText.isEmpty() ? QString() : record.SizeText + u' ' + SizeString();
     item.SubItems = {size, record.TypeName, record.DateText};
 }
 
@@ -110,7 +108,8 @@ TItemCapabilities TFileListView::ItemCapabilities(int item, bool selected) const
     const QList<int> items = SelectedItems();
     if (items.isEmpty()) return {};
     TItemCapabilities common(icCanCopy | icCanMove | icCanDelete);
-    for (int i : items) common &= ItemCapabilities(i, false);
+    for (int i : items)
+        common &= ItemCapabilities(i, false);
     return common;
 }
 

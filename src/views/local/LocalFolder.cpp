@@ -1,7 +1,7 @@
 #include "views/local/LocalFolder.h"
 
-#include "views/tree/Directory.h"
 #include "views/local/LocalVolumes.h"
+#include "views/tree/Directory.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,10 +46,8 @@ QString Child(const QString& folder, const QString& name)
 std::unique_ptr<TDirectory> Walk(const QString& path, bool recursive, QSet<QString>& ancestors)
 {
     QList<TLocalFolder::TEntry> entries;
-    if (!TLocalFolder::List(path, TFileAttributes(faFolders | faNormal | faHidden), entries))
-        return nullptr;
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.Name < b.Name; });
+    if (!TLocalFolder::List(path, TFileAttributes(faFolders | faNormal | faHidden), entries)) return nullptr;
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.Name < b.Name; });
     auto tree = std::make_unique<TDirectory>(QFileInfo(path).fileName());
     tree->Path = path;
     const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -101,8 +99,8 @@ bool TLocalFolder::SameItem(const QString& a, const QString& b)
 
 bool TLocalFolder::IsValidName(const QString& name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(u'/') && !name.contains(QChar(0));
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(u'/') && !name.contains(QChar(0));
 }
 
 bool TLocalFolder::Exists(const QString& path)

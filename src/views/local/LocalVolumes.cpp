@@ -10,8 +10,8 @@ namespace {
 // File systems whose data live elsewhere, over the network.
 bool IsNetworkType(const QString& fsType)
 {
-    static const QStringList types = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "9p",
-                                      "afs", "ceph", "glusterfs", "fuse.glusterfs"};
+    static const QStringList types = {"nfs", "nfs4", "cifs", "smb3",      "smbfs",         "fuse.sshfs",
+                                      "9p",  "afs",  "ceph", "glusterfs", "fuse.glusterfs"};
     return types.contains(fsType);
 }
 
@@ -30,7 +30,8 @@ QByteArray Unescaped(const QByteArray& field)
     for (qsizetype i = 0; i < field.size(); ++i) {
         const QByteArray digits = field.mid(i + 1, 3);
         bool octal = field[i] == '\\' && digits.size() == 3;
-        for (char digit : digits) octal = octal && digit >= '0' && digit <= '7';
+        for (char digit : digits)
+            octal = octal && digit >= '0' && digit <= '7';
         if (octal) {
             text += char(digits.toInt(nullptr, 8));
             i += 3;
@@ -48,8 +49,7 @@ QString TLocalVolume::DisplayName() const
     return Name.isEmpty() ? RootPath : QStringLiteral("%1 (%2)").arg(Name, RootPath);
 }
 
-bool TLocalVolumes::IsRealVolume(const QString& rootPath, const QString& device,
-                                 const QString& fsType)
+bool TLocalVolumes::IsRealVolume(const QString& rootPath, const QString& device, const QString& fsType)
 {
     if (rootPath == QLatin1String("/")) return true;
     // Loop-mounted packages are read-only images, not places for files.
@@ -85,7 +85,8 @@ QString TLocalVolumes::RootOf(const QString& path, const QStringList& roots)
 QString TLocalVolumes::RootOf(const QString& path)
 {
     QStringList roots;
-    for (const TLocalVolume& volume : Mounted()) roots << volume.RootPath;
+    for (const TLocalVolume& volume : Mounted())
+        roots << volume.RootPath;
     return RootOf(path, roots);
 }
 

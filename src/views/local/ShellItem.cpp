@@ -20,8 +20,8 @@ QString TypeNameOf(const QFileInfo& info)
 QString ShortDateTime(const QDateTime& time)
 {
     const QLocale locale;
-    return locale.toString(time.date(), QLocale::ShortFormat) + u' '
-        + locale.toString(time.time(), QLocale::ShortFormat);
+    return locale.toString(time.date(), QLocale::ShortFormat) + u' ' +
+           locale.toString(time.time(), QLocale::ShortFormat);
 }
 
 }  // namespace

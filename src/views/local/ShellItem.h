@@ -24,9 +24,9 @@ public:
     bool NeedsUpdate = true;
     bool IsFolder = false;
     bool ExactName = true;  // ItemId leads to this entry, not a look-alike
-    bool IsLink = false;  // a symbolic link (derived), drawn ghosted
-    QString DisplayName;  // the caption
-    QString FileName;     // the real name: find, TItemInfo.Name, deletion
+    bool IsLink = false;    // a symbolic link (derived), drawn ghosted
+    QString DisplayName;    // the caption
+    QString FileName;       // the real name: find, TItemInfo.Name, deletion
     QString TypeName;
     QIcon Icon;
     quint64 Size = 0;

@@ -3,9 +3,9 @@
 #include "views/remote/FtpFileListView.h"
 
 #include "platform/RemoteText.h"
+#include "views/framework/ListRules.h"
 #include "views/remote/FtpItem.h"
 #include "views/remote/FtpListing.h"
-#include "views/framework/ListRules.h"
 
 #include <QDate>
 
@@ -90,8 +90,7 @@ TCmdType TFtpFileListView::ExpectedType(TRunKind kind, const QString& name)
     }
 }
 
-bool TFtpFileListView::RunCommand(TRunKind kind, const QString& name, int number,
-                                  const QString& newName)
+bool TFtpFileListView::RunCommand(TRunKind kind, const QString& name, int number, const QString& newName)
 {
     if (!FFtp || FInCommand) return false;
     bool timedOut = false;
@@ -111,8 +110,7 @@ bool TFtpFileListView::RunCommand(TRunKind kind, const QString& name, int number
     return succeeded;
 }
 
-void TFtpFileListView::CallClient(TRunKind kind, const QString& name, int number,
-                                  const QString& newName)
+void TFtpFileListView::CallClient(TRunKind kind, const QString& name, int number, const QString& newName)
 {
     const QByteArray remote = EncodeRemote(name);
     switch (kind) {
@@ -198,7 +196,8 @@ void TFtpFileListView::Reset()
     TCustomFileListView::SetDirectory(QString());
     if (FFtp) FFtp->Vendor = vnNotDetected;
     ClearItems();
-    while (IsBusy()) EndBusy();
+    while (IsBusy())
+        EndBusy();
 }
 
 // ---- Navigation and listing ----
@@ -264,7 +263,8 @@ void TFtpFileListView::BuildItems()
     if (!FFtp || !FFtp->DirectoryList()) return;
     TFtpListing::TItems items = TFtpListing::BuildItems(*FFtp->DirectoryList(), FileAttributes());
     ItemList().reserve(items.size());
-    for (auto& item : items) ItemList().push_back(std::move(item));
+    for (auto& item : items)
+        ItemList().push_back(std::move(item));
 }
 
 void TFtpFileListView::ItemDblClick(Qt::MouseButton button, int item)
@@ -304,8 +304,7 @@ void TFtpFileListView::FreeItem(int index)
 void TFtpFileListView::UpdateItemInfo(int first, int last)
 {
     for (int i = qMax(first, 0); i <= last && i < RecordCount(); ++i)
-        if (TFtpItem* record = Item(i))
-            TFtpListing::UpdateItemInfo(*record, FCurrentYear, ShowIcons());
+        if (TFtpItem* record = Item(i)) TFtpListing::UpdateItemInfo(*record, FCurrentYear, ShowIcons());
 }
 
 void TFtpFileListView::FillListItem(int index, TListItem& item)
@@ -319,8 +318,7 @@ void TFtpFileListView::FillListItem(int index, TListItem& item)
     item.Caption = record->Name;
     item.Icon = record->Icon;
     item.Ghosted = TFtpListing::IsLink(*record);
-    const QString size =
-        record->SizeText.isEmpty() ? QString() : record->SizeText + u' ' + SizeString();
+    const QString size = record->SizeText.isEmpty() ? QString() : record->SizeText + u' ' + SizeString();
     item.SubItems = {size, record->TypeName, record->DateText, record->Attributes};
 }
 

@@ -25,7 +25,7 @@ public:
         rkDeleteFile = 2,
         rkRemoveDir = 3,
         rkList = 4,
-        rkRename = 5,  // name to newName
+        rkRename = 5,    // name to newName
         rkCommand = 14,  // name as a raw command
     };
 
@@ -51,8 +51,7 @@ public:
     bool IsReady() const;
     // Runs one client command; true when the client reported its success.
     // Client exceptions end here. Refused while another command runs.
-    bool RunCommand(TRunKind kind, const QString& name = {}, int number = 0,
-                    const QString& newName = {});
+    bool RunCommand(TRunKind kind, const QString& name = {}, int number = 0, const QString& newName = {});
     // For the owner's OnSuccess / OnFailure handlers: the outcome of a
     // client command. Only the type of the running command counts; outside
     // a command they do nothing. NoteFailure() fails whatever runs (stop).
@@ -130,8 +129,7 @@ private:
     bool DeleteTree(const QString& name);
     bool RemoveRecordNamed(const QString& name);
     // Entered by name; left by "CDUP", or by "CWD back" when back is given.
-    std::unique_ptr<TDirectory> DirectoryTree(const QString& name, bool recursive,
-                                              const QString& back = {});
+    std::unique_ptr<TDirectory> DirectoryTree(const QString& name, bool recursive, const QString& back = {});
 
     QPointer<TFtpClient> FFtp;
     bool FInCommand = false;

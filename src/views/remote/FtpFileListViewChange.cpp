@@ -2,11 +2,11 @@
 // (directories recursively), permissions, and the export of remote trees.
 #include "views/remote/FtpFileListView.h"
 
+#include "platform/HandlerGuard.h"
 #include "platform/MessageBoxes.h"
-#include "views/tree/Directory.h"
 #include "views/remote/FtpItem.h"
 #include "views/remote/FtpListing.h"
-#include "platform/HandlerGuard.h"
+#include "views/tree/Directory.h"
 
 namespace {
 
@@ -75,10 +75,10 @@ bool TFtpFileListView::RenameItem(int item, QString& newName)
     const QString old = record->Name;
     // Servers replace an existing target without a word (seen on real ones),
     // so the user is asked first.
-    if (OtherItemNamed(newName, item) >= 0
-        && (!AskYesNo(QStringLiteral("\"%1\" already exists. Replace it?").arg(newName), true)
-            // The question ran the event loop: the list may be another now.
-            || !IsReady() || IndexOf(record) < 0 || record->Name != old)) {
+    if (OtherItemNamed(newName, item) >= 0 &&
+        (!AskYesNo(QStringLiteral("\"%1\" already exists. Replace it?").arg(newName), true)
+         // The question ran the event loop: the list may be another now.
+         || !IsReady() || IndexOf(record) < 0 || record->Name != old)) {
         newName = old;
         return false;
     }
@@ -144,9 +144,8 @@ bool TFtpFileListView::DeleteItems(int item, bool selected)
     // The question names the one item only when exactly one goes; a link
     // goes as a file, its target untouched.
     const bool single = doomed.size() == 1;
-    if (FConfirmDeletions
-        && !ConfirmDeletion(int(doomed.size()), single ? doomed.front().Name : QString(),
-                            single && doomed.front().IsDirectory && !doomed.front().IsLink))
+    if (FConfirmDeletions && !ConfirmDeletion(int(doomed.size()), single ? doomed.front().Name : QString(),
+                                              single && doomed.front().IsDirectory && !doomed.front().IsLink))
         return false;
 
     TBusyScope busy(*this);

@@ -86,8 +86,8 @@ QMimeType TypeOf(const TFtpItem& item)
 {
     const QMimeDatabase mimes;
     return TFtpListing::IsDirectoryItem(item)
-        ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
-        : mimes.mimeTypeForFile(item.Name, QMimeDatabase::MatchExtension);
+               ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
+               : mimes.mimeTypeForFile(item.Name, QMimeDatabase::MatchExtension);
 }
 
 }  // namespace

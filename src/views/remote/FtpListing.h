@@ -23,8 +23,8 @@ public:
     static TItems BuildItems(const TFTPDirectoryList& list, TFileAttributes filter);
 
     // Classification by the first character of Attributes.
-    static bool IsDirectory(const TFtpItem& item);  // "d"
-    static bool IsLink(const TFtpItem& item);       // "l"
+    static bool IsDirectory(const TFtpItem& item);      // "d"
+    static bool IsLink(const TFtpItem& item);           // "l"
     static bool IsDirectoryItem(const TFtpItem& item);  // can be entered: "d" or "l"
 
     // A listing date ('Jan 12 12:30', 'Mar 3 1999') as TDateTime, 0 when it

@@ -26,7 +26,7 @@ public:
     TScriptedDialogs(const TScriptedDialogs&) = delete;
     TScriptedDialogs& operator=(const TScriptedDialogs&) = delete;
 
-    void Answer(TModalResult button);  // the next question (message boxes need none)
+    void Answer(TModalResult button);       // the next question (message boxes need none)
     void AnswerInput(const QString& text);  // the next input box: OK with this text
     void CancelInput();
     void OnModal(TModalScript script);  // the next modal dialog

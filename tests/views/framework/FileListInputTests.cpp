@@ -1,6 +1,6 @@
 // Keys, mouse, in-place renaming and drops, all offscreen.
-#include "support/SelectRows.h"
 #include "TestFileListView.h"
+#include "support/SelectRows.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -40,8 +40,7 @@ protected:
         ASSERT_TRUE(Editor());
         Editor()->setText(text);
         QTest::keyClick(Editor(), Qt::Key_Return);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !View.IsEditing(); },
-                                    5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !View.IsEditing(); }, 5000));
     }
 
     QString Caption(int row) { return View.model()->index(row, 0).data().toString(); }
@@ -138,9 +137,7 @@ TEST_F(FileListInput, ASecondClickEditsThatItemOnlyIfNothingHappensMeanwhile)
 {
     auto* pending = View.findChild<QTimer*>("PendingEdit");
     ASSERT_TRUE(pending);
-    auto click = [this](int row) {
-        QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, RowCentre(row));
-    };
+    auto click = [this](int row) { QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, RowCentre(row)); };
     const QList<TTestEntry> inside{{"inner.txt"}, {"deeper", true}};
     // Enter on the folder lists what is inside it, as opening it would.
     View.OnItemDblClick = [&](TCustomFileListView*, Qt::MouseButton, int) { View.ShowEntries(inside); };
@@ -150,7 +147,11 @@ TEST_F(FileListInput, ASecondClickEditsThatItemOnlyIfNothingHappensMeanwhile)
         {"a click on another item", [&] { click(1); }},
         {"a new listing", [&] { View.ShowEntries(inside); }},
         {"navigation", [&] { View.SetDirectory("/elsewhere"); }},
-        {"a busy command", [&] { View.BeginBusy(); View.EndBusy(); }},
+        {"a busy command",
+         [&] {
+             View.BeginBusy();
+             View.EndBusy();
+         }},
         {"nothing", [] {}},
     };
     // The row a listing selected is no choice of the user's: the first click
@@ -262,9 +263,7 @@ TEST_F(FileListDrops, DesktopFilesArriveAsLocalPaths)
     EXPECT_TRUE(initial);
     EXPECT_TRUE(View.Calls.contains("Dropped /tmp/a b.txt,/home/u/dir"));
 
-    View.OnFileDrop = [&](TCustomFileListView*, const QStringList&, bool& handle) {
-        handle = false;
-    };
+    View.OnFileDrop = [&](TCustomFileListView*, const QStringList&, bool& handle) { handle = false; };
     View.Calls.clear();
     EXPECT_TRUE(Drop(Urls));
     View.OnFileDrop = nullptr;

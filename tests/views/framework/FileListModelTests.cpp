@@ -47,8 +47,8 @@ TEST(FileListModel, ServesItsSourceWithoutAWindow)
     EXPECT_EQ(model.data(model.index(0, 2)).toString(), "");
     EXPECT_TRUE(model.data(model.index(1, 0), TFileListModel::GhostedRole).toBool());
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Size");
-    EXPECT_TRUE(model.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>()
-                & Qt::AlignRight);
+    EXPECT_TRUE(model.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                Qt::AlignRight);
     EXPECT_TRUE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
     EXPECT_FALSE(model.flags(model.index(0, 1)) & Qt::ItemIsEditable);
 
@@ -85,8 +85,7 @@ TEST(FileListModel, CaptionEditEndsInTheSourcesRename)
 TEST(FileListModel, StaysConsistentThroughTheViewsChanges)
 {
     TTestFileListView view;
-    QAbstractItemModelTester tester(view.model(),
-                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(view.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     view.ShowEntries({{"b.txt"}, {"dir", true}, {"link"}});
     const QModelIndex link = view.model()->index(2, 0);  // dir, b.txt, link
     EXPECT_TRUE(link.data(TFileListModel::GhostedRole).toBool());

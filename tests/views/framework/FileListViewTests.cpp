@@ -10,7 +10,9 @@ namespace {
 
 QList<TTestEntry> Mixed()
 {
-    return {{"b.txt", false, 300, 3}, {"A.pdf", false, 5'000'000'000ULL, 1}, {"zdir", true},
+    return {{"b.txt", false, 300, 3},
+            {"A.pdf", false, 5'000'000'000ULL, 1},
+            {"zdir", true},
             {"c.doc", false, 10, 2}};
 }
 
@@ -19,7 +21,8 @@ TEST(FileListView, DerivedFieldsWaitUntilARowIsShownOrAskedFor)
     TTestFileListView view;
     view.resize(300, 150);
     QList<TTestEntry> many;
-    for (int i = 0; i < 500; ++i) many << TTestEntry{QString("f%1.txt").arg(i, 3, 10, QChar('0'))};
+    for (int i = 0; i < 500; ++i)
+        many << TTestEntry{QString("f%1.txt").arg(i, 3, 10, QChar('0'))};
     view.ShowEntries(many);
     // A sort by name needs none; at most the focused first row is measured.
     EXPECT_LE(view.Updated, 1);
@@ -87,21 +90,24 @@ TEST(FileListView, SortTypeSortsAgainOnlyWhenItChanges)
 TEST(FileListView, FindsWholeNamesAndMakesUniqueOnes)
 {
     TTestFileListView view;
-    view.ShowEntries({{"ABC"}, {"abcdef"}, {"Readme.TXT"}, {"dir", true}, {"new_directory", true},
-                      {"NEW_DIRECTORY_2"}});
+    view.ShowEntries(
+        {{"ABC"}, {"abcdef"}, {"Readme.TXT"}, {"dir", true}, {"new_directory", true}, {"NEW_DIRECTORY_2"}});
     const QStringList names = view.Names();
     const struct {
         const char* Name;
         bool CaseSensitive;
         const char* Found;
     } cases[] = {
-        {"abc", false, "ABC"},      {"abc", true, nullptr},       {"ABC", true, "ABC"},
-        {"abcdef", true, "abcdef"}, {"readme.txt", false, "Readme.TXT"},
-        {"readme", false, nullptr}, {"", false, nullptr},
+        {"abc", false, "ABC"},
+        {"abc", true, nullptr},
+        {"ABC", true, "ABC"},
+        {"abcdef", true, "abcdef"},
+        {"readme.txt", false, "Readme.TXT"},
+        {"readme", false, nullptr},
+        {"", false, nullptr},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(view.FindItem(c.Name, c.CaseSensitive), c.Found ? names.indexOf(c.Found) : -1)
-            << c.Name;
+        EXPECT_EQ(view.FindItem(c.Name, c.CaseSensitive), c.Found ? names.indexOf(c.Found) : -1) << c.Name;
     EXPECT_TRUE(view.IsDirectoryName("DIR", false));
     EXPECT_FALSE(view.IsDirectoryName("DIR", true));
     EXPECT_FALSE(view.IsDirectoryName("abc", false));
@@ -125,10 +131,17 @@ TEST(FileListView, TypeAheadFindsPrefixesAndKeepsToTheSelectedKind)
         bool Wrap;
         int Expected;
     } cases[] = {
-        {-1, "AB", 0, true, 2}, {-1, "ab", 3, true, 3}, {-1, "ab", 4, true, 2},
-        {-1, "ab", 4, false, -1}, {-1, "B", 0, true, 1}, {-1, "x", 0, true, -1},
+        {-1, "AB", 0, true, 2},
+        {-1, "ab", 3, true, 3},
+        {-1, "ab", 4, true, 2},
+        {-1, "ab", 4, false, -1},
+        {-1, "B", 0, true, 1},
+        {-1, "x", 0, true, -1},
         // With a file selected, directories are passed over, and the other way round.
-        {2, "a", 0, true, 2}, {2, "b", 0, true, 4}, {0, "ab", 0, true, -1}, {0, "b", 2, true, 1},
+        {2, "a", 0, true, 2},
+        {2, "b", 0, true, 4},
+        {0, "ab", 0, true, -1},
+        {0, "b", 2, true, 1},
     };
     for (const auto& c : cases) {
         view.selectionModel()->clear();
@@ -221,8 +234,7 @@ TEST(FileListView, ACancelledDeletionKeepsTheItems)
     int askedCount = -1;
     QString askedName;
     bool askedDir = true;
-    view.OnDeleting = [&](TCustomFileListView*, int count, const QString& name, bool isDir,
-                          bool& canDelete) {
+    view.OnDeleting = [&](TCustomFileListView*, int count, const QString& name, bool isDir, bool& canDelete) {
         EXPECT_TRUE(canDelete);
         askedCount = count, askedName = name, askedDir = isDir;
         canDelete = false;
@@ -257,17 +269,21 @@ TEST(FileListView, ColumnsOfTheOwnerKeepTheirWidthsOthersShareTheWidth)
     ASSERT_EQ(plain.header()->count(), 4);
     EXPECT_EQ(plain.model()->headerData(2, Qt::Horizontal).toString(), "Type");
     const int share = plain.viewport()->width() / 4;
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(plain.header()->sectionSize(i), share) << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(plain.header()->sectionSize(i), share) << i;
 
     TTestFileListView owned;
-    owned.SetColumns({{"Name", Qt::AlignLeft, 125}, {"Size", Qt::AlignRight, 60},
-                      {"Type", Qt::AlignLeft, 125}, {"Date", Qt::AlignLeft, 125},
+    owned.SetColumns({{"Name", Qt::AlignLeft, 125},
+                      {"Size", Qt::AlignRight, 60},
+                      {"Type", Qt::AlignLeft, 125},
+                      {"Date", Qt::AlignLeft, 125},
                       {"Attributes", Qt::AlignLeft, 70}});
     owned.resize(400, 200);
     owned.show();
     const int widths[] = {125, 60, 125, 125, 70};
     ASSERT_EQ(owned.header()->count(), 5);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(owned.header()->sectionSize(i), widths[i]) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(owned.header()->sectionSize(i), widths[i]) << i;
 }
 
 TEST(FileListView, ExportsItemsAsADirectoryTree)

@@ -26,9 +26,7 @@ TEST(ListRules, MakeUniqueNameNumbersPastEveryTakenName)
         {"", "_%d", {""}, "_2"},
     };
     for (const TUniqueCase& c : cases) {
-        auto taken = [&](const QString& name) {
-            return c.Existing.contains(name, Qt::CaseInsensitive);
-        };
+        auto taken = [&](const QString& name) { return c.Existing.contains(name, Qt::CaseInsensitive); };
         EXPECT_EQ(TListRules::MakeUniqueName(c.Name, c.Format, taken), QString(c.Expected))
             << c.Name << " " << c.Format;
     }
@@ -45,15 +43,13 @@ TEST(ListRules, FindPrefixMatchesBeginningsInAnyCaseFromStart)
 {
     const QStringList names = {"alpha", "Beta", "ABC", "abcdef", "gamma", "Äpfel"};
     const TPrefixCase cases[] = {
-        {"abc", 0, true, 2},    {"ABC", 3, true, 3},   {"abc", 4, true, 2},
-        {"abc", 4, false, -1},  {"b", 2, true, 1},     {"beta", 0, false, 1},
-        {"betamax", 0, true, -1}, {"äPF", 0, true, 5}, {"a", 6, true, 0},
-        {"a", 6, false, -1},    {"a", -3, false, 0},
+        {"abc", 0, true, 2}, {"ABC", 3, true, 3},   {"abc", 4, true, 2},      {"abc", 4, false, -1},
+        {"b", 2, true, 1},   {"beta", 0, false, 1}, {"betamax", 0, true, -1}, {"äPF", 0, true, 5},
+        {"a", 6, true, 0},   {"a", 6, false, -1},   {"a", -3, false, 0},
     };
     auto nameAt = [&](int i) { return names[i]; };
     for (const TPrefixCase& c : cases)
-        EXPECT_EQ(TListRules::FindPrefix(int(names.size()), nameAt, c.Text, c.Start, c.Wrap),
-                  c.Expected)
+        EXPECT_EQ(TListRules::FindPrefix(int(names.size()), nameAt, c.Text, c.Start, c.Wrap), c.Expected)
             << c.Text << " from " << c.Start;
     EXPECT_EQ(TListRules::FindPrefix(0, nameAt, "a", 0, true), -1);
     // Candidates refused by skip are passed over, also after wrapping.

@@ -20,7 +20,8 @@ TTestFileListView::TTestFileListView(QWidget* parent) : TVirtualCustomFileListVi
 QStringList TTestFileListView::Names() const
 {
     QStringList names;
-    for (const auto& record : ItemList()) names << record->ItemName();
+    for (const auto& record : ItemList())
+        names << record->ItemName();
     return names;
 }
 
@@ -104,7 +105,8 @@ bool TTestFileListView::DeleteItems(int item, bool selected)
     if (items.isEmpty() || !ConfirmDeletion(SelCount(), selected ? QString() : Item(item)->ItemName(),
                                             IsDirectoryItem(items.first())))
         return false;
-    for (qsizetype i = items.size() - 1; i >= 0; --i) DeleteItemRecord(items[i]);
+    for (qsizetype i = items.size() - 1; i >= 0; --i)
+        DeleteItemRecord(items[i]);
     ItemsDeleted();
     return true;
 }

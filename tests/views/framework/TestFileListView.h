@@ -1,7 +1,7 @@
 #pragma once
 // A small concrete file list over plain records, to drive the framework.
-#include "views/tree/Directory.h"
 #include "views/framework/VirtualCustomFileListView.h"
+#include "views/tree/Directory.h"
 
 #include <QSet>
 
@@ -50,10 +50,10 @@ public:
     void AddItem(const TItemInfo& info) override;
     int FindItemData(TFindKind find, const QString& text, int start, bool wrap) override;
 
-    using TCustomFileListView::FilesDropped;
-    using TCustomFileListView::HasWindow;
     using TCustomFileListView::AcceptsDragFrom;
     using TCustomFileListView::DroppedFrom;
+    using TCustomFileListView::FilesDropped;
+    using TCustomFileListView::HasWindow;
     using TCustomFileListView::ListRefreshed;
 
 protected:

@@ -1,9 +1,9 @@
 // The grouping of dropped paths, the trees of local folders and the volume rules.
 #include "LocalViewFixture.h"
-#include "views/tree/Directory.h"
-#include "views/tree/DirectoryList.h"
 #include "views/local/DropTree.h"
 #include "views/local/LocalVolumes.h"
+#include "views/tree/Directory.h"
+#include "views/tree/DirectoryList.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,14 +17,14 @@ QString Describe(const TDirectory& group)
     QStringList dirs;
     for (int i = 0; i < group.Contents.DirectoryCount(); ++i)
         dirs << group.Contents.GetDirectory(i)->Name;
-    return QString("%1|%2|%3|%4")
-        .arg(group.Path, group.Name, group.Contents.Files.join(','), dirs.join(','));
+    return QString("%1|%2|%3|%4").arg(group.Path, group.Name, group.Contents.Files.join(','), dirs.join(','));
 }
 
 QStringList Describe(const TDirectoryList& list)
 {
     QStringList groups;
-    for (int i = 0; i < list.Count(); ++i) groups << Describe(*list.Get(i));
+    for (int i = 0; i < list.Count(); ++i)
+        groups << Describe(*list.Get(i));
     return groups;
 }
 
@@ -134,8 +134,8 @@ TEST(LocalVolumeRules, APathLiesOnTheVolumeWithTheLongestRoot)
 {
     const QStringList roots{"/", "/home", "/home/u/usb", "/media"};
     const std::pair<const char*, const char*> cases[] = {
-        {"/home/u/usb/x", "/home/u/usb"}, {"/home/u/usb", "/home/u/usb"},
-        {"/home/u/usbkey", "/home"},      {"/homework", "/"},
+        {"/home/u/usb/x", "/home/u/usb"},    {"/home/u/usb", "/home/u/usb"},
+        {"/home/u/usbkey", "/home"},         {"/homework", "/"},
         {"/home/u/../../media/a", "/media"}, {"relative/path", ""},
     };
     for (const auto& [path, root] : cases)

@@ -111,8 +111,7 @@ TEST_F(LocalEdit, ARenameMovesTheFileAndTellsTheOwner)
         renamed << QString("%1 %2").arg(item).arg(old);
     };
     const int row = Row("a.txt");
-    View.selectionModel()->setCurrentIndex(View.model()->index(row, 0),
-                                           QItemSelectionModel::ClearAndSelect);
+    View.selectionModel()->setCurrentIndex(View.model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
     QTest::keyClick(&View, Qt::Key_F2);
     FinishEdit("z.txt");
     EXPECT_EQ(Read(Path("z.txt")), "alpha");
@@ -161,8 +160,7 @@ TEST_F(LocalEdit, NoToTheQuestionOrOnDeletingKeepsEverything)
     EXPECT_EQ(Dialogs.Asked[0].Text, "Move these 2 items to the trash?");
 
     QStringList asked;
-    View.OnDeleting = [&](TCustomFileListView*, int count, const QString& name, bool isDir,
-                          bool& canDelete) {
+    View.OnDeleting = [&](TCustomFileListView*, int count, const QString& name, bool isDir, bool& canDelete) {
         asked << QString("%1 %2 %3").arg(count).arg(name).arg(isDir);
         canDelete = false;
     };
@@ -222,8 +220,10 @@ TEST_F(LocalEdit, TheQuestionForALinkSaysThatOnlyTheLinkGoes)
         {{"broken"}, trash, "Delete the broken link \"broken\" for good?", true},
         {{"dirlink"}, trash, "Move the link \"dirlink\" to the trash?" + onlyTheLink, false},
         {{"dirlink"}, forGood, "Delete the link \"dirlink\" for good?" + onlyTheLink, true},
-        {{"a.txt", "broken"}, trash,
-         "Move these 2 items to the trash?\r\nBroken links among them are deleted for good.", true},
+        {{"a.txt", "broken"},
+         trash,
+         "Move these 2 items to the trash?\r\nBroken links among them are deleted for good.",
+         true},
     };
     for (const auto& [items, flags, question, alert] : cases) {
         Dialogs.Asked.clear();
@@ -249,8 +249,7 @@ TEST_F(LocalEdit, ABrokenLinkShowsAsALinkAndCanBeDeleted)
     EXPECT_EQ(Cell(Row("broken"), 2), "Broken link");
     QStringList ghosted;
     for (int row = 0; row < View.ItemCount(); ++row)
-        if (View.model()->index(row, 0).data(TFileListModel::GhostedRole).toBool())
-            ghosted << Cell(row, 0);
+        if (View.model()->index(row, 0).data(TFileListModel::GhostedRole).toBool()) ghosted << Cell(row, 0);
     EXPECT_EQ(ghosted, (QStringList{"dirlink", "broken"}));
 
     // The trash refuses a link whose target is gone: it is removed instead.
@@ -269,11 +268,10 @@ TEST_F(LocalEdit, RemovingAFolderForGoodNeverEmptiesAVolumeMountedInIt)
     MakeFile("elsewhere/precious.txt", "keep me");
     MakeDir("sub/mnt");
     if (::mount(QFile::encodeName(Path("elsewhere")).constData(),
-                QFile::encodeName(Path("sub/mnt")).constData(), nullptr, MS_BIND, nullptr)
-        != 0)
+                QFile::encodeName(Path("sub/mnt")).constData(), nullptr, MS_BIND, nullptr) != 0)
         GTEST_SKIP() << "bind mounts are not allowed here";
-    const auto unmount = qScopeGuard(
-        [this] { ::umount2(QFile::encodeName(Path("sub/mnt")).constData(), MNT_DETACH); });
+    const auto unmount =
+        qScopeGuard([this] { ::umount2(QFile::encodeName(Path("sub/mnt")).constData(), MNT_DETACH); });
     View.SetFileActionFlags({});
 
     EXPECT_FALSE(View.DeleteItems(Row("sub"), false));
@@ -281,8 +279,7 @@ TEST_F(LocalEdit, RemovingAFolderForGoodNeverEmptiesAVolumeMountedInIt)
     EXPECT_EQ(Read(Path("sub/inner/deep.txt")), "deep");
     EXPECT_GE(Row("sub"), 0);
     ASSERT_EQ(Dialogs.Asked.size(), 1u);
-    EXPECT_TRUE(Dialogs.Asked[0].Text.contains(Path("sub/mnt")))
-        << Dialogs.Asked[0].Text.toStdString();
+    EXPECT_TRUE(Dialogs.Asked[0].Text.contains(Path("sub/mnt"))) << Dialogs.Asked[0].Text.toStdString();
 }
 
 // A name that is not valid UTF-8 shows with a replacement character; it must

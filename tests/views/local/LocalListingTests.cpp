@@ -52,7 +52,8 @@ TEST_F(LocalListing, ListsFoldersFirstAndSortsByEachKey)
 
     View.SetSortType(stType);
     QStringList types;
-    for (int row = 2; row < View.ItemCount(); ++row) types << View.GetItemInfo(row).TypeName;
+    for (int row = 2; row < View.ItemCount(); ++row)
+        types << View.GetItemInfo(row).TypeName;
     QStringList sorted = types;
     std::stable_sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;

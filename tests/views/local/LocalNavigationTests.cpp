@@ -42,13 +42,9 @@ TEST_F(LocalNavigation, OpensFoldersAndGoesUpWithTheirEvents)
 {
     Open("b");
     QStringList previous;
-    View.OnDirectoryChangePIDL = [&](TCustomFileListView*, const QString& id) {
-        previous << Relative(id);
-    };
+    View.OnDirectoryChangePIDL = [&](TCustomFileListView*, const QString& id) { previous << Relative(id); };
     QStringList ups;
-    View.OnGotoUpperDirectory = [&](TCustomFileListView*, const QString& dir) {
-        ups << Relative(dir);
-    };
+    View.OnGotoUpperDirectory = [&](TCustomFileListView*, const QString& dir) { ups << Relative(dir); };
     int driveChanges = 0;
     View.OnDriveChange = [&](TCustomFileListView*, const QString&) { ++driveChanges; };
 

@@ -48,7 +48,8 @@ void LocalView::Open(const QString& relative)
 QStringList LocalView::Captions() const
 {
     QStringList captions;
-    for (int row = 0; row < View.model()->rowCount(); ++row) captions << Cell(row, 0);
+    for (int row = 0; row < View.model()->rowCount(); ++row)
+        captions << Cell(row, 0);
     return captions;
 }
 

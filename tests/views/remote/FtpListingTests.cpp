@@ -15,18 +15,19 @@ QString DateString(TDateTime date)
     return date == 0 ? QString() : DateTimeToQDateTime(date).toString("yyyy-MM-dd HH:mm");
 }
 
-TFtpListing::TItems Build(const QByteArrayList& lines,
-                          TFileAttributes filter = {faFolders, faNormal})
+TFtpListing::TItems Build(const QByteArrayList& lines, TFileAttributes filter = {faFolders, faNormal})
 {
     TFTPUnixList list;
-    for (const QByteArray& line : lines) list.ParseLine(line);
+    for (const QByteArray& line : lines)
+        list.ParseLine(line);
     return TFtpListing::BuildItems(list, filter);
 }
 
 QStringList Names(const TFtpListing::TItems& items)
 {
     QStringList names;
-    for (const auto& item : items) names.append(item->Name);
+    for (const auto& item : items)
+        names.append(item->Name);
     return names;
 }
 
@@ -61,10 +62,8 @@ TEST(FtpListing, DropsDotAndDotDotOnlyAtTheTop)
         QByteArrayList Names;
         QStringList Kept;
     } cases[] = {
-        {{".", "..", "a"}, {"a"}},
-        {{"..", ".", "a"}, {".", "a"}},
-        {{".", "a", ".."}, {"a", ".."}},
-        {{"a", ".", ".."}, {"a", ".", ".."}},
+        {{".", "..", "a"}, {"a"}},       {{"..", ".", "a"}, {".", "a"}},
+        {{".", "a", ".."}, {"a", ".."}}, {{"a", ".", ".."}, {"a", ".", ".."}},
         {{". ", ".."}, {". ", ".."}},
     };
     for (const auto& c : cases) {
@@ -111,13 +110,22 @@ TEST(FtpListing, ParsesListingDates)
         const char* Text;
         const char* When;
     } cases[] = {
-        {"jan 5 1999", "1999-01-05 00:00"},   {"JAN 5 1999", "1999-01-05 00:00"},
-        {"  Mar   3   1999  ", "1999-03-03 00:00"}, {"Jan 5 12.30", "2024-01-05 12:30"},
+        {"jan 5 1999", "1999-01-05 00:00"},
+        {"JAN 5 1999", "1999-01-05 00:00"},
+        {"  Mar   3   1999  ", "1999-03-03 00:00"},
+        {"Jan 5 12.30", "2024-01-05 12:30"},
         {"Dec 31 23:59", "2024-12-31 23:59"},  // no year: this year, even if ahead
-        {"Jan 5 9:5", "2024-01-05 09:05"},    {"Jan 5 12:345", "2024-01-05 12:34"},
-        {"Jan 12 99", "0099-01-12 00:00"},    // two-digit years stay as written
-        {"Feb 30 12:00", ""}, {"Jan 5 25:00", ""}, {"Jan 0 1999", ""}, {"Jan 5 12:", ""},
-        {"Jan 5 1.5.2", ""},  {"Jan 5", ""},       {"Janu 5 1999", ""}, {"12 12:30 my", ""},
+        {"Jan 5 9:5", "2024-01-05 09:05"},
+        {"Jan 5 12:345", "2024-01-05 12:34"},
+        {"Jan 12 99", "0099-01-12 00:00"},  // two-digit years stay as written
+        {"Feb 30 12:00", ""},
+        {"Jan 5 25:00", ""},
+        {"Jan 0 1999", ""},
+        {"Jan 5 12:", ""},
+        {"Jan 5 1.5.2", ""},
+        {"Jan 5", ""},
+        {"Janu 5 1999", ""},
+        {"12 12:30 my", ""},
         {"", ""},
     };
     for (const auto& c : cases) {
@@ -135,10 +143,17 @@ TEST(FtpListing, SizeTextInWholeKilobytes)
         const char* DateText;
         const char* Text;
     } cases[] = {
-        {1, "-", "d", "1"},        {512, "-", "d", "1"},     {1535, "-", "d", "1"},
-        {1536, "-", "d", "2"},     {2560, "-", "d", "2"},    {3584, "-", "d", "4"},
-        {0, "-", "d", "0"},        {0, "-", "", ""},         {0, "", "", ""},
-        {4096, "d", "d", ""},      {4096, "l", "d", ""},
+        {1, "-", "d", "1"},
+        {512, "-", "d", "1"},
+        {1535, "-", "d", "1"},
+        {1536, "-", "d", "2"},
+        {2560, "-", "d", "2"},
+        {3584, "-", "d", "4"},
+        {0, "-", "d", "0"},
+        {0, "-", "", ""},
+        {0, "", "", ""},
+        {4096, "d", "d", ""},
+        {4096, "l", "d", ""},
         {2147483648ull, "-", "d", "2097152"},
         {5368709120ull, "-", "d", "5242880"},
         {18446744073709551615ull, "-", "d", "18014398509481984"},
@@ -159,9 +174,9 @@ TEST(FtpListing, ClassifiesByTheFirstAttributeCharacter)
         const char* Attributes;
         bool Created, Directory, Link;
     } cases[] = {
-        {"drwxr-xr-x", false, true, false}, {"lrwxrwxrwx", false, false, true},
+        {"drwxr-xr-x", false, true, false},  {"lrwxrwxrwx", false, false, true},
         {"-rw-r--r--", false, false, false}, {"Drwxr-xr-x", false, false, false},
-        {"", false, false, false}, {"", true, true, false},
+        {"", false, false, false},           {"", true, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Attributes);
@@ -184,10 +199,11 @@ TEST(FtpListing, TypeNameFromTheNameOnly)
     const QString previous = QDir::currentPath();
     QDir::setCurrent(local.path());
 
-    TFtpListing::TItems items = Build({"-rw-r--r-- 1 u g 1 Jan 1 2020 report.txt",
-                                       "drwxr-xr-x 2 u g 4096 Jan 1 2020 photos.jpg",
-                                       "lrwxrwxrwx 1 u g 3 Jan 1 2020 notes.txt -> doc"});
-    for (auto& item : items) TFtpListing::UpdateItemInfo(*item, SampleYear, false);
+    TFtpListing::TItems items =
+        Build({"-rw-r--r-- 1 u g 1 Jan 1 2020 report.txt", "drwxr-xr-x 2 u g 4096 Jan 1 2020 photos.jpg",
+               "lrwxrwxrwx 1 u g 3 Jan 1 2020 notes.txt -> doc"});
+    for (auto& item : items)
+        TFtpListing::UpdateItemInfo(*item, SampleYear, false);
     QDir::setCurrent(previous);
 
     const QMimeDatabase mimes;

@@ -125,8 +125,8 @@ QByteArray TRemoteSite::RenameTo(const QString& path)
 {
     if (FRenameFrom.isEmpty()) return AcceptOrphanRename ? "250 OK\r\n" : "503 RNFR first\r\n";
     // As real servers do: a file takes the place of another without a word.
-    const bool replaces = Exists(path) && FEntries.value(path).Kind != kDir
-        && FEntries.value(FRenameFrom).Kind != kDir;
+    const bool replaces =
+        Exists(path) && FEntries.value(path).Kind != kDir && FEntries.value(FRenameFrom).Kind != kDir;
     if (!Exists(FRenameFrom) || (Exists(path) && !replaces) || path == FRenameFrom)
         return "553 Not renamed\r\n";
     FEntries.remove(path);
@@ -148,8 +148,9 @@ QByteArray TRemoteSite::RenameTo(const QString& path)
 // the entries in name order.
 QByteArray TRemoteSite::Listing() const
 {
-    const QByteArray dots = "drwxr-xr-x   4 ftp  ftp      4096 Mar  3  1999 .\r\n"
-                            "drwxr-xr-x   9 ftp  ftp      4096 Mar  3  1999 ..\r\n";
+    const QByteArray dots =
+        "drwxr-xr-x   4 ftp  ftp      4096 Mar  3  1999 .\r\n"
+        "drwxr-xr-x   9 ftp  ftp      4096 Mar  3  1999 ..\r\n";
     QByteArray data = "total 8\r\n";
     if (!DotsLast) data += dots;
     for (const QString& name : Names(Cwd)) {
@@ -158,12 +159,12 @@ QByteArray TRemoteSite::Listing() const
         switch (entry.Kind) {
         case kDir: data += "drwxr-xr-x   2 ftp  ftp      4096 Jan 12 12:30 " + bytes; break;
         case kFile:
-            data += "-rw-r--r--   1 ftp  ftp  " + QByteArray::number(entry.Size).rightJustified(8)
-                + " Feb  5  2001 " + bytes;
+            data += "-rw-r--r--   1 ftp  ftp  " + QByteArray::number(entry.Size).rightJustified(8) +
+                    " Feb  5  2001 " + bytes;
             break;
         case kLink:
-            data += "lrwxrwxrwx   1 ftp  ftp        11 Jan 12  2001 " + bytes + " -> "
-                + EncodeRemote(entry.Target);
+            data += "lrwxrwxrwx   1 ftp  ftp        11 Jan 12  2001 " + bytes + " -> " +
+                    EncodeRemote(entry.Target);
             break;
         }
         data += "\r\n";

@@ -74,7 +74,8 @@ protected:
     void Select(const QStringList& names)
     {
         QList<int> rows;
-        for (const QString& name : names) rows << Row(name);
+        for (const QString& name : names)
+            rows << Row(name);
         SelectRows(View, rows);
     }
 

@@ -164,8 +164,7 @@ TEST_F(RemoteViewTest, TypeAheadKeepsToTheKindOfTheSelection)
 
 TEST_F(RemoteViewTest, TheModelStaysConsistentWhileTheViewChanges)
 {
-    QAbstractItemModelTester tester(View.model(),
-                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(View.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     Connect();
     EXPECT_EQ(View.model()->rowCount(), RootRows.size());
     ASSERT_TRUE(View.OpenDirectory("d"));

@@ -190,8 +190,7 @@ TEST_F(RemoteViewTest, AWindowsServerComparesNamesWithoutCase)
     Server.SetReply("SYST", "215 Windows_NT\r\n");
     Site.AddDirectory("/newdir");
     Connect();
-    EXPECT_EQ(Server.MaskedCommands().mid(2),
-              (Commands{"PWD", "TYPE A", "SYST", "PORT *", "LIST", "SYST"}));
+    EXPECT_EQ(Server.MaskedCommands().mid(2), (Commands{"PWD", "TYPE A", "SYST", "PORT *", "LIST", "SYST"}));
     EXPECT_TRUE(View.ServerIgnoresCase());
     EXPECT_EQ(Ftp.Vendor, vnWindowsNT);
     EXPECT_EQ(View.CreateDirectory("NewDir", false, false), 1);
@@ -213,8 +212,8 @@ TEST_F(RemoteViewTest, ADirectoryAddedWithoutListingCountsAsOneUntilTheNextListi
     Site.AddFile("/made/inner.txt");
     Mark();
     EXPECT_TRUE(View.DeleteItems(made, false));
-    EXPECT_EQ(Sent(), (Commands{"CWD made", "PWD"} + Listing + Commands{"DELE inner.txt", "CDUP", "PWD"}
-                       + Listing + Commands{"RMD made"}));
+    EXPECT_EQ(Sent(), (Commands{"CWD made", "PWD"} + Listing + Commands{"DELE inner.txt", "CDUP", "PWD"} +
+                       Listing + Commands{"RMD made"}));
     EXPECT_FALSE(Site.Exists("/made"));
 }
 
@@ -308,11 +307,10 @@ TEST_F(RemoteViewTest, RecursiveDeleteEmptiesEachLevelBeforeRemovingIt)
     EXPECT_EQ(Events.first(), "deleting 1 'd' 1");
     // Links and directories first in each level's order; the link inside
     // goes by "DELE" and its target is never entered.
-    EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing
-                       + Commands{"DELE link", "CWD sub", "PWD"} + Listing
-                       + Commands{"DELE x.txt", "CDUP", "PWD"} + Listing
-                       + Commands{"RMD sub", "DELE f1", "DELE f2", "CDUP", "PWD"} + Listing
-                       + Commands{"RMD d"}));
+    EXPECT_EQ(Sent(),
+              (Commands{"CWD d", "PWD"} + Listing + Commands{"DELE link", "CWD sub", "PWD"} + Listing +
+               Commands{"DELE x.txt", "CDUP", "PWD"} + Listing +
+               Commands{"RMD sub", "DELE f1", "DELE f2", "CDUP", "PWD"} + Listing + Commands{"RMD d"}));
     EXPECT_FALSE(Site.Exists("/d"));
     EXPECT_EQ(Site.Names("/pub"), QStringList{"readme.txt"});
     EXPECT_EQ(View.Directory(), "/");
@@ -325,8 +323,8 @@ TEST_F(RemoteViewTest, RecursiveDeleteStaysWhereItFailed)
     Connect();
     Site.Refused << "/d/sub/x.txt";
     EXPECT_FALSE(View.DeleteItems(Row("d"), false));
-    EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing + Commands{"DELE link", "CWD sub", "PWD"}
-                       + Listing + Commands{"DELE w.txt", "DELE x.txt"}));
+    EXPECT_EQ(Sent(), (Commands{"CWD d", "PWD"} + Listing + Commands{"DELE link", "CWD sub", "PWD"} +
+                       Listing + Commands{"DELE w.txt", "DELE x.txt"}));
     EXPECT_EQ(View.Directory(), "/d/sub");
     // What went before the failure is gone from the rows too.
     EXPECT_EQ(Rows(), QStringList{"x.txt"});
@@ -436,8 +434,8 @@ TEST_F(RemoteViewTest, ItemTreesWalkTheServerAndLeaveTheViewAlone)
     Connect();
     std::unique_ptr<TDirectory> tree = View.GetItemTree(Row("d"), true);
     ASSERT_TRUE(tree);
-    EXPECT_EQ(Sent(), (Commands{"CWD d"} + Listing + Commands{"PWD", "CWD sub"} + Listing
-                       + Commands{"PWD", "CDUP", "CDUP"}));
+    EXPECT_EQ(Sent(), (Commands{"CWD d"} + Listing + Commands{"PWD", "CWD sub"} + Listing +
+                       Commands{"PWD", "CDUP", "CDUP"}));
     EXPECT_EQ(tree->Name, "d");
     EXPECT_EQ(tree->Path, "/d");
     // A link below the top is a file, named without its target.

@@ -16,8 +16,9 @@ public:
     virtual void TransferStarted() = 0;
     virtual void TransferStopped() = 0;
     virtual void UpdateTransferred() = 0;
-    // Ends the job: with a question to the user, or at once.
-    virtual void CancelTransfer(bool confirm) = 0;
+    // Ends the job (or the file that is moving, which then ends the job):
+    // with a question to the user, or at once. False when the user said no.
+    virtual bool CancelTransfer(bool confirm) = 0;
     virtual void AbortTransfer() = 0;
     // The last file's numbers for the log's completion line, already formatted.
     virtual QString TransferStatisticsLine() const = 0;

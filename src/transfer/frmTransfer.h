@@ -1,0 +1,85 @@
+#pragma once
+#include "transfer/TransferHooks.h"
+#include "transfer/TransferProgress.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class TDirectory;
+class TFileListView;
+class TFtpFileListView;
+class TResumableFtp;
+class TSettings;
+class TTransferHost;
+
+// The transfer window: the engine that walks a job of files and directory
+// trees in one direction, and its progress dialog with Skip and Cancel.
+//
+// DownloadFiles and UploadFiles return only when the job they started has
+// ended; every FTP command waits while the event loop runs, so Skip, Cancel,
+// the rate timer and the client's events are handled from inside those
+// waits. A job handed over while another runs joins the queue with its own
+// direction and runs when the jobs before it have ended.
+class TfrmTransfer : public QDialog, public TTransferHooks {
+    Q_OBJECT
+public:
+    TfrmTransfer(TResumableFtp& ftp, TFileListView& localDir, TFtpFileListView& remoteDir,
+                 TSettings& settings, TTransferHost& host, QWidget* parent = nullptr);
+    ~TfrmTransfer() override;
+
+    // Download: tree is the remote view's selection without recursion (files
+    // by name, subdirectories as empty placeholders), localPath the folder
+    // that receives it. Upload: tree is the local view's recursive
+    // selection, localPath the folder that holds it; the files go to the
+    // remote view's current directory.
+    void DownloadFiles(std::unique_ptr<TDirectory> tree, const QString& localPath);
+    void UploadFiles(std::unique_ptr<TDirectory> tree, const QString& localPath);
+    // The next file resumes without asking (the user dropped a file onto its
+    // partial copy and said yes).
+    void ApproveResume();
+
+    // TTransferHooks.
+    bool Active() const override;
+    bool FileCommandIssued() const override;
+    bool FileInProgress() const override;
+    void TransferStarted() override;
+    void TransferStopped() override;
+    void UpdateTransferred() override;
+    bool CancelTransfer(bool askUser) override;
+    void AbortTransfer() override;
+    QString TransferStatisticsLine() const override;
+    int ProgressPercent() const override;
+    QString CurrentFileName() const override;
+
+    TTransferStatistics GetTransferStatistics() const;
+
+    // Controls, named as designed.
+    QLabel* lblSourceFileCap;
+    QLabel* lblSourceFile;
+    QLabel* lblDestinationDirCap;
+    QLabel* lblDestinationDir;
+    QGroupBox* grpTransferInfo;
+    QLabel* lblTransferred;
+    QLabel* lblTransferSpeed;
+    QLabel* lblTimeLeft;
+    QProgressBar* prgTransfer;
+    QLabel* lblItemsLeft;
+    QPushButton* btnSkip;
+    QPushButton* btnCancel;
+    QTimer tmrTransfer;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;  // Esc is Cancel
+
+private:
+    // The walk, the per-file decisions and the progress state: private to
+    // the implementation files.
+    struct TState;
+    std::unique_ptr<TState> S;
+};

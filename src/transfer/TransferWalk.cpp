@@ -200,9 +200,7 @@ bool TfrmTransfer::EnterDirectory()
     const QString localPath = ChildPath(S->LocalDir, name);
     if (!(S->Downloading ? EnterDownloadDirectory(name, localPath) : EnterUploadDirectory(name)))
         return false;
-    if (!S->Active) return false;
-    S->LocalDir = localPath;
-    return true;
+    return S->Active;
 }
 
 bool TfrmTransfer::EnterUploadDirectory(const QString& name)
@@ -217,6 +215,7 @@ bool TfrmTransfer::EnterUploadDirectory(const QString& name)
     S->ParentStack.push_back(S->CurrentDir);
     S->CurrentDir = S->CurrentDir->Contents.GetDirectory(0);
     S->RemotePaths.push_back(remote.Directory());
+    S->LocalDir = ChildPath(S->LocalDir, name);
     return true;
 }
 
@@ -259,6 +258,7 @@ bool TfrmTransfer::EnterDownloadDirectory(const QString& name, const QString& lo
     S->ParentStack.push_back(S->CurrentDir);
     S->CurrentDir = entered;
     S->RemotePaths.push_back(remote.Directory());
+    S->LocalDir = localPath;
     return true;
 }
 

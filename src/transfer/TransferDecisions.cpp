@@ -54,7 +54,7 @@ void TfrmTransfer::AfterFileCommand(const QString& localPath)
             // Nothing partial exists under the real name: the old file was
             // never touched.
             S->AskAboutPartialFile = false;
-            S->Host.LogInfo(QStringLiteral("The existing file \"%1\" was kept.").arg(localPath));
+            LogKept(localPath);
         } else {
             HandlePartialFile(localPath);
         }
@@ -64,8 +64,13 @@ void TfrmTransfer::AfterFileCommand(const QString& localPath)
             S->Failed = true;
         return;
     }
-    if (S->FileCommandRan && S->ReplacingExisting && !S->FileSucceeded)
-        S->Host.LogInfo(QStringLiteral("The existing file \"%1\" was kept.").arg(localPath));
+    if (S->FileCommandRan && S->ReplacingExisting && !S->FileSucceeded) LogKept(localPath);
+}
+
+void TfrmTransfer::LogKept(const QString& localPath)
+{
+    S->Host.LogInfo(QStringLiteral("The existing file \"%1\" was kept.")
+                        .arg(S->Downloading ? localPath : S->CurrentFileName));
 }
 
 void TfrmTransfer::DownloadOne(const QString& localPath)
@@ -113,7 +118,9 @@ void TfrmTransfer::UploadOne(const QString& localPath)
 
 void TfrmTransfer::StoreOver(const QString& localPath, const QByteArray& remoteName)
 {
-    S->Ftp.StoreFile(localPath, remoteName);
+    // "STOR" would empty the user's remote file before the first byte
+    // arrives: the upload goes to a temporary name and replaces it when complete.
+    S->Ftp.StoreFileReplacing(localPath, remoteName);
 }
 
 bool TfrmTransfer::ConfirmReplace()

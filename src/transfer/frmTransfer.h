@@ -110,6 +110,7 @@ private:
     // The per-file decisions and the abort paths (TransferDecisions.cpp).
     void RunFileCommand(const QString& localPath);
     void AfterFileCommand(const QString& localPath);
+    void LogKept(const QString& localPath);
     void DownloadOne(const QString& localPath);
     void UploadOne(const QString& localPath);
     bool ConfirmReplace();

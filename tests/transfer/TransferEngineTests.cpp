@@ -198,6 +198,19 @@ TEST_F(TransferEngine, ReplacedLocalFileSurvivesASkipWithoutThePartialQuestion)
     EXPECT_EQ(QDir(Local.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
 }
 
+TEST_F(TransferEngine, ReplacedRemoteFileSurvivesASkippedUpload)
+{
+    Settings.TransferFlags = tfConfirmOverwrite;
+    PutLocal("big.bin", testfiles::SeededBytes(Big.size(), 8));
+    Dialogs.Answer(mrYes);  // replace the server's big.bin; no partial-file question follows
+    AtBytes(1024 * 1024, [this] { Transfer.btnSkip->click(); });
+    Transfer.UploadFiles(LocalSelection({"big.bin"}), Local.path());
+    EXPECT_EQ(testfiles::Read(OnServer("big.bin")), Big);  // the server's own copy, untouched
+    EXPECT_EQ(Host.Count("I The existing file \"big.bin\" was kept."), 1)
+        << Host.Log.join('\n').toStdString();
+    EXPECT_EQ(QDir(Server.RootPath()).entryList(QDir::Files | QDir::Hidden).size(), 4);  // no temporary left
+}
+
 TEST_F(TransferEngine, InterruptedDownloadIsOfferedForResumeAndContinuesByteExact)
 {
     // The server's copy is older than the partial local one, and larger.

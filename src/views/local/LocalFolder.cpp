@@ -12,17 +12,22 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
 
-bool IsFolderEntry(int dirFd, const dirent* entry)
+// Links count as what they point at, like the pane shows them.
+void Classify(int dirFd, const dirent* entry, TLocalFolder::TEntry& item)
 {
-    if (entry->d_type == DT_DIR) return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) return false;
-    // Links count as what they point at, like the pane shows them.
+    if (entry->d_type == DT_DIR) item.IsFolder = true;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) return;
     struct stat info {};
-    return fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+    if (fstatat(dirFd, entry->d_name, &info, 0) == 0) {
+        item.IsFolder = S_ISDIR(info.st_mode);
+        return;
+    }
+    item.BrokenLink = fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
 }
 
 bool Wanted(const TLocalFolder::TEntry& entry, TFileAttributes kinds)
@@ -54,6 +59,9 @@ std::unique_ptr<TDirectory> Walk(const QString& path, bool recursive, QSet<QStri
     ancestors.insert(canonical);
     for (const TLocalFolder::TEntry& entry : entries) {
         const QString child = Child(path, entry.Name);
+        // Nothing to upload behind it, and no error path to report it on
+        // here: the pane shows it as a broken link all the same.
+        if (entry.BrokenLink) continue;
         if (!entry.IsFolder)
             tree->Contents.Files << entry.Name;
         else if (!recursive || ancestors.contains(QFileInfo(child).canonicalFilePath()))
@@ -74,7 +82,8 @@ bool TLocalFolder::List(const QString& path, TFileAttributes kinds, QList<TEntry
     const int fd = dirfd(dir);
     while (const dirent* entry = readdir(dir)) {
         if (!std::strcmp(entry->d_name, ".") || !std::strcmp(entry->d_name, "..")) continue;
-        TEntry item{QFile::decodeName(entry->d_name), IsFolderEntry(fd, entry)};
+        TEntry item{QFile::decodeName(entry->d_name)};
+        Classify(fd, entry, item);
         item.ExactName = QFile::encodeName(item.Name) == entry->d_name;
         if (Wanted(item, kinds)) entries.append(item);
     }

@@ -18,6 +18,8 @@ public:
         // Name leads back to this entry. A name that is not valid UTF-8 is
         // shown with replacement characters and names no entry, or another.
         bool ExactName = true;
+        // A link whose target cannot be reached (gone, or not ours to see).
+        bool BrokenLink = false;
     };
 
     TLocalFolder() = delete;
@@ -28,7 +30,8 @@ public:
     // The folder as a tree: Name its last component, Path the path, files by
     // name, subfolders as subtrees (recursive) or empty ones. Hidden entries
     // count. A folder that cannot be listed gives no tree, and one inside
-    // the tree is left out; a link back to a folder above is not entered.
+    // the tree is left out; a link back to a folder above is not entered,
+    // and a broken link, which has nothing to read, is left out.
     static std::unique_ptr<TDirectory> ReadTree(const QString& path, bool recursive);
 
     // Two paths name the same item: their canonical paths are equal (their

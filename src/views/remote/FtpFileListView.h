@@ -87,11 +87,17 @@ public:
     bool DeleteItems(int item, bool selected) override;
     // "d" or "l", or a directory this view has just made.
     bool IsDirectoryItem(int item) const override;
-    // Nothing (nullptr) when recursion is asked for and the view is not ready.
+    // Nothing (nullptr) when recursion is asked for and the view is not
+    // ready, and when any directory of the walk cannot be entered or listed:
+    // never a tree with directories left out. A link at the top whose "CWD"
+    // is refused with 5xx goes as a file; one that leads back to a directory
+    // the walk is in (same "PWD") is left out. Names that would be paths
+    // ("/", NUL, ".", "..") never become entries.
     std::unique_ptr<TDirectory> GetDirectoryTree(bool recursive, bool selectedOnly) override;
-    // The remote tree of one directory item, walked with "CWD", the listing
-    // and "CDUP"; nullptr when it cannot be entered. Links below the top are
-    // files. The view's items stay as they are.
+    // The remote tree of one directory item, walked with "CWD", the listing,
+    // "PWD" and "CDUP" (a link is left by "CWD" to the directory it is in);
+    // nullptr when the walk fails. Links below the top are files. The view's
+    // items stay as they are.
     std::unique_ptr<TDirectory> GetItemTree(int item, bool recursive) override;
     // An entry without listing; an entry with "d" attributes counts as a
     // directory until the next listing, with a blank Attributes column.
@@ -128,8 +134,18 @@ private:
     bool DeleteEntry(const TDoomedEntry& entry);
     bool DeleteTree(const QString& name);
     bool RemoveRecordNamed(const QString& name);
-    // Entered by name; left by "CDUP", or by "CWD back" when back is given.
-    std::unique_ptr<TDirectory> DirectoryTree(const QString& name, bool recursive, const QString& back = {});
+    // What a tree walk made of one directory entry (FtpFileListViewTree.cpp).
+    struct TWalked {
+        enum TKind { wkTree, wkAsFile, wkLeftOut, wkFailed } Kind = wkFailed;
+        std::unique_ptr<TDirectory> Tree;
+    };
+    // above: the "PWD" paths of the directories the walk is in, outermost first.
+    TWalked WalkDirectory(const QString& name, bool recursive, bool isLink, QStringList& above);
+    TWalked ListEntered(const QString& name, bool recursive, QStringList& above);
+    static bool AddWalked(TDirectory& tree, const QString& name, TWalked walked);
+    // A command of a walk: none goes out once the connection is gone, where
+    // each would only ask for a connection again.
+    bool WalkCommand(TRunKind kind, const QString& name = {}, int number = 0);
 
     QPointer<TFtpClient> FFtp;
     bool FInCommand = false;

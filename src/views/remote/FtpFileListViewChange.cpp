@@ -1,12 +1,12 @@
 // The remote view's changes to the site: new directories, renames, deletions
-// (directories recursively), permissions, and the export of remote trees.
+// (directories recursively) and permissions. The export of remote trees is
+// in FtpFileListViewTree.cpp.
 #include "views/remote/FtpFileListView.h"
 
 #include "platform/HandlerGuard.h"
 #include "platform/MessageBoxes.h"
 #include "views/remote/FtpItem.h"
 #include "views/remote/FtpListing.h"
-#include "views/tree/Directory.h"
 
 namespace {
 
@@ -213,48 +213,4 @@ bool TFtpFileListView::ChangeMode(int item, bool selected, int mode)
     }
     if (succeeded) RefreshList();
     return succeeded;
-}
-
-// ---- Trees ----
-
-std::unique_ptr<TDirectory> TFtpFileListView::GetDirectoryTree(bool recursive, bool selectedOnly)
-{
-    if (recursive && !IsReady()) return nullptr;
-    return TVirtualCustomFileListView::GetDirectoryTree(recursive, selectedOnly);
-}
-
-std::unique_ptr<TDirectory> TFtpFileListView::GetItemTree(int item, bool recursive)
-{
-    if (!IsReady() || !Item(item)) return nullptr;
-    TBusyScope busy(*this);
-    // Going up from where a link led need not come back here: the way back
-    // from a link is this directory's own path.
-    const QString back = TFtpListing::IsLink(*Item(item)) ? Directory() : QString();
-    return DirectoryTree(Item(item)->Name, recursive, back);
-}
-
-std::unique_ptr<TDirectory> TFtpFileListView::DirectoryTree(const QString& name, bool recursive,
-                                                            const QString& back)
-{
-    if (!RunCommand(rkChangeDir, name)) return nullptr;
-    std::unique_ptr<TDirectory> tree;
-    if (RunCommand(rkTransferType, {}, 1) && RunCommand(rkList) && FFtp->DirectoryList()) {
-        // Copied before going deeper: every listing below replaces the client's lists.
-        const TFtpListing::TItems entries = TFtpListing::BuildItems(*FFtp->DirectoryList(), EveryEntry);
-        tree = std::make_unique<TDirectory>(name);
-        tree->Path = QueryCurrentDirectory();
-        for (const auto& entry : entries) {
-            if (IsDotName(entry->Name)) continue;
-            if (!TFtpListing::IsDirectory(*entry))
-                tree->Contents.Files << entry->Name;
-            else
-                tree->Contents.AddDirectory(recursive ? DirectoryTree(entry->Name, true)
-                                                      : std::make_unique<TDirectory>(entry->Name));
-        }
-    }
-    if (back.isEmpty())
-        RunCommand(rkUpDir);
-    else
-        RunCommand(rkChangeDir, back);
-    return tree;
 }

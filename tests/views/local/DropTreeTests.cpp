@@ -1,6 +1,7 @@
 // The grouping of dropped paths, the trees of local folders and the volume rules.
 #include "LocalViewFixture.h"
 #include "views/local/DropTree.h"
+#include "views/local/LocalFolder.h"
 #include "views/local/LocalVolumes.h"
 #include "views/tree/Directory.h"
 #include "views/tree/DirectoryList.h"
@@ -87,6 +88,42 @@ TEST_F(LocalTrees, DroppedFoldersBecomeWholeTreesWithHiddenEntries)
     const TDirectory& raw = *pics.Contents.GetDirectory(0);
     EXPECT_EQ(Describe(raw), Path("pics/raw") + "|raw|two.raw|loop");
     EXPECT_TRUE(raw.Contents.GetDirectory(0)->IsEmpty());
+}
+
+// Every file path of a tree, relative to its top, folders with a "/".
+void CollectFiles(const TDirectory& tree, const QString& prefix, QStringList& files)
+{
+    for (const QString& file : tree.Contents.Files)
+        files << prefix + file;
+    for (int i = 0; i < tree.Contents.DirectoryCount(); ++i) {
+        const TDirectory& sub = *tree.Contents.GetDirectory(i);
+        CollectFiles(sub, prefix + sub.Name + "/", files);
+    }
+}
+
+TEST_F(LocalTrees, LinksBackIntoTheWalkEndAndBrokenLinksAreLeftOut)
+{
+    MakeFile("top/a.txt");
+    MakeFile("top/sub/b.txt");
+    MakeFile("outside/o.txt");
+    ASSERT_TRUE(QFile::link(Path("top"), Path("top/self")));           // the top itself
+    ASSERT_TRUE(QFile::link(Path("top"), Path("top/sub/parent")));     // the folder above
+    ASSERT_TRUE(QFile::link(Path("outside"), Path("top/ext")));        // outside: followed
+    ASSERT_TRUE(QFile::link(Path("outside"), Path("outside/again")));  // and its own loop
+    ASSERT_TRUE(QFile::link(Path("nowhere"), Path("top/dead")));
+    ASSERT_TRUE(QFile::link(Path("outside/o.txt"), Path("top/sub/o-link")));  // a file through a link
+
+    // Read from the top and from a link to it alike.
+    ASSERT_TRUE(QFile::link(Path("top"), Path("top-link")));
+    for (const QString& start : {Path("top"), Path("top-link")}) {
+        SCOPED_TRACE(start.toStdString());
+        const std::unique_ptr<TDirectory> tree = TLocalFolder::ReadTree(start, true);
+        ASSERT_TRUE(tree);
+        QStringList files;
+        CollectFiles(*tree, {}, files);
+        files.sort();
+        EXPECT_EQ(files, (QStringList{"a.txt", "ext/o.txt", "sub/b.txt", "sub/o-link"}));
+    }
 }
 
 TEST_F(LocalTrees, TheViewExportsSelectedItemsAsTrees)

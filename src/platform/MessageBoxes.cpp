@@ -46,12 +46,24 @@ QString ForDisplay(const QString& text)
     return QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
+// The window a question belongs to. A visible window that stays on top of
+// the others (the transfer window) would hide a box that belongs to any
+// other window, so it takes the box whether or not it has the focus.
+QWidget* OwnerWindow()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+            !qobject_cast<QMessageBox*>(window))
+            return window;
+    return QApplication::activeWindow();
+}
+
 class TQtAnswerer : public TDialogAnswerer {
 public:
     TModalResult Ask(const TBoxRequest& request) override
     {
         QMessageBox box(IconFor(request), request.Caption, ForDisplay(request.Text), ButtonsFor(request.Kind),
-                        QApplication::activeWindow());
+                        OwnerWindow());
         // Names from servers and disks are data: "<s>" or "<!--" in one must
         // neither format nor hide the rest of the question.
         box.setTextFormat(Qt::PlainText);
@@ -63,7 +75,7 @@ public:
 
     bool Input(const QString& caption, const QString& prompt, QString& value) override
     {
-        QInputDialog box(QApplication::activeWindow());
+        QInputDialog box(OwnerWindow());
         box.setWindowTitle(caption);
         box.setInputMode(QInputDialog::TextInput);
         box.setLabelText(prompt);

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <deque>
 #include <vector>
 
@@ -70,6 +71,10 @@ struct TfrmTransfer::TState {
     qint64 EndMs = 0;     // Clock's reading at TransferStopped
     QElapsedTimer SampleClock;
     QElapsedTimer PaintClock;  // the labels follow the counters at most ten times a second
+    // Paints the last numbers of a burst that ended between two paints: a
+    // throttled server sends in bursts, and the labels would otherwise show
+    // a burst's first packet until the next burst.
+    QTimer TrailingPaint;
     bool FileInProgress = false;
     bool AbortRequested = false;
     bool SkipRequested = false;

@@ -74,6 +74,8 @@ void TfrmTransfer::StartJob()
     ResetStatus();
     ShowItemsLeft();
     show();
+    raise();
+    activateWindow();  // Esc and the buttons answer the keyboard at once
     RunJob();
 }
 

@@ -61,6 +61,10 @@ TfrmTransfer::TfrmTransfer(TResumableFtp& ftp, TFileListView& localDir, TFtpFile
     : QDialog(parent), S(std::make_unique<TState>(ftp, localDir, remoteDir, settings, host))
 {
     BuildControls();
+    S->TrailingPaint.setSingleShot(true);
+    connect(&S->TrailingPaint, &QTimer::timeout, this, [this] {
+        if (S->FileInProgress) ShowProgress();
+    });
     tmrTransfer.setInterval(3000);
     connect(&tmrTransfer, &QTimer::timeout, this, [this] { UpdateRate(); });
     ResetStatus();
@@ -148,6 +152,7 @@ void TfrmTransfer::ShowProgress()
 {
     lblTransferred->setText(TransferredText(S->BytesDone, S->ExpectedBytes));
     prgTransfer->setValue(PercentDone(S->BytesDone, S->ExpectedBytes));
+    S->TrailingPaint.stop();
     S->PaintClock.restart();
 }
 
@@ -218,7 +223,11 @@ void TfrmTransfer::UpdateTransferred()
     S->BytesSinceSample += done - S->BytesDone;
     S->BytesDone = done;
     if (S->BytesDone > S->ExpectedBytes) S->ExpectedBytes = S->BytesDone;
-    if (!S->PaintClock.isValid() || S->PaintClock.elapsed() >= PaintIntervalMs) ShowProgress();
+    const qint64 sincePaint = S->PaintClock.isValid() ? S->PaintClock.elapsed() : PaintIntervalMs;
+    if (sincePaint >= PaintIntervalMs)
+        ShowProgress();
+    else if (!S->TrailingPaint.isActive())
+        S->TrailingPaint.start(int(PaintIntervalMs - sincePaint));
 }
 
 void TfrmTransfer::UpdateRate()

@@ -4,6 +4,7 @@
 #include "net/ResumableFtp.h"
 #include "settings/Settings.h"
 #include "sites/SiteSettings.h"
+#include "transfer/TransferHost.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -21,6 +22,8 @@ class QSplitter;
 class QToolBar;
 struct TAttemptFacts;
 class TBusyAnimation;
+class TCustomFileListView;
+class TDirectory;
 class TFileListView;
 class TFtpFileListView;
 class THelpWindow;
@@ -29,13 +32,14 @@ class TTransferHooks;
 class TfrmAbout;
 class TfrmPassword;
 class TfrmSiteSettings;
+class TfrmTransfer;
 
 // The main window: the local pane on the left, the remote pane on the right,
 // the status log below, and the connection controller that leads the one
 // FTP client through a session (connect with retries, the session clock,
 // disconnect, shut-down). Every event of the client becomes a log line and
 // decides which actions are enabled.
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public TTransferHost {
     Q_OBJECT
 public:
     // The settings object is made here when none is given; either way the
@@ -57,6 +61,7 @@ public:
     QLabel* StatusPanel0 = nullptr;  // long hints
     QLabel* StatusPanel1 = nullptr;  // session display
     TActionList Actions{this};
+    TfrmTransfer* frmTransfer = nullptr;  // made with the window, lives as long
     QTimer tmrSecondTimer;
     QTimer tmrDisconnect;
 
@@ -81,6 +86,8 @@ public:
     };
     std::optional<TPendingConnect> PendingConnect;
     TTransferMode TransferMode = tmAutomatic;
+    bool ResumeRequested = false;      // the next transfer starts in resume mode
+    bool ReturnAfterTransfer = false;  // the drop entered a folder; leave it afterwards
     QString LogFileName;
     bool QuitAfterLink = false;  // an unattended command-line session
 
@@ -93,8 +100,6 @@ public:
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
 
     TSettings& Settings() const { return *FSettings; }
-    // The transfer engine, once there is one (not owned).
-    void AttachTransferEngine(TTransferHooks* engine) { Transfer = engine; }
 
     // Queries.
     bool IsConnected() const;
@@ -107,7 +112,7 @@ public:
     void DisconnectFromSite();
     void SetConnectionState(TConnectionState state);
     void UpdateCaption();
-    bool SelectTransferType(bool text);
+    bool SelectTransferType(bool text) override;
     void SetTransferMode(TTransferMode mode);
 
     // Places form centred over owner (or the screen without one).
@@ -115,8 +120,8 @@ public:
     // The window's size on a first start, when no size is remembered.
     static QSize FirstStartSize(const QSize& screenArea);
 
-    void LogError(const QString& text);
-    void LogInfo(const QString& text);
+    void LogError(const QString& text) override;
+    void LogInfo(const QString& text) override;
     void LogReply(const QString& text);
     void LogSuccess(const QString& text);
 
@@ -129,6 +134,18 @@ public:
     // Opens the help window on a numbered context (THelpContext).
     void ShowHelpContext(int context);
     void mnuAboutClick();
+
+    // Transfers (frmMainTransfers.cpp).
+    TTransferMode CurrentTransferMode() const override;
+    void TransferFinished(bool upload) override;
+    void TransferSelection(bool upload);
+    void RunTransfer(bool upload, std::unique_ptr<TDirectory> list, const QString& localDirectory);
+    void actUploadExecute();
+    void actDownloadExecute();
+    void LocalDirDragOver(TCustomFileListView* source, bool& accept);
+    void RemoteDirDragOver(TCustomFileListView* source, bool& accept);
+    void DirDragDrop(TCustomFileListView* target, TCustomFileListView* source, QPoint pos);
+    void RemoteDirFileDrop(const QStringList& files, bool& handleFileDrop);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -172,6 +189,11 @@ private:
     void FtpTransactionStart();
     void FtpTransactionStop();
     void PacketSentOrReceived();
+
+    // Transfers (frmMainTransfers.cpp).
+    void BindTransferEvents();
+    void DropIntoDirectory(TCustomFileListView* target, int item, bool upload);
+    bool SameName(const QString& a, const QString& b) const;
 
     std::unique_ptr<TSettings> FSettings;
     TTransferHooks* Transfer = nullptr;

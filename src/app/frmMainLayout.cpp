@@ -7,6 +7,7 @@
 #include "app/SessionDisplay.h"
 #include "app/StatusLog.h"
 #include "settings/Settings.h"
+#include "transfer/frmTransfer.h"
 #include "views/framework/FileListModel.h"
 #include "views/local/FileListView.h"
 #include "views/remote/FtpFileListView.h"
@@ -113,6 +114,9 @@ TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
     setCentralWidget(splStatus);
     CreateStatusBar();
     BindRemoteViewEvents();
+    frmTransfer = new TfrmTransfer(Ftp, *LocalDir, *RemoteDir, *FSettings, *this, this);
+    Transfer = frmTransfer;
+    BindTransferEvents();
 
     tmrSecondTimer.setInterval(1000);
     connect(&tmrSecondTimer, &QTimer::timeout, this, [this] { SecondTimerTick(); });
@@ -127,6 +131,10 @@ TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
 
 TfrmMain::~TfrmMain()
 {
+    // The transfer window drives the client and the views, which go first.
+    Transfer = nullptr;
+    delete frmTransfer;
+    frmTransfer = nullptr;
     // The client may report while it closes; the log is going away.
     Closing = true;
     Status = nullptr;
@@ -160,6 +168,12 @@ void TfrmMain::CreateActions()
          AfterConnection,
          {},
          nullptr},
+        {"actUpload", "&Upload files",
+         "Upload files|Transfers the selected files to the current remote directory", DisabledOnBusy,
+         Qt::Key_F7, "upload"},
+        {"actDownload", "&Download files",
+         "Download files|Transfers the selected files from the site to the current local directory",
+         DisabledOnBusy, Qt::Key_F8, "download"},
         {"actSaveLog", "Save &log...", "Save log|Saves the status messages to a file", AlwaysEnabled,
          QKeySequence(Qt::CTRL | Qt::Key_S), nullptr},
         {"actSettings", "S&ettings", "Settings|Shows the settings", Misc, {}, "settings"},
@@ -198,6 +212,9 @@ void TfrmMain::CreateActions()
     connect(Actions[QStringLiteral("actDisconnect")], &QAction::triggered, this,
             [this] { actDisconnectExecute(); });
     connect(Actions[QStringLiteral("actStop")], &QAction::triggered, this, [this] { actStopExecute(); });
+    connect(Actions[QStringLiteral("actUpload")], &QAction::triggered, this, [this] { actUploadExecute(); });
+    connect(Actions[QStringLiteral("actDownload")], &QAction::triggered, this,
+            [this] { actDownloadExecute(); });
     connect(Actions[QStringLiteral("actSaveLog")], &QAction::triggered, this,
             [this] { actSaveLogExecute(); });
     connect(Actions[QStringLiteral("actHelpContents")], &QAction::triggered, this,
@@ -225,6 +242,13 @@ void TfrmMain::CreateMenus()
     site->addSeparator();
     QAction* exit = site->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnuExit"));
+
+    QMenu* local = menuBar()->addMenu(QStringLiteral("&Local directory"));
+    local->setObjectName(QStringLiteral("mnuLocalDir"));
+    local->addAction(Actions[QStringLiteral("actUpload")]);
+    QMenu* remote = menuBar()->addMenu(QStringLiteral("&Remote directory"));
+    remote->setObjectName(QStringLiteral("mnuRemoteDir"));
+    remote->addAction(Actions[QStringLiteral("actDownload")]);
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(Actions[QStringLiteral("actSiteList")]);

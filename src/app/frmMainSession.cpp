@@ -243,7 +243,8 @@ void TfrmMain::SetConnectionState(TConnectionState state)
 void TfrmMain::SetRemoteReady(bool ready)
 {
     Actions.EnableCategory(QStringLiteral("DisabledOnBusy"), ready && IsConnected());
-    RemoteDir->SetAcceptShellFiles(ready);
+    // Files from the desktop are taken only where they can go at once.
+    RemoteDir->SetAcceptShellFiles(ready && IsConnected());
     Actions.SetEnabled(QStringLiteral("actStop"), !ready);
     if (ready)
         aniBusy->Stop();

@@ -108,6 +108,11 @@ QByteArray TFtpClient::WaitingInput() const
 
 void TFtpClient::Failure(TCmdType type, bool unsupportedCheck, const QByteArray& line)
 {
+    if (FHeld.Active) {
+        // Taken as handled for now; StoreFileReplacing reports it when done.
+        if (!FHeld.Failed) FHeld = {true, true, unsupportedCheck, line, FReplyCode};
+        return;
+    }
     if (unsupportedCheck && IsRefusal(FReplyCode, 500, 502) && OnUnSupportedFunction)
         OnUnSupportedFunction(type);
     if (!OnFailure) throw FTPException(line);

@@ -101,6 +101,12 @@ public:
     // fewer bytes fails.
     void RetrieveFile(const QByteArray& remoteName, const QString& localPath, qint64 expectedSize = -1);
     void StoreFile(const QString& localPath, const QByteArray& remoteName);
+    // Uploads localPath over the existing remote file remoteName without
+    // destroying it first: the bytes go to a temporary name in the same remote
+    // folder, which is renamed over remoteName once the upload is complete.
+    // The events are StoreFile's: one outcome (ctUpload) for the whole of it,
+    // after the temporary file has been removed again on a failure.
+    void StoreFileReplacing(const QString& localPath, const QByteArray& remoteName);
 
     TFTPDirectoryList* DirectoryList() const { return FDirectoryList.get(); }
     TSocketSession* DataConnection() const { return FData.Connection.get(); }
@@ -117,6 +123,11 @@ public:
     static qint32 VendorFromSystemReply(const QByteArray& reply);
     // The path between the first two double quotes of a "PWD" reply.
     static QByteArray QuotedPath(const QByteArray& reply);
+    // The hidden name in remoteName's folder under which StoreFileReplacing
+    // uploads: ".<name>.qftp-part-<random as 16 hex digits>", with <name>
+    // cut to MaxTemporaryBaseLength bytes (at a UTF-8 character boundary).
+    static QByteArray TemporaryUploadName(const QByteArray& remoteName, quint64 random);
+    static constexpr qsizetype MaxTemporaryBaseLength = 64;
 
 protected:
     // The failure procedure for a reply judged a failure (line, by default
@@ -202,6 +213,16 @@ private:
     void TakeLateAnswer();
     void DrainAfterAbort(int waitMs = 950);
 
+    // StoreFileReplacing's steps (FtpReplacingUpload.cpp).
+    enum class TRenameResult { Done, FromRefused, ToRefused };
+    bool MoveUploadIntoPlace(const QByteArray& temp, const QByteArray& name, bool& originalDeleted);
+    TRenameResult QuietRename(const QByteArray& from, const QByteArray& to);
+    // Sends one command with its protocol lines but without outcome events.
+    void QuietCommand(const QByteArray& command);
+    void RemoveTemporaryUpload(const QByteArray& temp, bool replyMayFollow) noexcept;
+    void AbandonUpload(const QByteArray& temp, bool originalDeleted, bool replyMayFollow) noexcept;
+    void FailReplacement(const QByteArray& line, qint16 code, bool unsupportedCheck);
+
     std::unique_ptr<TFTPDirectoryList> FDirectoryList;
     bool FAsciiTransfers = false;
 
@@ -220,8 +241,24 @@ private:
         int DataError = 0;          // the socket error that ended the data connection
         QString CapturePath;        // where a download's bytes go
         QString ReplacedPath;       // the file CapturePath replaces once complete
+        bool CommandSent = false;   // the transfer command went out
+        bool Succeeded = false;
     };
     TDataOperation FData;
+
+    // While StoreFileReplacing runs its upload, that upload's outcome is held
+    // back here: the caller hears one outcome, once the file is in place or
+    // the temporary file is gone again.
+    struct THeldOutcome {
+        bool Active = false;
+        bool Failed = false;
+        bool UnsupportedCheck = false;
+        QByteArray Line;
+        qint16 Code = 0;
+    };
+    THeldOutcome FHeld;
+    // Abort also ends a wait of the rename that follows such an upload.
+    bool FRenamingUpload = false;
 
     void EndTransferForServer(TDataOperation::TEnd why);
 };

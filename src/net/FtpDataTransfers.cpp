@@ -53,7 +53,10 @@ qint64 TFtpClient::DataSentBytes() const
 
 void TFtpClient::Abort()
 {
-    if (FData.Connection) FData.Connection->Cancel();
+    if (FData.Connection)
+        FData.Connection->Cancel();
+    else if (FRenamingUpload)
+        Cancel();
 }
 
 qint64 TFtpClient::ParseByteCount(const QByteArray& line)
@@ -231,7 +234,8 @@ void TFtpClient::RunDataOperation(TDataOp op, TCmdType type, const std::function
     FData.Connection.reset();
     if (!completed || !JudgeDataOperation(op, type)) return;
     if (op == TDataOp::Download) CommitDownload();
-    if (OnSuccess) OnSuccess(type);
+    FData.Succeeded = true;
+    if (OnSuccess && !FHeld.Active) OnSuccess(type);
 }
 
 bool TFtpClient::JudgeDataOperation(TDataOp op, TCmdType type)
@@ -302,6 +306,7 @@ bool TFtpClient::TransferData(TDataOp op, TCmdType type, const std::function<boo
     if (op == TDataOp::Download && OnPacketRecvd) data.OnPacketRecvd = OnPacketRecvd;
     if (op == TDataOp::Upload && OnPacketSent) data.OnPacketSent = OnPacketSent;
     BeforeTransferCommand(type);
+    FData.CommandSent = true;
     // A refused transfer command ends the operation: no connection will come.
     if (!sendTransferCommand()) return false;
     FData.PhaseStarted = true;

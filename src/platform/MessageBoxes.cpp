@@ -22,7 +22,8 @@ QMessageBox::StandardButtons ButtonsFor(TBoxKind kind)
     case bkYesNo: return QMessageBox::Yes | QMessageBox::No;
     case bkYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case bkYesNoCancelAll:
-        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll;
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll |
+               QMessageBox::NoToAll;
     }
     return QMessageBox::Ok;
 }
@@ -34,6 +35,7 @@ TModalResult ResultOf(int button)
     case QMessageBox::Yes: return mrYes;
     case QMessageBox::No: return mrNo;
     case QMessageBox::YesToAll: return mrYesToAll;
+    case QMessageBox::NoToAll: return mrNoToAll;
     default: return mrCancel;
     }
 }
@@ -119,7 +121,8 @@ TModalResult AskYesNoCancel(const QString& text, bool isWarning)
 TModalResult AskYesNoCancelAll(const QString& text)
 {
     const TModalResult result = Ask(bkYesNoCancelAll, text, false);
-    return result == mrYes || result == mrNo || result == mrYesToAll ? result : mrCancel;
+    return result == mrYes || result == mrNo || result == mrYesToAll || result == mrNoToAll ? result
+                                                                                            : mrCancel;
 }
 
 bool InputQuery(const QString& prompt, QString& value)

@@ -11,7 +11,7 @@ class QDialog;
 inline constexpr const char* MessageCaption = "QuilloFTP";
 
 // The button that closed a box.
-enum TModalResult { mrNone, mrOk, mrCancel, mrYes, mrNo, mrYesToAll };
+enum TModalResult { mrNone, mrOk, mrCancel, mrYes, mrNo, mrYesToAll, mrNoToAll };
 
 // The buttons a box offers.
 enum TBoxKind { bkMessage, bkOkCancel, bkYesNo, bkYesNoCancel, bkYesNoCancelAll };
@@ -43,7 +43,7 @@ void ShowMessageBox(const QString& text, bool isError);
 bool AskOkCancel(const QString& text, bool isWarning);             // true on OK
 bool AskYesNo(const QString& text, bool isWarning);                // true on Yes
 TModalResult AskYesNoCancel(const QString& text, bool isWarning);  // mrYes, mrNo or mrCancel
-// Yes, No, Cancel and Yes to all, with the question icon.
+// Yes, No, Cancel, Yes to all and No to all, with the question icon.
 TModalResult AskYesNoCancelAll(const QString& text);
 // Input box captioned "QuilloFTP"; true on OK, value then holds the answer.
 bool InputQuery(const QString& prompt, QString& value);

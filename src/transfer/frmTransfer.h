@@ -78,8 +78,50 @@ protected:
     void reject() override;  // Esc is Cancel
 
 private:
-    // The walk, the per-file decisions and the progress state: private to
-    // the implementation files.
+    // The walk, the per-file decisions and the progress state live in
+    // TransferState.h, private to the implementation files.
     struct TState;
+    enum class TWork { File, JobDone, Failed };
+
+    // The window (frmTransfer.cpp).
+    void BuildControls();
+    void ResetStatus();
+    void ShowItemsLeft();
+    void ShowProgress();
+    void UpdateRate();
+    void btnSkipClick();
+    void btnCancelClick();
+
+    // The job queue and the walk (TransferWalk.cpp).
+    void QueueJob(std::unique_ptr<TDirectory> tree, const QString& localPath, bool downloading);
+    void StartJob();
+    void RunJob();
+    TWork FindWork();
+    void TransferNextFile();
+    bool NextDirectory();
+    bool LeaveDirectory();
+    bool EnterDirectory();
+    bool EnterUploadDirectory(const QString& name);
+    bool EnterDownloadDirectory(const QString& name, const QString& localPath);
+    bool ReturnToRemote(const QString& path);
+    void FinishJob(bool completed);
+    bool StillConnected();
+
+    // The per-file decisions and the abort paths (TransferDecisions.cpp).
+    void RunFileCommand(const QString& localPath);
+    void AfterFileCommand(const QString& localPath);
+    void LogKept(const QString& localPath);
+    void DownloadOne(const QString& localPath);
+    void UploadOne(const QString& localPath);
+    bool ConfirmReplace();
+    bool CheckResume(const QString& localPath);
+    void AbortFile(bool askUser);
+    void HandlePartialFile(const QString& localPath);
+    void DeletePartialFile(const QString& localPath);
+    void AddFileToView();
+    int RemoteItem(const QString& name) const;
+    int LocalItem(const QString& name) const;
+    void StoreOver(const QString& localPath, const QByteArray& remoteName);
+
     std::unique_ptr<TState> S;
 };

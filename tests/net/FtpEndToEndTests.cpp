@@ -142,6 +142,41 @@ TEST_F(FtpEndToEnd, AbortedDownloadKeepsItsPartAndTheClientGoesOn)
     EXPECT_EQ(Read(Local("small")), "small file");
 }
 
+TEST_F(FtpEndToEnd, ReplacingUploadKeepsTheOldFileUntilTheNewOneIsComplete)
+{
+    const QByteArray old = SeededBytes(200000, 1);
+    const QByteArray payload = SeededBytes(8 << 20, 2);
+    WriteFile(Remote("keep.bin"), old);
+    WriteFile(Local("keep.bin"), payload);
+    const auto remoteEntries = [this] {
+        return QDir(Server.RootPath()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    Ftp.Connect();
+    Ftp.SetTransferType(2);
+
+    Ftp.OnPacketSent = [this](QObject*) {
+        if (Ftp.DataSentBytes() > (1 << 20)) Ftp.Abort();
+    };
+    EXPECT_THROW(Ftp.StoreFileReplacing(Local("keep.bin"), "keep.bin"), EAbortError);
+    Ftp.OnPacketSent = nullptr;
+    EXPECT_EQ(Read(Remote("keep.bin")), old);
+    EXPECT_EQ(remoteEntries(), QStringList{"keep.bin"});
+    EXPECT_FALSE(Log.Events.contains("success 9"));
+
+    Ftp.StoreFileReplacing(Local("keep.bin"), "keep.bin");
+    EXPECT_EQ(Read(Remote("keep.bin")), payload);
+    EXPECT_EQ(remoteEntries(), QStringList{"keep.bin"});
+    EXPECT_EQ(Log.Events.count("success 9"), 1);
+
+    // Text mode goes the same way, with the server's line ends.
+    WriteFile(Remote("notes.txt"), "old notes\n");
+    WriteFile(Local("notes.txt"), "new\r\nnotes\r\n");
+    Ftp.SetTransferType(1);
+    Ftp.StoreFileReplacing(Local("notes.txt"), "notes.txt");
+    EXPECT_EQ(Read(Remote("notes.txt")), "new\nnotes\n");
+    EXPECT_EQ(remoteEntries(), (QStringList{"keep.bin", "notes.txt"}));
+}
+
 TEST_F(FtpEndToEnd, ResumeOffsetAboveFourGigabytesReachesTheServerExactly)
 {
     // A sparse remote file of 4 GiB + 10 bytes; only its last bytes are fetched.

@@ -13,6 +13,11 @@ PyFtpdServer::PyFtpdServer(bool allowAnonymous) : FAnonymous(allowAnonymous) {}
 
 PyFtpdServer::~PyFtpdServer()
 {
+    Kill();
+}
+
+void PyFtpdServer::Kill()
+{
     if (FProcess.state() == QProcess::NotRunning) return;
     FProcess.kill();
     FProcess.waitForFinished(5000);

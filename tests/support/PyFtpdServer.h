@@ -20,6 +20,9 @@ public:
     // when it cannot (no python3, no pyftpdlib, no answer in time).
     bool Start(int timeoutMs = 10000);
     QString ErrorText() const { return FError; }
+    // Ends the server at once, as a crash or a lost network would: every
+    // connection it had is closed by the system.
+    void Kill();
 
     quint16 Port() const { return FPort; }
     // The folder the server shows as "/".

@@ -33,6 +33,14 @@ void TDirectoryList::Delete(int index)
     if (index >= 0 && index < Count()) FItems.erase(FItems.begin() + index);
 }
 
+std::unique_ptr<TDirectory> TDirectoryList::Take(int index)
+{
+    if (!FOwnsItems || index < 0 || index >= Count()) return nullptr;
+    std::unique_ptr<TDirectory> dir(FItems[index].release());
+    FItems.erase(FItems.begin() + index);
+    return dir;
+}
+
 void TDirectoryList::Clear()
 {
     FItems.clear();

@@ -21,6 +21,9 @@ public:
     TDirectory* Get(int index) const;
     // Nothing outside the list.
     void Delete(int index);
+    // An owning list hands the directory over and closes the gap; any other
+    // list, or an index outside it, gives nullptr and changes nothing.
+    std::unique_ptr<TDirectory> Take(int index);
     void Clear();
 
 private:

@@ -1,0 +1,281 @@
+#include "transfer/frmTransfer.h"
+
+#include "net/ResumableFtp.h"
+#include "transfer/TransferHost.h"
+#include "transfer/TransferState.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString TransferredFormat = QStringLiteral("Transferred: %d / %d kB (%d%s)");
+const QString RateFormat = QStringLiteral("Transfer rate: %.1f kB/s");
+constexpr int PaintIntervalMs = 100;
+
+// A label that shows a long name or path elided in the middle instead of
+// growing the window; the whole text is its tool tip.
+class TElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    void SetFullText(const QString& text)
+    {
+        FFull = text;
+        setToolTip(text);
+        Elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide() { setText(fontMetrics().elidedText(FFull, Qt::ElideMiddle, qMax(width(), 10))); }
+    QString FFull;
+};
+
+TElidedLabel* Elided(QLabel* label)
+{
+    return static_cast<TElidedLabel*>(label);
+}
+
+void SetHints(QPushButton* button, const QString& shortHint, const QString& longHint)
+{
+    button->setToolTip(shortHint);
+    button->setStatusTip(longHint);
+}
+
+}  // namespace
+
+TfrmTransfer::TfrmTransfer(TResumableFtp& ftp, TFileListView& localDir, TFtpFileListView& remoteDir,
+                           TSettings& settings, TTransferHost& host, QWidget* parent)
+    : QDialog(parent), S(std::make_unique<TState>(ftp, localDir, remoteDir, settings, host))
+{
+    BuildControls();
+    tmrTransfer.setInterval(3000);
+    connect(&tmrTransfer, &QTimer::timeout, this, [this] { UpdateRate(); });
+    ResetStatus();
+}
+
+TfrmTransfer::~TfrmTransfer() = default;
+
+void TfrmTransfer::BuildControls()
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setModal(false);
+
+    lblSourceFileCap = new QLabel(QStringLiteral("File:"), this);
+    lblSourceFile = new TElidedLabel(this);
+    lblSourceFile->setStyleSheet(QStringLiteral("color: navy;"));
+    lblDestinationDirCap = new QLabel(QStringLiteral("Dest. directory:"), this);
+    lblDestinationDir = new TElidedLabel(this);
+    lblDestinationDir->setStyleSheet(QStringLiteral("color: maroon;"));
+    for (QLabel* label : {lblSourceFile, lblDestinationDir}) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        label->setTextFormat(Qt::PlainText);
+    }
+
+    grpTransferInfo = new QGroupBox(QStringLiteral("Transfer status:"), this);
+    lblTransferred = new QLabel(grpTransferInfo);
+    lblTransferSpeed = new QLabel(grpTransferInfo);
+    lblTimeLeft = new QLabel(grpTransferInfo);
+    prgTransfer = new QProgressBar(grpTransferInfo);
+    prgTransfer->setRange(0, 100);
+    lblItemsLeft = new QLabel(grpTransferInfo);
+    auto* status = new QVBoxLayout(grpTransferInfo);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblTransferred, lblTransferSpeed, lblTimeLeft,
+                                                      prgTransfer, lblItemsLeft})
+        status->addWidget(w);
+
+    btnSkip = new QPushButton(QStringLiteral("&Skip file"), this);
+    SetHints(btnSkip, QStringLiteral("Skip file"),
+             QStringLiteral("Skips the file currently being transferred"));
+    btnSkip->setEnabled(false);
+    btnSkip->setAutoDefault(false);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    SetHints(btnCancel, QStringLiteral("Cancel transfer"), QStringLiteral("Cancels the file transfer"));
+    btnCancel->setAutoDefault(false);
+    connect(btnSkip, &QPushButton::clicked, this, [this] { btnSkipClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+
+    auto* names = new QGridLayout;
+    names->addWidget(lblSourceFileCap, 0, 0);
+    names->addWidget(lblSourceFile, 0, 1);
+    names->addWidget(lblDestinationDirCap, 1, 0);
+    names->addWidget(lblDestinationDir, 1, 1);
+    names->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnSkip);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(names);
+    layout->addWidget(grpTransferInfo);
+    layout->addLayout(buttons);
+    setFixedSize(420, sizeHint().height());
+}
+
+// --- the display ---------------------------------------------------------------------
+
+void TfrmTransfer::ResetStatus()
+{
+    Elided(lblSourceFile)->SetFullText(QStringLiteral("Preparing file transfer"));
+    Elided(lblDestinationDir)->SetFullText({});
+    lblTransferred->setText(IdleText(TransferredFormat));
+    lblTransferSpeed->setText(IdleText(RateFormat));
+    lblTimeLeft->setText(QStringLiteral("Time left: "));
+    prgTransfer->setValue(0);
+}
+
+void TfrmTransfer::ShowItemsLeft()
+{
+    if (!S->CurrentDir) return;
+    lblItemsLeft->setText(
+        ItemsLeftText(S->CurrentDir->Contents.Files.size(), S->CurrentDir->Contents.DirectoryCount()));
+}
+
+void TfrmTransfer::ShowProgress()
+{
+    lblTransferred->setText(TransferredText(S->BytesDone, S->ExpectedBytes));
+    prgTransfer->setValue(PercentDone(S->BytesDone, S->ExpectedBytes));
+    S->PaintClock.restart();
+}
+
+// --- the client's events -------------------------------------------------------------
+
+bool TfrmTransfer::Active() const
+{
+    return S->Active;
+}
+
+bool TfrmTransfer::FileCommandIssued() const
+{
+    return S->FileCommandIssued;
+}
+
+bool TfrmTransfer::FileInProgress() const
+{
+    return S->FileInProgress;
+}
+
+void TfrmTransfer::TransferStarted()
+{
+    S->FileInProgress = true;
+    tmrTransfer.start();
+    S->Clock.start();
+    S->SampleClock.start();
+    S->EndMs = 0;
+    S->BytesDone = S->ResumeOffset;
+    S->BytesSinceSample = 0;
+    S->Rate = 0;
+    S->PreviousRate = 0;
+    // A resumed upload sends only the remainder. Servers announce either the
+    // whole file or only the remainder for a resumed download, so the
+    // listing's size decides when there is one.
+    const qint64 total = S->Ftp.TotalBytes();
+    if (S->Downloading)
+        S->ExpectedBytes = S->ListedSize >= 0 && (S->Resuming || total <= 0) ? S->ListedSize : total;
+    else
+        S->ExpectedBytes = total + (S->Resuming ? S->ResumeOffset : 0);
+    btnSkip->setEnabled(true);
+    Elided(lblSourceFile)->SetFullText(S->CurrentFileName);
+    Elided(lblDestinationDir)->SetFullText(S->DestinationDir);
+    ShowProgress();
+    QString line = QStringLiteral("Transferring file \"%1\" to destination dir \"%2\"")
+                       .arg(S->CurrentFileName, S->DestinationDir);
+    if (S->Resuming) line += QStringLiteral(" using temporary file \"%1\"").arg(S->Ftp.TempFileName);
+    S->Host.LogInfo(line);
+}
+
+void TfrmTransfer::TransferStopped()
+{
+    S->FileInProgress = false;
+    S->EndMs = S->Clock.isValid() ? S->Clock.elapsed() : 0;
+    tmrTransfer.stop();
+    btnSkip->setEnabled(false);
+    UpdateTransferred();
+    ShowProgress();  // the final numbers, exact whatever the paint cadence
+    AddFileToView();
+}
+
+void TfrmTransfer::UpdateTransferred()
+{
+    if (!S->Active) return;
+    // Called for every packet: a counter update, and a repaint only on the
+    // paint cadence.
+    const qint64 moved = S->Downloading ? S->Ftp.DataReceivedBytes() : S->Ftp.DataSentBytes();
+    const qint64 done = moved + (S->Resuming ? S->ResumeOffset : 0);
+    S->BytesSinceSample += done - S->BytesDone;
+    S->BytesDone = done;
+    if (S->BytesDone > S->ExpectedBytes) S->ExpectedBytes = S->BytesDone;
+    if (!S->PaintClock.isValid() || S->PaintClock.elapsed() >= PaintIntervalMs) ShowProgress();
+}
+
+void TfrmTransfer::UpdateRate()
+{
+    const qint64 elapsed = qMax<qint64>(S->SampleClock.isValid() ? S->SampleClock.elapsed() : 1, 1);
+    const qint64 bytes = qMax<qint64>(S->BytesSinceSample, 1);
+    S->Rate = SmoothedRate(double(bytes) / double(elapsed), S->PreviousRate);
+    S->PreviousRate = S->Rate;
+    lblTransferSpeed->setText(RateText(S->Rate));
+    lblTimeLeft->setText(TimeLeftText(S->ExpectedBytes - S->BytesDone, S->Rate));
+    S->BytesSinceSample = 0;
+    S->SampleClock.restart();
+}
+
+TTransferStatistics TfrmTransfer::GetTransferStatistics() const
+{
+    return MakeStatistics(S->ExpectedBytes, S->Resuming ? S->ResumeOffset : 0, S->EndMs);
+}
+
+QString TfrmTransfer::TransferStatisticsLine() const
+{
+    return StatisticsLine(GetTransferStatistics());
+}
+
+int TfrmTransfer::ProgressPercent() const
+{
+    return PercentDone(S->BytesDone, S->ExpectedBytes);
+}
+
+QString TfrmTransfer::CurrentFileName() const
+{
+    return S->CurrentFileName;
+}
+
+// --- the buttons ---------------------------------------------------------------------
+
+void TfrmTransfer::btnSkipClick()
+{
+    if (!S->FileInProgress) return;
+    S->SkipRequested = true;
+    AbortFile(true);
+}
+
+void TfrmTransfer::btnCancelClick()
+{
+    CancelTransfer(true);
+}
+
+void TfrmTransfer::closeEvent(QCloseEvent* event)
+{
+    if (!S->Active || CancelTransfer(true))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TfrmTransfer::reject()
+{
+    CancelTransfer(true);
+}

@@ -1,5 +1,6 @@
 #pragma once
 // The transfer window's private state, shared by its implementation files.
+#include "platform/PaintThrottle.h"
 #include "transfer/frmTransfer.h"
 #include "views/tree/Directory.h"
 
@@ -70,6 +71,11 @@ struct TfrmTransfer::TState {
     qint64 EndMs = 0;     // Clock's reading at TransferStopped
     QElapsedTimer SampleClock;
     QElapsedTimer PaintClock;  // the labels follow the counters at most ten times a second
+    // While a job runs, this window and the main window paint at most ten
+    // times a second too: otherwise each file's replies repaint them.
+    TPaintThrottle Paints{100};
+    // The type this job set for its last file: 1 text, 0 binary, -1 none yet.
+    int JobTypeText = -1;
     bool FileInProgress = false;
     bool AbortRequested = false;
     bool SkipRequested = false;

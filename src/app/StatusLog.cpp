@@ -86,11 +86,15 @@ void TStatusLog::AppendLine(const QString& line, const QColor& colour)
     format.setForeground(colour);
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    // One edit, so the document lays the new line out once instead of after
+    // each step: a tree transfer writes some ten lines per file.
+    cursor.beginEditBlock();
     if (LineCount > 0)
         cursor.insertBlock(QTextBlockFormat(), format);
     else
         cursor.setBlockCharFormat(format);
     cursor.insertText(OneBlock(line), format);
+    cursor.endEditBlock();
     ++LineCount;
     FollowNewestLine();
 }

@@ -84,11 +84,12 @@ void TStatusLog::AppendLine(const QString& line, const QColor& colour)
 {
     QTextCharFormat format;
     format.setForeground(colour);
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
     // One edit, so the document lays the new line out once instead of after
-    // each step: a tree transfer writes some ten lines per file.
+    // each step, and the cursor's move to the end measures no text: a tree
+    // transfer writes some ten lines per file.
+    QTextCursor cursor(document());
     cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
     if (LineCount > 0)
         cursor.insertBlock(QTextBlockFormat(), format);
     else

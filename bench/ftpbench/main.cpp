@@ -1,23 +1,51 @@
-// ftpbench: the protocol engine without a window, for scripts/bench.
+// ftpbench: the protocol engine without a window, and the transfer window
+// offscreen, for scripts/bench.
 #include "ftpbench/FtpBench.h"
+#include "ftpbench/TransferBench.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+int Report(const std::exception& e)
+{
+    std::fprintf(stderr, "ftpbench: %s\n", e.what());
+    return 1;
+}
+
+// The transfer window needs widgets; the engine's own commands keep the
+// lighter application, as they always had.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, bool widgets)
+{
+    if (!widgets) return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList arguments = app.arguments().mid(1);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     const bool verbose = arguments.value(0) == QLatin1String("-v");
     if (verbose) arguments.removeFirst();
+    const bool window = TTransferBench::Handles(arguments.value(0));
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, window);
     try {
-        TFtpBench(stdout, verbose).Run(arguments);
+        if (window)
+            TTransferBench(stdout, verbose).Run(arguments);
+        else
+            TFtpBench(stdout, verbose).Run(arguments);
     } catch (const TFtpBench::EUsage& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 2;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "ftpbench: %s\n", e.what());
-        return 1;
+        return Report(e);
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -84,13 +84,18 @@ void TStatusLog::AppendLine(const QString& line, const QColor& colour)
 {
     QTextCharFormat format;
     format.setForeground(colour);
+    // One edit, so the document lays the new line out once instead of after
+    // each step, and the cursor's move to the end measures no text: a tree
+    // transfer writes some ten lines per file.
     QTextCursor cursor(document());
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
     if (LineCount > 0)
         cursor.insertBlock(QTextBlockFormat(), format);
     else
         cursor.setBlockCharFormat(format);
     cursor.insertText(OneBlock(line), format);
+    cursor.endEditBlock();
     ++LineCount;
     FollowNewestLine();
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The transfer window's private state, shared by its implementation files.
+#include "platform/PaintThrottle.h"
 #include "transfer/frmTransfer.h"
 #include "views/tree/Directory.h"
 
@@ -75,6 +76,11 @@ struct TfrmTransfer::TState {
     // throttled server sends in bursts, and the labels would otherwise show
     // a burst's first packet until the next burst.
     QTimer TrailingPaint;
+    // While a job runs, this window and the main window paint at most ten
+    // times a second too: otherwise each file's replies repaint them.
+    TPaintThrottle Paints{100};
+    // The type this job set for its last file: 1 text, 0 binary, -1 none yet.
+    int JobTypeText = -1;
     bool FileInProgress = false;
     bool AbortRequested = false;
     bool SkipRequested = false;

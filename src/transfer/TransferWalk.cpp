@@ -65,6 +65,7 @@ void TfrmTransfer::StartJob()
     S->Failed = false;
     S->ReplaceAll = false;
     S->SkipAll = false;
+    S->JobTypeText = -1;
     S->Downloading = job.Downloading;
     S->CurrentDir = job.Tree.get();
     S->LocalDir = WithoutTrailingSlash(job.Tree->Path);
@@ -76,6 +77,8 @@ void TfrmTransfer::StartJob()
     show();
     raise();
     activateWindow();  // Esc and the buttons answer the keyboard at once
+    S->Paints.Watch(this);
+    S->Paints.Watch(parentWidget());
     RunJob();
 }
 
@@ -138,7 +141,13 @@ void TfrmTransfer::TransferNextFile()
     const QString localPath = ChildPath(S->LocalDir, name);
     const TTransferMode mode = S->Host.CurrentTransferMode();
     const bool text = mode == tmText || (mode == tmAutomatic && S->Settings.IsTextFile(name));
-    const bool typeSet = S->Host.SelectTransferType(text);
+    // A type stays in effect on the server until the next "TYPE" (RFC 959,
+    // 5.3.2), so one per file would only cost a round trip per file. It is
+    // sent again when the file needs the other type, or when the client saw
+    // another type set since (the remote view lists in "TYPE A").
+    const bool typeKnown = S->JobTypeText == int(text) && S->Ftp.AsciiTransfers() == text;
+    const bool typeSet = typeKnown || S->Host.SelectTransferType(text);
+    S->JobTypeText = typeSet ? int(text) : -1;
     if (!S->Active) throw Exception(AbortedText);
     if (!typeSet) throw Exception(QStringLiteral("Failed to change the transfer mode"));
 
@@ -290,6 +299,7 @@ void TfrmTransfer::FinishJob(bool completed)
         S->Jobs.pop_front();
     } while (!completed && !S->Jobs.empty());
     if (!completed) S->Host.LogError(AbortedText);
+    S->Paints.Release();
     if (S->Jobs.empty()) hide();
     for (TTransferJob& job : ended) {
         const bool upload = !job.Downloading;

@@ -1,10 +1,13 @@
 // The built ftpbench program against the real-server fixture: a download, an
-// upload and a listing, as scripts/bench runs them, and its failure exits.
+// upload and a listing, as scripts/bench runs them, the transfer window's
+// tree and file transfers, and its failure exits.
 #include "support/PyFtpdServer.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -54,6 +57,34 @@ protected:
     PyFtpdServer Server;
     QTemporaryDir Dir;
 };
+
+// Every folder and file below root by relative path: a file's bytes, or
+// "<folder>" for a folder, so an empty folder counts as much as a file.
+QMap<QString, QByteArray> TreeOf(const QString& root)
+{
+    QMap<QString, QByteArray> tree;
+    const QDir base(root);
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        tree.insert(base.relativeFilePath(info.filePath()),
+                    info.isDir() ? QByteArray("<folder>") : testfiles::Read(info.filePath()));
+    }
+    return tree;
+}
+
+// Files of several sizes on two levels, a name with spaces, an empty file
+// and an empty folder.
+void WriteSampleTree(const QString& root)
+{
+    ASSERT_TRUE(QDir().mkpath(root + "/empty folder"));
+    ASSERT_TRUE(QDir().mkpath(root + "/sub/deeper"));
+    ASSERT_TRUE(testfiles::Write(root + "/top.bin", testfiles::SeededBytes(300000, 11)));
+    ASSERT_TRUE(testfiles::Write(root + "/notes.txt", "one\r\ntwo\nthree"));
+    ASSERT_TRUE(testfiles::Write(root + "/sub/with space.dat", testfiles::SeededBytes(4097, 12)));
+    ASSERT_TRUE(testfiles::Write(root + "/sub/deeper/zero", ""));
+}
 
 TEST_F(FtpBenchSmoke, GetAndPutMoveFilesByteExact)
 {
@@ -105,6 +136,46 @@ TEST_F(FtpBenchSmoke, ListCountsAndPrintsParsedEntries)
         }
     }
     EXPECT_EQ(names, (QSet<QByteArray>{"a folder", "five.txt", "two  spaces and\ttab", "\xc3\xa9t\xc3\xa9"}));
+}
+
+// The transfer window offscreen moves a tree byte-exact both ways, binary
+// whatever the extension, and one file through app-get.
+TEST_F(FtpBenchSmoke, TransferWindowMovesTreesAndFilesByteExact)
+{
+    WriteSampleTree(Remote("tree"));
+    const QMap<QString, QByteArray> sample = TreeOf(Remote("tree"));
+    ASSERT_EQ(sample.size(), 7);  // three folders, four files
+
+    const BenchRun get = Run({"mirror-get", Url("tree"), Local("got")});
+    ASSERT_EQ(get.ExitCode, 0) << get.Err.constData();
+    EXPECT_EQ(get.Out, "4\n");
+    EXPECT_EQ(TreeOf(Local("got")), sample);
+
+    const BenchRun put = Run({"mirror-put", Local("got"), Url("up%20here/")});
+    ASSERT_EQ(put.ExitCode, 0) << put.Err.constData();
+    EXPECT_EQ(put.Out, "4\n");
+    EXPECT_EQ(TreeOf(Remote("up here")), sample);
+
+    const BenchRun one = Run({"app-get", Url("tree/sub/with%20space.dat"), Local("with space.dat")});
+    ASSERT_EQ(one.ExitCode, 0) << one.Err.constData();
+    EXPECT_EQ(one.Out, "1\n");
+    EXPECT_EQ(testfiles::Read(Local("with space.dat")), sample.value("sub/with space.dat"));
+}
+
+TEST_F(FtpBenchSmoke, TransferWindowFailuresExitNonZero)
+{
+    ASSERT_TRUE(testfiles::Write(Remote("there.bin"), "data"));
+    // The job runs and its one file fails: the exit code must say so.
+    const BenchRun missing = Run({"app-get", Url("not-there.bin"), Local("not-there.bin")});
+    EXPECT_EQ(missing.ExitCode, 1) << missing.Err.constData();
+    EXPECT_FALSE(QFile::exists(Local("not-there.bin")));
+
+    const BenchRun noFolder = Run({"mirror-get", Url("no/such/folder"), Local("none")});
+    EXPECT_EQ(noFolder.ExitCode, 1) << noFolder.Err.constData();
+
+    const BenchRun wrongName = Run({"app-get", Url("there.bin"), Local("elsewhere.bin")});
+    EXPECT_EQ(wrongName.ExitCode, 1);
+    EXPECT_FALSE(QFile::exists(Local("elsewhere.bin")));
 }
 
 TEST_F(FtpBenchSmoke, FailuresExitNonZeroWithTheReason)

@@ -262,6 +262,38 @@ TEST_F(TransferEngine, JobQueuedDuringAnotherKeepsItsOwnDirection)
     EXPECT_EQ(Host.Count("E "), 0) << Host.Log.join('\n').toStdString();
 }
 
+// A type stays set on the server, so "TYPE" goes out only when the next
+// file needs another type than the server has: the first file, a change of
+// type, and after a folder's listing (sent in text type). The contents show
+// that each file still moved in its own type.
+TEST_F(TransferEngine, TransferTypeIsSentOnlyWhenTheServerHasAnother)
+{
+    const struct {
+        TTransferMode Mode;
+        QStringList Names;
+        QList<bool> Types;  // what the engine asked the main window to set
+    } cases[] = {
+        {tmBinary, {"a.bin", "small.bin", "big.bin"}, {false}},
+        {tmAutomatic, {"a.bin", "b.txt", "small.bin"}, {false, true, false}},
+        {tmBinary, {"dir", "a.bin", "small.bin"}, {false, false, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Names.join(' ').toStdString());
+        QDir(LocalPath("dir")).removeRecursively();
+        for (const QString& name : c.Names)
+            QFile::remove(LocalPath(name));
+        Host.Types.clear();
+        Host.Mode = c.Mode;
+        Download(c.Names);
+        EXPECT_EQ(Host.Types, c.Types);
+        EXPECT_EQ(testfiles::Read(LocalPath("a.bin")), testfiles::Read(OnServer("a.bin")));
+        EXPECT_EQ(Host.Count("E "), 0) << Host.Log.join('\n').toStdString();
+    }
+    EXPECT_EQ(testfiles::Read(LocalPath("b.txt")), "line one\nline two\n");
+    EXPECT_EQ(testfiles::Read(LocalPath("dir/noext")), Crlf);
+    EXPECT_EQ(testfiles::Read(LocalPath("dir/sub/deep.txt")), Crlf);
+}
+
 TEST_F(TransferEngine, UnsafeNamesAreSkippedAndTheJobGoesOn)
 {
     ASSERT_TRUE(QDir().mkpath(LocalPath("in")));

@@ -55,6 +55,10 @@ TStatusLog::TStatusLog(QWidget* parent) : QPlainTextEdit(parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // Often enough to read as it happens; seldom enough to cost nothing.
+    FlushTimer.setSingleShot(true);
+    FlushTimer.setInterval(50);
+    connect(&FlushTimer, &QTimer::timeout, this, [this] { Flush(); });
     LogInfo(ProgramVersionLine());
     LogInfo(QStringLiteral("Welcome to QuilloFTP."));
     LogInfo(QStringLiteral("You can connect to a site from the \"Site\"-menu."));
@@ -82,22 +86,38 @@ void TStatusLog::AddLogLine(const QString& text, const QColor& colour)
 
 void TStatusLog::AppendLine(const QString& line, const QColor& colour)
 {
-    QTextCharFormat format;
-    format.setForeground(colour);
-    // One edit, so the document lays the new line out once instead of after
-    // each step, and the cursor's move to the end measures no text: a tree
-    // transfer writes some ten lines per file.
+    Pending.push_back({OneBlock(line), colour});
+    if (!FlushTimer.isActive()) FlushTimer.start();
+}
+
+void TStatusLog::Flush() const
+{
+    if (Pending.empty()) return;
+    auto* self = const_cast<TStatusLog*>(this);
+    std::vector<TPendingLine> lines;
+    lines.swap(Pending);
+    self->FlushTimer.stop();
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
-    if (LineCount > 0)
-        cursor.insertBlock(QTextBlockFormat(), format);
-    else
-        cursor.setBlockCharFormat(format);
-    cursor.insertText(OneBlock(line), format);
+    for (const TPendingLine& line : lines) {
+        QTextCharFormat format;
+        format.setForeground(line.Colour);
+        if (self->LineCount > 0)
+            cursor.insertBlock(QTextBlockFormat(), format);
+        else
+            cursor.setBlockCharFormat(format);
+        cursor.insertText(line.Text, format);
+        ++self->LineCount;
+    }
     cursor.endEditBlock();
-    ++LineCount;
-    FollowNewestLine();
+    self->FollowNewestLine();
+}
+
+void TStatusLog::showEvent(QShowEvent* event)
+{
+    Flush();
+    QPlainTextEdit::showEvent(event);
 }
 
 void TStatusLog::FollowNewestLine()
@@ -122,12 +142,15 @@ void TStatusLog::SaveLogTo(const QString& fileName) const
 
 void TStatusLog::Clear()
 {
+    Pending.clear();
+    FlushTimer.stop();
     clear();
     LineCount = 0;
 }
 
 QStringList TStatusLog::Lines() const
 {
+    Flush();
     QStringList lines;
     if (LineCount == 0) return lines;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
@@ -137,6 +160,7 @@ QStringList TStatusLog::Lines() const
 
 QColor TStatusLog::LineColour(int index) const
 {
+    Flush();
     if (index < 0 || index >= LineCount) return LogInfoColour;
     const QTextBlock block = document()->findBlockByNumber(index);
     const QTextBlock::iterator first = block.begin();

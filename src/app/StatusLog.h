@@ -3,6 +3,8 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <vector>
 
 // The line the log starts with and the About box shows as its title.
 QString ProgramVersionLine();
@@ -42,11 +44,26 @@ public:
 
     QSize sizeHint() const override;  // the designed height of 60 pixels
 
+    // Puts the lines still waiting into the document now.
+    void Flush() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    struct TPendingLine {
+        QString Text;
+        QColor Colour;
+    };
+
     void AppendLine(const QString& line, const QColor& colour);
     void FollowNewestLine();
-
-    int LineCount = 0;  // the document always has a block, even when empty
+    int LineCount = 0;  // lines in the document, which always has a block, even when empty
+    // Lines wait a moment and go into the document together, in one edit: a
+    // tree transfer writes some ten lines per file, and every edit of the
+    // document costs a layout pass, signals and a scroll.
+    mutable std::vector<TPendingLine> Pending;
+    QTimer FlushTimer;
 };
 
 // The "Save log" command: asks for the file name (offering logFileName) and

@@ -69,6 +69,13 @@ void TfrmTransfer::AfterFileCommand(const QString& localPath)
 
 void TfrmTransfer::LogKept(const QString& localPath)
 {
+    const QByteArray stranded = S->Downloading ? QByteArray() : S->Ftp.StrandedUpload();
+    if (!stranded.isEmpty()) {
+        S->Host.LogError(QStringLiteral("The server would not put the new \"%1\" in place of the old one, "
+                                        "which is deleted; the new file stays as \"%2\".")
+                             .arg(S->CurrentFileName, DecodeRemote(stranded)));
+        return;
+    }
     S->Host.LogInfo(QStringLiteral("The existing file \"%1\" was kept.")
                         .arg(S->Downloading ? localPath : S->CurrentFileName));
 }
@@ -113,7 +120,12 @@ void TfrmTransfer::UploadOne(const QString& localPath)
         return;
     }
     S->FileCommandRan = true;
-    S->Ftp.StoreFile(localPath, remoteName);
+    // Without a listing of the folder nobody knows whether a file of that
+    // name is there: it may not be emptied before the new one is complete.
+    if (!S->RemoteView.Listed())
+        StoreOver(localPath, remoteName);
+    else
+        S->Ftp.StoreFile(localPath, remoteName);
 }
 
 void TfrmTransfer::StoreOver(const QString& localPath, const QByteArray& remoteName)
@@ -183,9 +195,15 @@ bool TfrmTransfer::CancelTransfer(bool askUser)
         } else {
             // A file command still waiting for its data connection ends too,
             // rather than moving the whole file before the job notices.
-            const bool commandWaits = S->FileCommandIssued;
+            // Abort first: the job's end must find the client idle.
+            if (S->FileCommandIssued) {
+                try {
+                    S->Ftp.Abort();
+                } catch (...) {
+                    // The waiting command fails either way.
+                }
+            }
             FinishJob(false);
-            if (commandWaits) S->Ftp.Abort();
         }
     } catch (...) {
         // The abort is reported by the log lines; nothing else to do.
@@ -232,7 +250,9 @@ void TfrmTransfer::DeletePartialFile(const QString& localPath)
     bool deleted = false;
     if (!S->Downloading) {
         const int item = RemoteItem(S->CurrentFileName);
-        if (item >= 0) {
+        // Only a file: on a server that ignores case a folder of that name
+        // may be what the lookup found, and deleting it would be recursive.
+        if (item >= 0 && !S->RemoteView.IsDirectoryItem(item)) {
             TFtpFileListView& remote = S->RemoteView;
             const bool confirm = remote.ConfirmDeletions();
             remote.SetConfirmDeletions(false);
@@ -241,7 +261,8 @@ void TfrmTransfer::DeletePartialFile(const QString& localPath)
         }
     } else if (S->LocalView.Directory() != S->LocalDir) {
         deleted = QFile::remove(localPath);
-    } else if (const int item = LocalItem(S->CurrentFileName); item >= 0) {
+    } else if (const int item = LocalItem(S->CurrentFileName);
+               item >= 0 && !S->LocalView.IsDirectoryItem(item)) {
         TFileListView& local = S->LocalView;
         const TFileActionFlags flags = local.FileActionFlags();
         local.SetFileActionFlags({});

@@ -40,6 +40,12 @@ struct TfrmTransfer::TState {
     // Trees of ended jobs: freed only once the walk that may still point into
     // them has unwound (a job can end from inside one of its own waits).
     std::vector<TTransferJob> Retired;
+    // The direction (true: upload) of each ended job whose TransferFinished
+    // is still due. It runs once the walk has unwound: what it does (a
+    // refresh of a pane sends commands) must not run inside a command that
+    // is still waiting for its reply.
+    std::vector<bool> FinishedUploads;
+    bool LastJobCompleted = false;
     std::vector<TDirectory*> ParentStack;
     // The remote directory of each entry of ParentStack, and of CurrentDir
     // (last): a link back into the walk is recognised by it, and a folder

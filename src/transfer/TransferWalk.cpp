@@ -51,11 +51,25 @@ void TfrmTransfer::QueueJob(std::unique_ptr<TDirectory> tree, const QString& loc
     const auto done = qScopeGuard([this] {
         S->Running = false;
         S->Retired.clear();
+        try {
+            ReportFinishedJobs();
+        } catch (...) {
+            // Unwinding already: the first error is the one that counts.
+        }
     });
     while (!S->Jobs.empty()) {
         StartJob();
         S->Retired.clear();
+        ReportFinishedJobs();
     }
+}
+
+void TfrmTransfer::ReportFinishedJobs()
+{
+    std::vector<bool> uploads;
+    uploads.swap(S->FinishedUploads);
+    for (const bool upload : uploads)
+        S->Host.TransferFinished(upload);
 }
 
 void TfrmTransfer::StartJob()
@@ -222,7 +236,9 @@ bool TfrmTransfer::EnterUploadDirectory(const QString& name)
         if (remote.CreateDirectory(name, false, false) != 0 && !remote.IsDirectoryName(name, false))
             return false;
     }
-    if (!S->Active || !remote.OpenDirectory(name) || !S->Active) return false;
+    // Without the folder's listing every file would look new, and would be
+    // sent straight over one that exists there, without a question.
+    if (!S->Active || !remote.OpenDirectory(name) || !S->Active || !remote.Listed()) return false;
     S->ParentStack.push_back(S->CurrentDir);
     S->CurrentDir = S->CurrentDir->Contents.GetDirectory(0);
     S->RemotePaths.push_back(remote.Directory());
@@ -247,7 +263,8 @@ bool TfrmTransfer::EnterDownloadDirectory(const QString& name, const QString& lo
         }
         return false;
     }
-    if (!S->Active) return false;
+    // An empty view after a failed listing is no empty folder.
+    if (!S->Active || !remote.Listed()) return false;
     if (std::find(S->RemotePaths.begin(), S->RemotePaths.end(), remote.Directory()) != S->RemotePaths.end()) {
         S->Host.LogError(QStringLiteral("\"%1\" leads back to \"%2\", which is being transferred; skipped.")
                              .arg(name, remote.Directory()));
@@ -279,6 +296,7 @@ void TfrmTransfer::FinishJob(bool completed)
 {
     if (!S->Active) return;
     S->Active = false;
+    S->LastJobCompleted = completed;
     S->FileInProgress = false;
     S->AbortRequested = false;
     S->SkipRequested = false;
@@ -304,6 +322,6 @@ void TfrmTransfer::FinishJob(bool completed)
     for (TTransferJob& job : ended) {
         const bool upload = !job.Downloading;
         S->Retired.push_back(std::move(job));
-        S->Host.TransferFinished(upload);
+        S->FinishedUploads.push_back(upload);
     }
 }

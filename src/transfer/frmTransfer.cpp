@@ -252,6 +252,11 @@ QString TfrmTransfer::TransferStatisticsLine() const
     return StatisticsLine(GetTransferStatistics());
 }
 
+bool TfrmTransfer::LastJobCompleted() const
+{
+    return S->LastJobCompleted;
+}
+
 int TfrmTransfer::ProgressPercent() const
 {
     return PercentDone(S->BytesDone, S->ExpectedBytes);

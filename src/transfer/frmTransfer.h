@@ -57,6 +57,9 @@ public:
     QString CurrentFileName() const override;
 
     TTransferStatistics GetTransferStatistics() const;
+    // Whether the last job that ended went through to its end (no cancel,
+    // no failure that ended it).
+    bool LastJobCompleted() const;
 
     // Controls, named as designed.
     QLabel* lblSourceFileCap;
@@ -105,6 +108,7 @@ private:
     bool EnterDownloadDirectory(const QString& name, const QString& localPath);
     bool ReturnToRemote(const QString& path);
     void FinishJob(bool completed);
+    void ReportFinishedJobs();
     bool StillConnected();
 
     // The per-file decisions and the abort paths (TransferDecisions.cpp).

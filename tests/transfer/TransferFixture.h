@@ -27,7 +27,11 @@ public:
     }
     void LogError(const QString& text) override { Log << QStringLiteral("E ") + text; }
     void LogInfo(const QString& text) override { Log << QStringLiteral("I ") + text; }
-    void TransferFinished(bool upload) override { Finished << upload; }
+    void TransferFinished(bool upload) override
+    {
+        Finished << upload;
+        if (OnFinished) OnFinished(upload);
+    }
 
     // The lines that begin with prefix ("E File transfer aborted").
     int Count(const QString& prefix) const;
@@ -38,6 +42,7 @@ public:
     QList<bool> Types;
     QStringList Log;
     QList<bool> Finished;
+    std::function<void(bool upload)> OnFinished;  // what the main window does then
 };
 
 class TransferFixture : public ::testing::Test {

@@ -61,4 +61,61 @@ TEST_F(TransferScripted, ConnectionDroppedDuringTheWalkEndsTheJobOnceWithoutBoxe
     EXPECT_FALSE(Transfer.Active());
 }
 
+TEST_F(TransferScripted, AFolderThatCannotBeListedEndsTheJobInEitherDirection)
+{
+    // An empty view after a failed listing is no empty folder: a download
+    // would report success with nothing fetched, and an upload would send
+    // each file straight over one that may be there, without a question.
+    Site.AddDirectory("/d");
+    AddFile("/d/f.bin");
+    Site.Unlistable.insert("/d");
+    RemoteView.RefreshList();
+    ASSERT_TRUE(QDir(Local.path()).mkpath("d"));
+    ASSERT_TRUE(testfiles::Write(LocalPath("d/f.bin"), "new"));
+    LocalView.Refresh();
+    for (const bool upload : {false, true}) {
+        SCOPED_TRACE(upload ? "upload" : "download");
+        Host.Log.clear();
+        Host.Finished.clear();
+        if (upload)
+            Transfer.UploadFiles(LocalSelection({"d"}), Local.path());
+        else
+            Transfer.DownloadFiles(RemoteSelection({"d"}), Local.path());
+        EXPECT_EQ(Host.Count("E File transfer aborted"), 1) << Host.Log.join('\n').toStdString();
+        EXPECT_EQ(Host.Finished, QList<bool>{upload});
+        EXPECT_FALSE(Server.Commands().contains("RETR f.bin"));
+        EXPECT_FALSE(Server.Commands().contains("STOR f.bin"));
+        EXPECT_EQ(RemoteView.Directory(), "/d") << "the walk stops where it failed";
+        RemoteView.OpenDirectory("/");
+    }
+}
+
+TEST_F(TransferScripted, CancelWhileTheUploadWaitsForTheServerEndsTheJobOnceTheClientIsIdle)
+{
+    ASSERT_TRUE(testfiles::Write(LocalPath("new.bin"), Payload));
+    LocalView.Refresh();
+    // As the main window does: the job's end refreshes the receiving pane,
+    // which sends commands of its own; they must wait for the upload's end.
+    bool clientBusyAtFinish = true;
+    Host.OnFinished = [&](bool) {
+        clientBusyAtFinish = Transfer.FileCommandIssued() || Ftp.DataConnection();
+        RemoteView.RefreshList();
+    };
+    Server.SkipNextConnectBack();
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        if (!Server.Commands().contains("STOR new.bin")) return;
+        cancel.stop();
+        Transfer.CancelTransfer(false);
+    });
+    cancel.start(1);
+    Transfer.UploadFiles(LocalSelection({"new.bin"}), Local.path());
+
+    EXPECT_FALSE(cancel.isActive()) << "the upload ended before it was cancelled";
+    EXPECT_EQ(Host.Finished, QList<bool>{true});
+    EXPECT_FALSE(clientBusyAtFinish);
+    EXPECT_GE(Host.Count("E File transfer aborted"), 1);
+    EXPECT_TRUE(RemoteView.Listed()) << "the refresh after the job got its own, whole answer";
+}
+
 }  // namespace

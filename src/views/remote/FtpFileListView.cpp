@@ -245,6 +245,7 @@ bool TFtpFileListView::GotoUpperDirectory()
 bool TFtpFileListView::RefreshList()
 {
     if (!IsReady()) return false;
+    FListed = false;
     ClearItems();
     TBusyScope busy(*this);
     FCurrentYear = QDate::currentDate().year();
@@ -254,6 +255,7 @@ bool TFtpFileListView::RefreshList()
     }
     BuildItems();
     SortItems();
+    FListed = true;
     ListRefreshed();
     return true;
 }

@@ -42,6 +42,9 @@ public:
     void SetConfirmDeletions(bool value) { FConfirmDeletions = value; }
     // The server compares names without regard to case (Windows NT).
     bool ServerIgnoresCase() const { return FServerIgnoresCase; }
+    // Whether the items shown are the listing of Directory(): false after a
+    // listing that failed (the view is then empty, which proves nothing).
+    bool Listed() const { return FListed; }
     int CurrentYear() const { return FCurrentYear; }
 
     // A client command failed while the client's TimedOut flag was set.
@@ -154,6 +157,7 @@ private:
     TCmdType FExpectedType = ctCommand;
     int FCurrentYear = 0;
     bool FServerIgnoresCase = false;
+    bool FListed = false;
     bool FRecursiveDeletions = true;
     bool FConfirmDeletions = true;
 };

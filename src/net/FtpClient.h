@@ -107,6 +107,10 @@ public:
     // The events are StoreFile's: one outcome (ctUpload) for the whole of it,
     // after the temporary file has been removed again on a failure.
     void StoreFileReplacing(const QString& localPath, const QByteArray& remoteName);
+    // After a StoreFileReplacing that failed: the old file had already been
+    // deleted (the server would not rename onto it), and the new one stays
+    // under its temporary name. Empty otherwise.
+    QByteArray StrandedUpload() const { return FStrandedUpload; }
 
     TFTPDirectoryList* DirectoryList() const { return FDirectoryList.get(); }
     TSocketSession* DataConnection() const { return FData.Connection.get(); }
@@ -259,6 +263,7 @@ private:
     THeldOutcome FHeld;
     // Abort also ends a wait of the rename that follows such an upload.
     bool FRenamingUpload = false;
+    QByteArray FStrandedUpload;
 
     void EndTransferForServer(TDataOperation::TEnd why);
 };

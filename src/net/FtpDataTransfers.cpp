@@ -329,10 +329,14 @@ void TFtpClient::PrepareDownloadTarget(const QString& localPath)
     // A new file keeps what arrived at its name, even when the transfer
     // fails: a later resume continues from there. An existing file is the
     // user's: the download goes to a new file beside it, which replaces it
-    // only when complete. Through a link, the link's target is replaced.
+    // only when complete. Through a link, the link's target is replaced; a
+    // link that leads nowhere is replaced itself, never written through (in
+    // a shared folder anyone may plant one that points anywhere).
     const QFileInfo info(localPath);
-    if (!info.isFile()) return;
-    const QFileInfo target(info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath());
+    const bool dangling = info.isSymLink() && !info.exists();
+    if (!info.isFile() && !dangling) return;
+    const QFileInfo target(info.isSymLink() && !dangling ? info.canonicalFilePath()
+                                                         : info.absoluteFilePath());
     QTemporaryFile partial(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
                            QStringLiteral(".XXXXXX"));
     partial.setAutoRemove(false);

@@ -32,6 +32,7 @@ void TFtpClient::StoreFileReplacing(const QString& localPath, const QByteArray& 
     const QByteArray name =
         remoteName.isEmpty() ? QFile::encodeName(QFileInfo(localPath).fileName()) : remoteName;
     const QByteArray temp = TemporaryUploadName(name, QRandomGenerator::system()->generate64());
+    FStrandedUpload.clear();
     for (const QByteArray& command : {"STOR " + temp, "RNFR " + temp, "RNTO " + name, "DELE " + name})
         CheckCommandText(command);
 
@@ -84,6 +85,7 @@ void TFtpClient::AbandonUpload(const QByteArray& temp, bool originalDeleted, boo
     }
     // The old file is gone, and the new one exists only under the temporary
     // name: removing that would lose both.
+    FStrandedUpload = temp;
     try {
         ReportStatus(slProtocol, QStringLiteral("The uploaded file stays as \"%1\"").arg(DecodeRemote(temp)));
     } catch (...) {}

@@ -564,6 +564,18 @@ TEST_F(FtpTransferTest, FailedDownloadLeavesTheFileItWasToReplace)
     }
 }
 
+TEST_F(FtpTransferTest, DownloadOntoALinkThatLeadsNowhereReplacesTheLinkNotItsTarget)
+{
+    ASSERT_TRUE(QDir(Local("")).mkdir("elsewhere"));
+    const QString outside = Local("elsewhere/planted");
+    ASSERT_TRUE(QFile::link(outside, Local("f.bin")));
+    Server.SetData("RETR", "new bytes");
+    Ftp.RetrieveFile("f.bin", Local("f.bin"));
+    EXPECT_FALSE(QFileInfo::exists(outside)) << "nothing is written through the link";
+    EXPECT_FALSE(QFileInfo(Local("f.bin")).isSymLink());
+    EXPECT_EQ(Read(Local("f.bin")), "new bytes");
+}
+
 TEST_F(FtpTransferTest, RemoteNamesThatCannotBeLocalFileNamesAreRefused)
 {
     // Names are taken relative to the current folder: a faulty engine only

@@ -138,7 +138,8 @@ public:
     // Transfers (frmMainTransfers.cpp).
     TTransferMode CurrentTransferMode() const override;
     void TransferFinished(bool upload) override;
-    void TransferSelection(bool upload);
+    // False when the selection held nothing to transfer (no job started).
+    bool TransferSelection(bool upload);
     void RunTransfer(bool upload, std::unique_ptr<TDirectory> list, const QString& localDirectory);
     void actUploadExecute();
     void actDownloadExecute();

@@ -38,15 +38,16 @@ void TfrmMain::TransferFinished(bool upload)
 
 // ---- Starting a job ----
 
-void TfrmMain::TransferSelection(bool upload)
+bool TfrmMain::TransferSelection(bool upload)
 {
     TCustomFileListView* source =
         upload ? static_cast<TCustomFileListView*>(LocalDir) : static_cast<TCustomFileListView*>(RemoteDir);
     // Uploads carry their whole subtrees; a download learns the remote
     // folders' contents as it walks them.
     std::unique_ptr<TDirectory> list = source->GetDirectoryTree(upload, true);
-    if (!list || list->IsEmpty()) return;
+    if (!list || list->IsEmpty()) return false;
     RunTransfer(upload, std::move(list), LocalDir->Directory());
+    return true;
 }
 
 void TfrmMain::RunTransfer(bool upload, std::unique_ptr<TDirectory> list, const QString& localDirectory)
@@ -96,7 +97,10 @@ void TfrmMain::DirDragDrop(TCustomFileListView* target, TCustomFileListView* sou
     if (!IsConnected() || !target || !source || target == source) return;
     const bool upload = target == RemoteDir;
     const int item = target->ItemAt(pos);
-    if (item < 0) return TransferSelection(upload);
+    if (item < 0) {
+        TransferSelection(upload);
+        return;
+    }
     if (target->IsDirectoryItem(item)) return DropIntoDirectory(target, item, upload);
     const QList<int> dragged = source->SelectedItems();
     if (dragged.size() == 1 &&
@@ -119,7 +123,11 @@ void TfrmMain::DropIntoDirectory(TCustomFileListView* target, int item, bool upl
         return;
     }
     ReturnAfterTransfer = true;
-    TransferSelection(upload);
+    // Nothing to transfer: no job's end will take the pane back.
+    if (!TransferSelection(upload)) {
+        ReturnAfterTransfer = false;
+        target->GotoUpperDirectory();
+    }
 }
 
 bool TfrmMain::SameName(const QString& a, const QString& b) const
@@ -139,6 +147,8 @@ void TfrmMain::RemoteDirFileDrop(const QStringList& files, bool& handleFileDrop)
         std::unique_ptr<TDirectory> group = groups.Take(0);
         const QString path = group->Path;
         RunTransfer(true, std::move(group), path);
+        // A cancelled or failed job ends the whole drop, not only its folder.
+        if (!frmTransfer->LastJobCompleted()) break;
     }
 }
 

@@ -25,7 +25,7 @@ QByteArray BinaryBytes(int size)
 {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 131 + 7) % 256);  // every byte value, CR and LF among them
+        bytes[i] = char((qint64(i) * 131 + 7) % 256);  // every byte value, CR and LF among them
     return bytes;
 }
 

@@ -12,6 +12,9 @@
 
 namespace {
 
+// Deeper than any real tree: a walk that gets here is going round.
+constexpr qsizetype MaxWalkDepth = 256;
+
 const TFileAttributes EveryEntry = TFileAttributes(faFolders | faNormal | faHidden);
 
 // A listing's name that can be an entry of a tree. "." and ".." are the
@@ -123,6 +126,10 @@ TFtpFileListView::TWalked TFtpFileListView::ListEntered(const QString& name, boo
     // a server's own loop): walking it again would never end, and its
     // contents go with the tree where the walk first met them.
     if (!path.isEmpty() && above.contains(path)) return {TWalked::wkLeftOut, nullptr};
+    // Without a path no loop can be told apart from a deep tree: a server
+    // whose folder lists itself would be walked until the stack runs out.
+    // The same holds for a walk deeper than any real tree.
+    if (path.isEmpty() || above.size() > MaxWalkDepth) return {};
 
     auto tree = std::make_unique<TDirectory>(name);
     tree->Path = path;

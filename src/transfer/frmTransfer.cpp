@@ -127,6 +127,14 @@ void TfrmTransfer::BuildControls()
     layout->addWidget(grpTransferInfo);
     layout->addLayout(buttons);
     setFixedSize(420, sizeHint().height());
+    // The window's size is fixed, so its lines are too: a line of fixed size
+    // that gets a new text is only repainted, while any other would lay the
+    // whole window out again, several times for every file of a tree.
+    layout->activate();
+    for (QWidget* line :
+         std::initializer_list<QWidget*>{lblSourceFile, lblDestinationDir, lblTransferred, lblTransferSpeed,
+                                         lblTimeLeft, prgTransfer, lblItemsLeft})
+        line->setFixedSize(line->size());
 }
 
 // --- the display ---------------------------------------------------------------------

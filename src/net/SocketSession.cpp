@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QRandomGenerator>
 #include <QSocketNotifier>
 
 #include <arpa/inet.h>
@@ -423,15 +424,36 @@ void TSocketSession::TimerTriggered()
 
 // --- listen and accept ---------------------------------------------------------
 
+bool TSocketSession::BindListeningPort(sockaddr_in& address)
+{
+    const auto bindTo = [&](quint16 port) {
+        address.sin_port = htons(port);
+        return ::bind(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    };
+    if (Port != 0) return bindTo(static_cast<quint16>(Port));
+    // Port 0 makes the system search for a free port, and on one address
+    // that search passes every port a finished connection still holds in
+    // its closing state: with a data connection per file it took a large
+    // share of a tree transfer. A port of our own choosing is checked at
+    // once; the ports are taken in turn from a random start in the dynamic
+    // range (RFC 6335), so a busy one costs only the next try.
+    static quint16 next = quint16(49152 + QRandomGenerator::global()->bounded(16384));
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const quint16 port = next;
+        next = next >= 65535 ? 49152 : quint16(next + 1);
+        if (bindTo(port)) return true;
+        if (errno != EADDRINUSE) return false;
+    }
+    return bindTo(0);
+}
+
 void TSocketSession::Listen(bool useLookupMessage, quint32 localAddress)
 {
     ReportStatus(slInternal, QStringLiteral("Listening"));
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<quint16>(Port));
     address.sin_addr.s_addr = htonl(localAddress);
-    if (::bind(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(Fd, 1) != 0)
-        CheckError(0, SocketErrorFromErrno(errno));
+    if (!BindListeningPort(address) || ::listen(Fd, 1) != 0) CheckError(0, SocketErrorFromErrno(errno));
     AcceptAsLookup = useLookupMessage;
     FLookupDone = false;
     State = TState::Listening;

@@ -245,6 +245,8 @@ private:
     void ReadNotification();
     void WriteNotification();
     void AcceptNotification();
+    // Binds the socket to address and Port; Port 0 means any free port.
+    bool BindListeningPort(struct sockaddr_in& address);
     void ConnectCompleted(int errorCode);
     void CloseNotification(int errorCode);
     void ReadToStream();

@@ -4,6 +4,7 @@
 
 #include "net/FtpReply.h"
 #include "net/SocketErrorText.h"
+#include "platform/HandlerGuard.h"
 #include "platform/PumpedWait.h"
 
 #include <QCoreApplication>
@@ -297,7 +298,13 @@ void TSocketSession::SendBuffer(const char* bytes, quint16 length)
     const qsizetype count = length ? length : qsizetype(std::strlen(bytes));
     Sending.OutputBuffer.append(bytes, count);
     Sending.SendComplete = false;
-    QCoreApplication::postEvent(this, new QEvent(MsgWriteMore));
+    // A command fits the socket's buffer: it goes out now, as the "write
+    // more" message would send it, without a trip through the event queue
+    // (a tree transfer sends a few commands for every file).
+    RunGuarded("Socket session", [this] {
+        FLastEventOK = true;
+        WriteFromStream();
+    });
     const bool moving =
         WaitWhileMoving([this] { return Sending.SendComplete || FCancelRequested || !FConnected; });
     if (FCancelRequested) {

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -56,6 +58,36 @@ TEST(MessageBoxes, NamesInTheTextShowAsPlainText)
         EXPECT_TRUE(ShowAndClose(c.Show, format)) << c.Helper;
         EXPECT_EQ(format, Qt::PlainText) << c.Helper;
     }
+}
+
+TEST(MessageBoxes, TheReplaceQuestionOffersNoToAllAndBelongsToAStayOnTopWindow)
+{
+    SetDialogAnswerer(nullptr);  // the Qt boxes
+    // A window that stays on top (the transfer window) would hide a box that
+    // belongs to any other window.
+    QWidget onTop(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint);
+    onTop.show();
+    QWidget* owner = nullptr;
+    QMessageBox::StandardButtons offered;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box || !box->isVisible()) continue;
+            owner = box->parentWidget();
+            offered = box->standardButtons();
+            if (QAbstractButton* noToAll = box->button(QMessageBox::NoToAll))
+                noToAll->click();
+            else
+                box->reject();
+        }
+    });
+    poll.start(10);
+
+    EXPECT_EQ(AskYesNoCancelAll(QStringLiteral("Replace file \"a.txt\"?")), mrNoToAll);
+    EXPECT_EQ(owner, &onTop);
+    EXPECT_EQ(offered, QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll |
+                           QMessageBox::Cancel);
 }
 
 }  // namespace

@@ -193,6 +193,7 @@ private:
 
     // Transfers (frmMainTransfers.cpp).
     void BindTransferEvents();
+    TCustomFileListView* Pane(bool remote) const;
     void DropIntoDirectory(TCustomFileListView* target, int item, bool upload);
     bool SameName(const QString& a, const QString& b) const;
 

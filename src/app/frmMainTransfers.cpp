@@ -13,6 +13,12 @@
 
 // ---- What the transfer window asks of the main window ----
 
+TCustomFileListView* TfrmMain::Pane(bool remote) const
+{
+    if (remote) return RemoteDir;
+    return LocalDir;
+}
+
 TTransferMode TfrmMain::CurrentTransferMode() const
 {
     return TransferMode;
@@ -21,8 +27,7 @@ TTransferMode TfrmMain::CurrentTransferMode() const
 void TfrmMain::TransferFinished(bool upload)
 {
     UpdateCaption();
-    TCustomFileListView* target =
-        upload ? static_cast<TCustomFileListView*>(RemoteDir) : static_cast<TCustomFileListView*>(LocalDir);
+    TCustomFileListView* target = Pane(upload);
     try {
         if (ReturnAfterTransfer) {
             ReturnAfterTransfer = false;
@@ -40,8 +45,7 @@ void TfrmMain::TransferFinished(bool upload)
 
 bool TfrmMain::TransferSelection(bool upload)
 {
-    TCustomFileListView* source =
-        upload ? static_cast<TCustomFileListView*>(LocalDir) : static_cast<TCustomFileListView*>(RemoteDir);
+    TCustomFileListView* source = Pane(!upload);
     // Uploads carry their whole subtrees; a download learns the remote
     // folders' contents as it walks them.
     std::unique_ptr<TDirectory> list = source->GetDirectoryTree(upload, true);

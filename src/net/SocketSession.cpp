@@ -129,10 +129,6 @@ void TSocketSession::CreateSocket(bool resetOnClose)
     if (Fd < 0) CheckError(seWouldBlock, SocketErrorFromErrno(errno));
     State = TState::Idle;
     SetResetOnClose(resetOnClose);
-    ReadNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
-    WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
-    connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { ReadNotification(); });
-    connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { WriteNotification(); });
     UpdateNotifiers();
 }
 
@@ -152,9 +148,27 @@ void TSocketSession::DeleteNotifiers()
     ReadNotifier = WriteNotifier = nullptr;
 }
 
+// A notifier is made the first time its readiness is wanted, not with the
+// socket: each registration with the event loop wakes it, and a data
+// connection's socket that is only listened on, or only read, would
+// otherwise register and unregister a notifier it never uses.
+void TSocketSession::WantNotifier(QSocketNotifier*& notifier, QSocketNotifier::Type type, bool wanted)
+{
+    if (!notifier) {
+        if (!wanted) return;
+        notifier = new QSocketNotifier(Fd, type, this);
+        if (type == QSocketNotifier::Read)
+            connect(notifier, &QSocketNotifier::activated, this, [this] { ReadNotification(); });
+        else
+            connect(notifier, &QSocketNotifier::activated, this, [this] { WriteNotification(); });
+        return;
+    }
+    if (notifier->isEnabled() != wanted) notifier->setEnabled(wanted);
+}
+
 void TSocketSession::UpdateNotifiers()
 {
-    if (!ReadNotifier) return;
+    if (Fd < 0) return;
     // Read readiness is level-triggered: it is only wanted while a peer can
     // send (connected) and there is room for what it sends, or while a
     // listening socket waits for its one accept.
@@ -162,8 +176,8 @@ void TSocketSession::UpdateNotifiers()
         !NotificationsOff && !ReadDeferred &&
         ((State == TState::Connected && !InputFull()) || (State == TState::Listening && !FLookupDone));
     const bool write = !NotificationsOff && (State == TState::Connecting || WriteBlocked);
-    if (ReadNotifier->isEnabled() != read) ReadNotifier->setEnabled(read);
-    if (WriteNotifier->isEnabled() != write) WriteNotifier->setEnabled(write);
+    WantNotifier(ReadNotifier, QSocketNotifier::Read, read);
+    WantNotifier(WriteNotifier, QSocketNotifier::Write, write);
 }
 
 void TSocketSession::SwitchOffNotifications()
@@ -494,10 +508,6 @@ void TSocketSession::AdoptAcceptedSocket(int fd)
     FConnected = true;
     WriteBlocked = false;
     State = TState::Connected;
-    ReadNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
-    WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
-    connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { ReadNotification(); });
-    connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { WriteNotification(); });
     UpdateNotifiers();
 }
 

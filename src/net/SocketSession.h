@@ -6,11 +6,11 @@
 #include <QFile>
 #include <QHostInfo>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
-class QSocketNotifier;
 class TThreadTimer;
 
 using TNotifyEvent = std::function<void(QObject* sender)>;
@@ -239,6 +239,7 @@ private:
 
     void CreateSocket(bool resetOnClose);
     void DeleteNotifiers();
+    void WantNotifier(QSocketNotifier*& notifier, QSocketNotifier::Type type, bool wanted);
     void UpdateNotifiers();
     void SwitchOffNotifications();
     void ReplaceSocketSilently();

@@ -22,11 +22,11 @@ TPaintThrottle::~TPaintThrottle()
     Release();
 }
 
-void TPaintThrottle::Watch(QWidget* widget)
+void TPaintThrottle::Watch(QWidget* widget, int intervalMs)
 {
     QWidget* window = widget ? widget->window() : nullptr;
     if (!window || Find(window)) return;
-    Windows.push_back({window, {}, false});
+    Windows.push_back({window, {}, false, intervalMs > 0 ? intervalMs : IntervalMs});
     window->installEventFilter(this);
 }
 
@@ -46,12 +46,12 @@ bool TPaintThrottle::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::UpdateRequest) return false;
     TWatched* window = Find(watched);
     if (!window) return false;
-    const qint64 since = window->LastPaint.isValid() ? window->LastPaint.elapsed() : IntervalMs;
-    if (since >= IntervalMs) {
+    const qint64 since = window->LastPaint.isValid() ? window->LastPaint.elapsed() : window->IntervalMs;
+    if (since >= window->IntervalMs) {
         window->LastPaint.restart();
         return false;
     }
-    PaintLater(*window, IntervalMs - since);
+    PaintLater(*window, window->IntervalMs - since);
     return true;
 }
 

@@ -19,8 +19,8 @@ public:
     ~TPaintThrottle() override;
 
     // Watches the window that holds widget (nothing for nullptr or a window
-    // already watched).
-    void Watch(QWidget* widget);
+    // already watched), at its own interval when one is given.
+    void Watch(QWidget* widget, int intervalMs = 0);
     // Stops watching every window; a paint held back happens now.
     void Release();
 
@@ -32,6 +32,7 @@ private:
         QPointer<QWidget> Window;
         QElapsedTimer LastPaint;
         bool Deferred = false;
+        int IntervalMs = 0;
     };
 
     TWatched* Find(const QObject* window);

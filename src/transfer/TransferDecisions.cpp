@@ -85,7 +85,7 @@ void TfrmTransfer::DownloadOne(const QString& localPath)
     const QByteArray remoteName = EncodeRemote(S->CurrentFileName);
     const int item = RemoteItem(S->CurrentFileName);
     if (item >= 0) {
-        const TItemInfo info = S->RemoteView.GetItemInfo(item);
+        const TItemInfo info = S->RemoteView.GetItemFacts(item);
         // A link's size is that of the link, not of what it leads to.
         if (info.Attributes.startsWith(QLatin1Char('-'))) S->ListedSize = qint64(info.Size);
     }
@@ -158,7 +158,7 @@ bool TfrmTransfer::CheckResume(const QString& localPath)
     if (!local.isFile()) return false;
     const int item = RemoteItem(S->CurrentFileName);
     if (item < 0 || S->RemoteView.IsDirectoryItem(item)) return false;
-    const TItemInfo remote = S->RemoteView.GetItemInfo(item);
+    const TItemInfo remote = S->RemoteView.GetItemFacts(item);
     const qint64 localSize = local.size();
     const TDateTime localDate = QDateTimeToDateTime(local.lastModified());
     const qint64 sourceSize = S->Downloading ? qint64(remote.Size) : localSize;

@@ -82,8 +82,9 @@ struct TfrmTransfer::TState {
     // throttled server sends in bursts, and the labels would otherwise show
     // a burst's first packet until the next burst.
     QTimer TrailingPaint;
-    // While a job runs, this window and the main window paint at most ten
-    // times a second too: otherwise each file's replies repaint them.
+    // While a job runs, this window paints at most ten times a second too,
+    // and the main window four times: otherwise each file's replies repaint
+    // them, and the main window's panes and log are large areas to fill.
     TPaintThrottle Paints{100};
     // The type this job set for its last file: 1 text, 0 binary, -1 none yet.
     int JobTypeText = -1;

@@ -17,6 +17,9 @@
 namespace {
 
 const QString AbortedText = QStringLiteral("File transfer aborted");
+// The main window's panes and log are followed at a glance during a job;
+// each of its paints fills a large area.
+constexpr int MainWindowPaintMs = 250;
 
 }  // namespace
 
@@ -92,7 +95,7 @@ void TfrmTransfer::StartJob()
     raise();
     activateWindow();  // Esc and the buttons answer the keyboard at once
     S->Paints.Watch(this);
-    S->Paints.Watch(parentWidget());
+    S->Paints.Watch(parentWidget(), MainWindowPaintMs);
     RunJob();
 }
 
@@ -251,7 +254,7 @@ bool TfrmTransfer::EnterDownloadDirectory(const QString& name, const QString& lo
     TFtpFileListView& remote = S->RemoteView;
     TDirContents& contents = S->CurrentDir->Contents;
     const int item = RemoteItem(name);
-    const bool isLink = item >= 0 && remote.GetItemInfo(item).Attributes.startsWith(QLatin1Char('l'));
+    const bool isLink = item >= 0 && remote.GetItemFacts(item).Attributes.startsWith(QLatin1Char('l'));
     if (!remote.OpenDirectory(name)) {
         if (!S->Active || !S->Ftp.Connected()) return false;
         // A link that cannot be entered leads to a file (RFC 959: 550 is

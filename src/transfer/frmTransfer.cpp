@@ -9,8 +9,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -20,27 +22,48 @@ const QString RateFormat = QStringLiteral("Transfer rate: %.1f kB/s");
 constexpr int PaintIntervalMs = 100;
 
 // A label that shows a long name or path elided in the middle instead of
-// growing the window; the whole text is its tool tip.
+// growing the window; the whole text is its tool tip. The elided text is
+// worked out when the label is painted: a tree gives it a new name for every
+// file, far more often than the window paints.
 class TElidedLabel : public QLabel {
 public:
-    using QLabel::QLabel;
+    explicit TElidedLabel(const QColor& colour, QWidget* parent) : QLabel(parent)
+    {
+        QPalette colours = palette();
+        colours.setColor(QPalette::WindowText, colour);
+        setPalette(colours);
+    }
     void SetFullText(const QString& text)
     {
+        if (text == FFull) return;
         FFull = text;
         setToolTip(text);
-        Elide();
+        Stale = true;
+        update();
     }
 
 protected:
     void resizeEvent(QResizeEvent* event) override
     {
         QLabel::resizeEvent(event);
-        Elide();
+        Stale = true;
+    }
+    void paintEvent(QPaintEvent*) override
+    {
+        const QRect area = contentsRect();
+        if (Stale) {
+            Shown = fontMetrics().elidedText(FFull, Qt::ElideMiddle, qMax(area.width(), 10));
+            Stale = false;
+        }
+        QPainter painter(this);
+        style()->drawItemText(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()),
+                              palette(), isEnabled(), Shown, foregroundRole());
     }
 
 private:
-    void Elide() { setText(fontMetrics().elidedText(FFull, Qt::ElideMiddle, qMax(width(), 10))); }
     QString FFull;
+    QString Shown;
+    bool Stale = false;
 };
 
 TElidedLabel* Elided(QLabel* label)
@@ -79,11 +102,9 @@ void TfrmTransfer::BuildControls()
     setModal(false);
 
     lblSourceFileCap = new QLabel(QStringLiteral("File:"), this);
-    lblSourceFile = new TElidedLabel(this);
-    lblSourceFile->setStyleSheet(QStringLiteral("color: navy;"));
+    lblSourceFile = new TElidedLabel(QColor(0, 0, 128), this);
     lblDestinationDirCap = new QLabel(QStringLiteral("Dest. directory:"), this);
-    lblDestinationDir = new TElidedLabel(this);
-    lblDestinationDir->setStyleSheet(QStringLiteral("color: maroon;"));
+    lblDestinationDir = new TElidedLabel(QColor(128, 0, 0), this);
     for (QLabel* label : {lblSourceFile, lblDestinationDir}) {
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         label->setTextFormat(Qt::PlainText);

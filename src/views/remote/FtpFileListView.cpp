@@ -298,6 +298,16 @@ TItemInfo TFtpFileListView::GetItemInfo(int item)
     return InfoOf(*record);
 }
 
+TItemInfo TFtpFileListView::GetItemFacts(int item) const
+{
+    const TFtpItem* record = Item(item);
+    if (!record) return {};
+    if (!record->NeedsUpdate) return InfoOf(*record);
+    const TDateTime date =
+        record->DateText.isEmpty() ? 0 : TFtpListing::ParseListingDate(record->DateText, FCurrentYear);
+    return {record->Name, QString(), record->Size, date, record->Attributes};
+}
+
 void TFtpFileListView::FreeItem(int index)
 {
     if (index >= 0 && index < RecordCount()) ItemList()[size_t(index)].reset();

@@ -83,6 +83,9 @@ public:
     // "TYPE A" then the listing. A failure leaves the view empty.
     bool RefreshList() override;
     TItemInfo GetItemInfo(int item) override;
+    // GetItemInfo without the type name, whose look-up in the MIME database
+    // costs more than the rest: what a transfer needs of each file.
+    TItemInfo GetItemFacts(int item) const;
     bool GotoUpperDirectory() override;
     bool OpenDirectory(const QString& name) override;
     int CreateDirectory(const QString& name, bool refresh, bool makeUnique) override;

@@ -9,8 +9,8 @@
 //
 // Names: "connect-new", "site-list", "internet-link", "disconnect", "stop",
 // "mode-text", "mode-binary", "mode-auto", "settings", "help", "open",
-// "up-level", "refresh", "new-folder", "rename", "delete", "upload",
-// "download", and "quilloftp" (the program icon).
+// "show", "up-level", "refresh", "new-folder", "rename", "delete",
+// "permissions", "upload", "download", and "quilloftp" (the program icon).
 
 // A null icon for a name that is not one of the above.
 QIcon ActionIcon(const QString& name);

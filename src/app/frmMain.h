@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -30,6 +31,7 @@ class THelpWindow;
 class TStatusLog;
 class TTransferHooks;
 class TfrmAbout;
+class TfrmChmod;
 class TfrmPassword;
 class TfrmSiteSettings;
 class TfrmTransfer;
@@ -148,6 +150,22 @@ public:
     void DirDragDrop(TCustomFileListView* target, TCustomFileListView* source, QPoint pos);
     void RemoteDirFileDrop(const QStringList& files, bool& handleFileDrop);
 
+    // Opening files (frmMainOpenFiles.cpp).
+    void OpenLocalItem(int item);   // the desktop's program for a local file
+    void OpenRemoteItem(int item);  // download to a private temp folder, then open
+    void ShowRemoteItem(int item);  // download in text mode, show in the text viewer
+
+    // File commands of both panes (frmMainFileCommands.cpp); remote picks the pane.
+    void OpenFocusedItem(bool remote);
+    void GotoUpperDirectoryIn(bool remote);
+    void RefreshPane(bool remote);
+    void MakeDirectoryIn(bool remote);
+    void RenameFocusedItem(bool remote);
+    void DeleteSelectedItems(bool remote);
+    void actRShowExecute();
+    void actChmodExecute();
+    void actDoCommandExecute();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -197,11 +215,21 @@ private:
     void DropIntoDirectory(TCustomFileListView* target, int item, bool upload);
     bool SameName(const QString& a, const QString& b) const;
 
+    // File commands (frmMainFileCommands.cpp).
+    void CreateFileCommandActions();
+    // Menu, toolbar or popup: the pane's commands in their order.
+    void AddFileCommands(QWidget& target, bool remote, bool popup);
+    // The pane's toolbar at the top of layout, its popup menu and its keys.
+    void AttachPaneCommands(QWidget& pane, QBoxLayout& layout, bool remote);
+    bool PaneReady(bool remote) const;
+    void SelectRemoteItems(const QStringList& names);
+
     std::unique_ptr<TSettings> FSettings;
     TTransferHooks* Transfer = nullptr;
     TfrmSiteSettings* SiteSettingsDialog = nullptr;
     TfrmPassword* PasswordDialog = nullptr;
     TfrmAbout* AboutBox = nullptr;
+    TfrmChmod* ChmodDialog = nullptr;
     THelpWindow* HelpWindow = nullptr;
     QSplitter* splStatus = nullptr;  // the panes above, the status log below
     bool Closing = false;

@@ -219,6 +219,7 @@ void TfrmMain::CreateActions()
             [this] { actSaveLogExecute(); });
     connect(Actions[QStringLiteral("actHelpContents")], &QAction::triggered, this,
             [this] { actHelpContentsExecute(); });
+    CreateFileCommandActions();
 }
 
 void TfrmMain::CreateMenus()
@@ -245,10 +246,10 @@ void TfrmMain::CreateMenus()
 
     QMenu* local = menuBar()->addMenu(QStringLiteral("&Local directory"));
     local->setObjectName(QStringLiteral("mnuLocalDir"));
-    local->addAction(Actions[QStringLiteral("actUpload")]);
+    AddFileCommands(*local, false, false);
     QMenu* remote = menuBar()->addMenu(QStringLiteral("&Remote directory"));
     remote->setObjectName(QStringLiteral("mnuRemoteDir"));
-    remote->addAction(Actions[QStringLiteral("actDownload")]);
+    AddFileCommands(*remote, true, false);
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(Actions[QStringLiteral("actSiteList")]);
@@ -347,6 +348,7 @@ QWidget* TfrmMain::CreateLocalPane()
     layout->addWidget(cbLocalDirectory);
     layout->addWidget(LocalDir, 1);
     LocalDir->viewport()->installEventFilter(this);
+    AttachPaneCommands(*pane, *layout, false);
     return pane;
 }
 
@@ -369,9 +371,6 @@ QWidget* TfrmMain::CreateRemotePane()
     label->setBuddy(edCustomCommand);
     btnCustomCommand = new QPushButton(QStringLiteral("&Execute"));
     btnCustomCommand->setObjectName(QStringLiteral("btnCustomCommand"));
-    // Custom commands join the program with the file commands.
-    edCustomCommand->setEnabled(false);
-    btnCustomCommand->setEnabled(false);
     command->addWidget(label);
     command->addWidget(edCustomCommand, 1);
     command->addWidget(btnCustomCommand);
@@ -386,6 +385,7 @@ QWidget* TfrmMain::CreateRemotePane()
     layout->addLayout(top);
     layout->addWidget(RemoteDir, 1);
     RemoteDir->viewport()->installEventFilter(this);
+    AttachPaneCommands(*pane, *layout, true);
     return pane;
 }
 

@@ -176,6 +176,8 @@ TEST_F(FileCommands, PermissionsChangeAsChosenAndKeepTheSpecialBits)
         {"plain.txt", 0644, "644", "110100000", "SITE chmod 640 plain.txt", 0640, "-rw-r-----"},
         // Only the others' read changes: setuid stays.
         {"tool", 04755, "4755", "111101001", "SITE chmod 4751 tool", 04751, "-rwsr-x--x"},
+        // No bit for the owner: the mode still goes as three digits.
+        {"shared.txt", 0644, "644", "000100100", "SITE chmod 044 shared.txt", 0044, "----r--r--"},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(testfiles::Write(Remote(c.Name), "#!/bin/sh\n"));
@@ -201,7 +203,7 @@ TEST_F(FileCommands, PermissionsChangeAsChosenAndKeepTheSpecialBits)
         Main.RemoteDir->Refresh();
         EXPECT_EQ(Main.RemoteDir->GetItemInfo(Main.RemoteDir->FindItem(c.Name, true)).Attributes, c.Listed);
     }
-    EXPECT_EQ(Main.Status->Lines().count("File permissions changed successfully"), 2);
+    EXPECT_EQ(Main.Status->Lines().count("File permissions changed successfully"), 3);
 }
 
 TEST_F(FileCommands, CustomCommandsGoAsSiteCommandsAndTheBoxEmpties)

@@ -35,6 +35,13 @@ private:
 
 namespace {
 
+// The mode's decimal digits are its octal digits; servers want at least
+// three of them ("044", not "44": some refuse a shorter mode).
+QByteArray ChmodModeText(int mode)
+{
+    return QByteArray::number(mode).rightJustified(3, '0');
+}
+
 TItemInfo InfoOf(const TFtpItem& item)
 {
     return {item.Name, item.TypeName, item.Size, item.Date, item.Attributes};
@@ -123,7 +130,7 @@ void TFtpFileListView::CallClient(TRunKind kind, const QString& name, int number
     case rkCommand: FFtp->SendCommand(remote); break;
     case rkTransferType: FFtp->SetTransferType(number); break;
     case rkUpDir: FFtp->SendCommand("CDUP"); break;
-    case rkChmod: FFtp->SendCommand("SITE chmod " + QByteArray::number(number) + ' ' + remote); break;
+    case rkChmod: FFtp->SendCommand("SITE chmod " + ChmodModeText(number) + ' ' + remote); break;
     }
 }
 

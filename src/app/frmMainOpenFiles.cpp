@@ -162,6 +162,7 @@ bool TfrmMain::ShowInViewer(const QString& path)
         delete viewer;
         return false;
     }
+    CenterForm(this, *viewer);
     viewer->show();
     viewer->raise();
     viewer->activateWindow();

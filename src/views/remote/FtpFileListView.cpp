@@ -304,7 +304,8 @@ QMimeData* TFtpFileListView::NewDragData()
 void TFtpFileListView::startDrag(Qt::DropActions)
 {
     const QList<int> selected = SelectedItems();
-    if (selected.isEmpty()) return;
+    // Nothing can be fetched while another command runs or without a site.
+    if (selected.isEmpty() || IsBusy() || !IsReady()) return;
     auto* drag = new QDrag(this);
     drag->setMimeData(NewDragData());
     const QIcon icon = ListModel()->index(selected.first(), 0).data(Qt::DecorationRole).value<QIcon>();

@@ -102,8 +102,10 @@ TEST_F(OpenFiles, RemoteFilesOpenByteExactFromPrivateFoldersThatGoWithTheSession
     const QString root = Main.TempFiles.Root();
     EXPECT_TRUE(root.startsWith(Temp.Path() + '/'));
     EXPECT_EQ(QFileInfo(root).permissions() & 0x0077, 0) << "nobody else may reach the copies";
-    for (const QString& path : Opened)
+    for (const QString& path : Opened) {
         EXPECT_EQ(QFileInfo(QFileInfo(path).path()).path(), root);
+        EXPECT_EQ(QFileInfo(QFileInfo(path).path()).permissions() & 0x0077, 0);
+    }
 
     Main.actDisconnectExecute();
     EXPECT_EQ(Main.ConnectionState, csNotConnected);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,23 +34,6 @@ protected:
     QTemporaryDir KeepDir;
     TTempFiles Files;
 };
-
-TEST_F(TempFiles, EachDownloadGetsAnOwnerOnlyFolderInsideAPrivateOne)
-{
-    const QString first = Files.NewFolder();
-    const QString second = Files.NewFolder();
-    ASSERT_FALSE(first.isEmpty());
-    EXPECT_NE(first, second);
-    const QString root = Files.Root();
-    EXPECT_TRUE(root.startsWith(Temp.Path() + '/'));
-    for (const QString& folder : {root, first, second}) {
-        EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << folder.toStdString();
-        EXPECT_TRUE(QFileInfo(folder).permissions() & QFileDevice::WriteOwner);
-    }
-    Files.Clear();
-    EXPECT_FALSE(QFileInfo::exists(root));
-    EXPECT_TRUE(Files.Files().isEmpty());
-}
 
 TEST_F(TempFiles, ACopyCountsAsChangedWhenItsSizeOrTimeDiffers)
 {

@@ -1,6 +1,8 @@
 #pragma once
 #include "app/ActionList.h"
+#include "app/DownloadFile.h"
 #include "app/SessionTypes.h"
+#include "app/TempFiles.h"
 #include "net/ResumableFtp.h"
 #include "settings/Settings.h"
 #include "sites/SiteSettings.h"
@@ -165,6 +167,16 @@ public:
     void actRShowExecute();
     void actChmodExecute();
     void actDoCommandExecute();
+    // Downloads the remote item into directory, then opens it as the OpenMode
+    // of OpenAfterDownload says. A file of that name there is replaced only
+    // once the download is complete. False when no download started.
+    bool DownloadItemTo(int item, const QString& directory);
+    TDownloadFile OpenAfterDownload;
+    TTransferMode SavedTransferMode = tmAutomatic;  // the mode before a show
+    TTempFiles TempFiles;
+    // The desktop's program for a file; false when it could not be started.
+    // Tests put their own here.
+    std::function<bool(const QString& path)> OpenWithDesktop;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -223,6 +235,19 @@ private:
     void AttachPaneCommands(QWidget& pane, QBoxLayout& layout, bool remote);
     bool PaneReady(bool remote) const;
     void SelectRemoteItems(const QStringList& names);
+    // Opening files (frmMainOpenFiles.cpp).
+    void BindOpenEvents();
+    bool CanOpenRemote(int item) const;
+    bool DownloadToTemp(int item);
+    void OpenDownloadedFile();
+    bool ShowInViewer(const QString& path);
+    void DeleteTempFiles();
+    // Asks what becomes of each temporary file changed since its download;
+    // upload is offered only when canUpload.
+    void SettleChangedTempFiles(bool canUpload);
+    bool UploadBack(const TTempFile& file);
+    void KeepTempFile(const TTempFile& file);
+    QStringList DownloadForDragOut();
 
     std::unique_ptr<TSettings> FSettings;
     TTransferHooks* Transfer = nullptr;

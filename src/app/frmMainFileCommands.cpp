@@ -196,9 +196,13 @@ void TfrmMain::OpenFocusedItem(bool remote)
     TCustomFileListView* view = Pane(remote);
     const int item = view->FocusedItem();
     if (item < 0) return;
-    if (view->IsDirectoryItem(item))
-        view->OpenDirectory(view->GetItemInfo(item).Name);
-    else if (remote)
+    if (view->IsDirectoryItem(item)) {
+        const TItemInfo info = view->GetItemInfo(item);
+        // A link the server refuses to enter leads to a file, as a double click finds.
+        if (!view->OpenDirectory(info.Name) && remote && info.Attributes.startsWith(u'l') &&
+            RemoteDir->RefusedPermanently() && view->GetItemInfo(item).Name == info.Name)
+            OpenRemoteItem(item);
+    } else if (remote)
         OpenRemoteItem(item);
     else
         OpenLocalItem(item);

@@ -138,6 +138,7 @@ void TfrmMain::FtpDisconnect()
         LogError(LostConnectionText(cause));
     else
         LogSuccess(QStringLiteral("Disconnected"));
+    DeleteTempFiles();
     if (OnSessionEnded) OnSessionEnded();
 }
 

@@ -117,6 +117,7 @@ TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
     frmTransfer = new TfrmTransfer(Ftp, *LocalDir, *RemoteDir, *FSettings, *this, this);
     Transfer = frmTransfer;
     BindTransferEvents();
+    BindOpenEvents();
 
     tmrSecondTimer.setInterval(1000);
     connect(&tmrSecondTimer, &QTimer::timeout, this, [this] { SecondTimerTick(); });

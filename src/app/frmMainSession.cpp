@@ -300,6 +300,9 @@ void TfrmMain::DisconnectFromSite()
     // The guard runs while a QUIT is awaited; a second one would only nest.
     if (tmrDisconnect.isActive()) return;
     if (Transfer && Transfer->Active()) Transfer->CancelTransfer(false);
+    // Changed temporary files can still go back to the site now.
+    SettleChangedTempFiles(true);
+    if (!IsConnected()) return;
     LogInfo(QStringLiteral("Disconnecting..."));
     tmrDisconnect.start();
     try {
@@ -336,6 +339,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         else
             CancelAttempt();
     }
+    DeleteTempFiles();
     Closing = true;
     SaveSessionSettings();
     event->accept();

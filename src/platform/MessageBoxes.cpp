@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -40,6 +41,28 @@ TModalResult ResultOf(int button)
     }
 }
 
+// The standard buttons of a kind, in the order of TModalResult.
+QList<QMessageBox::StandardButton> ButtonOrder(TBoxKind kind)
+{
+    switch (kind) {
+    case bkMessage: return {QMessageBox::Ok};
+    case bkOkCancel: return {QMessageBox::Ok, QMessageBox::Cancel};
+    case bkYesNo: return {QMessageBox::Yes, QMessageBox::No};
+    case bkYesNoCancel: return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case bkYesNoCancelAll:
+        return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::YesToAll,
+                QMessageBox::NoToAll};
+    }
+    return {};
+}
+
+void LabelButtons(QMessageBox& box, const TBoxRequest& request)
+{
+    const QList<QMessageBox::StandardButton> order = ButtonOrder(request.Kind);
+    for (qsizetype i = 0; i < request.ButtonTexts.size() && i < order.size(); ++i)
+        if (QAbstractButton* button = box.button(order[i])) button->setText(request.ButtonTexts[i]);
+}
+
 // Message texts use CR LF; a Qt label would show the CR.
 QString ForDisplay(const QString& text)
 {
@@ -67,9 +90,14 @@ public:
         // Names from servers and disks are data: "<s>" or "<!--" in one must
         // neither format nor hide the rest of the question.
         box.setTextFormat(Qt::PlainText);
-        // The first button is the default, as on the original desktop.
-        box.setDefaultButton(request.Kind == bkMessage || request.Kind == bkOkCancel ? QMessageBox::Ok
-                                                                                     : QMessageBox::Yes);
+        LabelButtons(box, request);
+        // The first button is the default, as on the original desktop. Where
+        // the buttons say what they do, Enter takes the one that loses nothing.
+        if (!request.ButtonTexts.isEmpty() && box.button(QMessageBox::Cancel))
+            box.setDefaultButton(QMessageBox::Cancel);
+        else
+            box.setDefaultButton(request.Kind == bkMessage || request.Kind == bkOkCancel ? QMessageBox::Ok
+                                                                                         : QMessageBox::Yes);
         return ResultOf(box.exec());
     }
 
@@ -97,7 +125,7 @@ TDialogAnswerer* Current = &QtAnswerer;
 
 TModalResult Ask(TBoxKind kind, const QString& text, bool alert)
 {
-    return Current->Ask(TBoxRequest{kind, QString::fromLatin1(MessageCaption), text, alert});
+    return Current->Ask(TBoxRequest{kind, QString::fromLatin1(MessageCaption), text, alert, {}});
 }
 
 }  // namespace
@@ -135,6 +163,13 @@ TModalResult AskYesNoCancelAll(const QString& text)
     const TModalResult result = Ask(bkYesNoCancelAll, text, false);
     return result == mrYes || result == mrNo || result == mrYesToAll || result == mrNoToAll ? result
                                                                                             : mrCancel;
+}
+
+TModalResult AskWithButtons(TBoxKind kind, const QString& text, const QStringList& texts, bool isWarning)
+{
+    TBoxRequest request{kind, QString::fromLatin1(MessageCaption), text, isWarning, texts};
+    const TModalResult result = Current->Ask(request);
+    return result == mrNone ? mrCancel : result;
 }
 
 bool InputQuery(const QString& prompt, QString& value)

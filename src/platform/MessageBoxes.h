@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 
@@ -21,6 +22,9 @@ struct TBoxRequest {
     QString Caption;
     QString Text;        // line breaks are CR LF
     bool Alert = false;  // error icon on a message, warning icon on a question
+    // The program's own texts for the kind's buttons, in the order of
+    // TModalResult (Ok or Yes first); empty: the standard texts.
+    QStringList ButtonTexts;
 };
 
 class TDialogAnswerer {
@@ -45,6 +49,10 @@ bool AskYesNo(const QString& text, bool isWarning);                // true on Ye
 TModalResult AskYesNoCancel(const QString& text, bool isWarning);  // mrYes, mrNo or mrCancel
 // Yes, No, Cancel, Yes to all and No to all, with the question icon.
 TModalResult AskYesNoCancelAll(const QString& text);
+// A question whose buttons say what each choice does: the buttons of kind,
+// labelled with texts in the order of TModalResult (Yes, No, Cancel). Enter,
+// Escape and closing the box answer Cancel: make it the choice that loses nothing.
+TModalResult AskWithButtons(TBoxKind kind, const QString& text, const QStringList& texts, bool isWarning);
 // Input box captioned "QuilloFTP"; true on OK, value then holds the answer.
 bool InputQuery(const QString& prompt, QString& value);
 // Shows a dialog of ours modally; returns QDialog::Accepted or QDialog::Rejected.

@@ -21,7 +21,10 @@ void TfrmTransfer::RunFileCommand(const QString& localPath)
     TResumableFtp& ftp = S->Ftp;
     TSuccessEvent owner = ftp.OnSuccess;
     ftp.OnSuccess = [this, owner](TCmdType type) {
-        if (type == ctDownload || type == ctUpload) S->FileSucceeded = true;
+        if (type == ctDownload || type == ctUpload) {
+            S->FileSucceeded = true;
+            ++S->FilesDone;
+        }
         if (owner) owner(type);
     };
     S->FileCommandIssued = true;
@@ -151,6 +154,7 @@ bool TfrmTransfer::ConfirmReplace()
 bool TfrmTransfer::CheckResume(const QString& localPath)
 {
     const bool approved = S->ResumeApproved;
+    if (S->ReplacesUnasked) return false;
     if (!approved &&
         (!(S->Settings.TransferFlags & tfProposeResume) || S->Settings.IsTextFile(S->CurrentFileName)))
         return false;

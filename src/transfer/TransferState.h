@@ -21,6 +21,7 @@ class TTransferHost;
 struct TTransferJob {
     std::unique_ptr<TDirectory> Tree;
     bool Downloading = true;
+    bool ReplaceApproved = false;
 };
 
 struct TfrmTransfer::TState {
@@ -46,6 +47,12 @@ struct TfrmTransfer::TState {
     // is still waiting for its reply.
     std::vector<bool> FinishedUploads;
     bool LastJobCompleted = false;
+    int FilesTried = 0;  // of the running job
+    int FilesDone = 0;
+    int LastJobFilesDone = 0;
+    int LastJobFilesMissed = 0;
+    bool ReplaceApproved = false;  // for the next job handed over
+    bool ReplacesUnasked = false;  // the running job's, see ApproveReplace
     std::vector<TDirectory*> ParentStack;
     // The remote directory of each entry of ParentStack, and of CurrentDir
     // (last): a link back into the walk is recognised by it, and a folder

@@ -38,6 +38,11 @@ void TfrmTransfer::ApproveResume()
     S->ResumeApproved = true;
 }
 
+void TfrmTransfer::ApproveReplace()
+{
+    S->ReplaceApproved = true;
+}
+
 void TfrmTransfer::AbortTransfer()
 {
     FinishJob(false);
@@ -47,7 +52,8 @@ void TfrmTransfer::QueueJob(std::unique_ptr<TDirectory> tree, const QString& loc
 {
     if (!tree) return;
     tree->Path = localPath;
-    S->Jobs.push_back({std::move(tree), downloading});
+    S->Jobs.push_back({std::move(tree), downloading, S->ReplaceApproved});
+    S->ReplaceApproved = false;
     // Handed over from inside a running job's wait: the outer call runs it.
     if (S->Running) return;
     S->Running = true;
@@ -80,7 +86,10 @@ void TfrmTransfer::StartJob()
     TTransferJob& job = S->Jobs.front();
     S->Active = true;
     S->Failed = false;
-    S->ReplaceAll = false;
+    S->ReplaceAll = job.ReplaceApproved;
+    S->ReplacesUnasked = job.ReplaceApproved;
+    S->FilesTried = 0;
+    S->FilesDone = 0;
     S->SkipAll = false;
     S->JobTypeText = -1;
     S->Downloading = job.Downloading;
@@ -144,6 +153,7 @@ void TfrmTransfer::TransferNextFile()
     if (!S->Active) throw Exception(AbortedText);
     ShowItemsLeft();
     const QString name = S->CurrentDir->Contents.Files.takeFirst();
+    ++S->FilesTried;
     S->CurrentFileName = name;
     S->Resuming = false;
     S->ResumeOffset = 0;
@@ -259,7 +269,7 @@ bool TfrmTransfer::EnterDownloadDirectory(const QString& name, const QString& lo
         if (!S->Active || !S->Ftp.Connected()) return false;
         // A link that cannot be entered leads to a file (RFC 959: 550 is
         // "not found / no access"): it is fetched as one.
-        if (isLink && S->Ftp.ReplyCode() / 100 == 5) {
+        if (isLink && remote.RefusedPermanently()) {
             contents.DeleteDirectory(0);
             contents.Files.prepend(name);
             return true;
@@ -300,6 +310,8 @@ void TfrmTransfer::FinishJob(bool completed)
     if (!S->Active) return;
     S->Active = false;
     S->LastJobCompleted = completed;
+    S->LastJobFilesDone = S->FilesDone;
+    S->LastJobFilesMissed = S->FilesTried - S->FilesDone;
     S->FileInProgress = false;
     S->AbortRequested = false;
     S->SkipRequested = false;

@@ -286,6 +286,16 @@ bool TfrmTransfer::LastJobCompleted() const
     return S->LastJobCompleted;
 }
 
+int TfrmTransfer::LastJobFilesDone() const
+{
+    return S->LastJobFilesDone;
+}
+
+int TfrmTransfer::LastJobFilesMissed() const
+{
+    return S->LastJobFilesMissed;
+}
+
 int TfrmTransfer::ProgressPercent() const
 {
     return PercentDone(S->BytesDone, S->ExpectedBytes);

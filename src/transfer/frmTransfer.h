@@ -42,6 +42,10 @@ public:
     // The next file resumes without asking (the user dropped a file onto its
     // partial copy and said yes).
     void ApproveResume();
+    // The next job's files are whole new versions of what they replace: an
+    // existing file is replaced without a question (and only once the new
+    // one is complete), and never resumed.
+    void ApproveReplace();
 
     // TTransferHooks.
     bool Active() const override;
@@ -60,6 +64,10 @@ public:
     // Whether the last job that ended went through to its end (no cancel,
     // no failure that ended it).
     bool LastJobCompleted() const;
+    // How many files of the last job that ended arrived whole, and how many
+    // it tried that did not (refused, cut short, skipped, unsafe names).
+    int LastJobFilesDone() const;
+    int LastJobFilesMissed() const;
 
     // Controls, named as designed.
     QLabel* lblSourceFileCap;

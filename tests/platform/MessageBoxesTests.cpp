@@ -90,4 +90,31 @@ TEST(MessageBoxes, TheReplaceQuestionOffersNoToAllAndBelongsToAStayOnTopWindow)
                            QMessageBox::Cancel);
 }
 
+TEST(MessageBoxes, OwnButtonTextsSayWhatEachChoiceDoesAndEnterTakesTheSafeOne)
+{
+    SetDialogAnswerer(nullptr);  // the Qt boxes
+    QStringList shown;
+    QString defaultText;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box || !box->isVisible()) continue;
+            for (QMessageBox::StandardButton b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+                if (box->button(b)) shown << box->button(b)->text();
+            defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+            if (box->defaultButton())
+                box->defaultButton()->click();
+            else
+                box->reject();
+        }
+    });
+    poll.start(10);
+
+    const QStringList texts{"&Upload", "&Discard", "&Keep"};
+    EXPECT_EQ(AskWithButtons(bkYesNoCancel, QStringLiteral("Changed?"), texts, true), mrCancel);
+    EXPECT_EQ(shown, texts);
+    EXPECT_EQ(defaultText, "&Keep");
+}
+
 }  // namespace

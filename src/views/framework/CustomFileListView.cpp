@@ -94,6 +94,9 @@ TCustomFileListView::TCustomFileListView(QWidget* parent)
     setEditTriggers(SelectedClicked);
     header()->setStretchLastSection(false);
     setDropIndicatorShown(false);
+    // The selection is dragged onto the other pane (or, from the remote
+    // pane, out to the desktop).
+    setDragEnabled(true);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     FPendingEdit->setObjectName(QStringLiteral("PendingEdit"));

@@ -3,11 +3,15 @@
 #include "views/remote/FtpFileListView.h"
 
 #include "platform/RemoteText.h"
+#include "views/framework/FileListModel.h"
 #include "views/framework/ListRules.h"
+#include "views/remote/DragOutData.h"
 #include "views/remote/FtpItem.h"
 #include "views/remote/FtpListing.h"
 
 #include <QDate>
+#include <QDrag>
+#include <QIcon>
 
 // Marks the view as running a client command for the scope's lifetime, with
 // fresh outcome notes, whatever way the scope is left.
@@ -149,6 +153,13 @@ void TFtpFileListView::NoteFailure()
     if (FInCommand) FFailureNoted = true;
 }
 
+bool TFtpFileListView::RefusedPermanently() const
+{
+    // RFC 959, 4.2: 5xx is a permanent negative completion. For "CWD" into
+    // a link to a file, real servers answer "550 ...: Not a directory".
+    return FFtp && FFtp->Connected() && FFtp->ReplyCode() / 100 == 5;
+}
+
 // "PWD" runs as a command of its own, so nothing re-enters the view during
 // its wait; its exceptions go on to the caller.
 QString TFtpFileListView::QueryCurrentDirectory()
@@ -278,10 +289,36 @@ void TFtpFileListView::BuildItems()
 
 void TFtpFileListView::ItemDblClick(Qt::MouseButton button, int item)
 {
-    if (IsDirectoryItem(item) && ChangeDirectoryOnDblClick())
-        OpenDirectory(Item(item)->Name);
-    else
+    if (!IsDirectoryItem(item) || !ChangeDirectoryOnDblClick()) {
         TVirtualCustomFileListView::ItemDblClick(button, item);
+        return;
+    }
+    const QString name = Item(item)->Name;
+    const bool isLink = TFtpListing::IsLink(*Item(item));
+    if (OpenDirectory(name) || !isLink || !RefusedPermanently()) return;
+    // The listing cannot tell where a link leads; the server just said it is
+    // no directory. A failed "CWD" lists nothing, so item is still the link.
+    if (Item(item) && Item(item)->Name == name) TVirtualCustomFileListView::ItemDblClick(button, item);
+}
+
+QMimeData* TFtpFileListView::NewDragData()
+{
+    const QPointer<TFtpFileListView> self(this);
+    return new TDragOutData(
+        [self] { return self && self->OnDragOut ? self->OnDragOut(self) : QStringList(); });
+}
+
+void TFtpFileListView::startDrag(Qt::DropActions)
+{
+    const QList<int> selected = SelectedItems();
+    // Nothing can be fetched while another command runs or without a site.
+    if (selected.isEmpty() || IsBusy() || !IsReady()) return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(NewDragData());
+    const QIcon icon = ListModel()->index(selected.first(), 0).data(Qt::DecorationRole).value<QIcon>();
+    if (!icon.isNull()) drag->setPixmap(icon.pixmap(32));
+    // Files leave the site only as copies.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 void TFtpFileListView::HandleKey(int key, Qt::KeyboardModifiers shift)

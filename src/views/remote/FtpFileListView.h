@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class QMimeData;
 class TFtpItem;
 
 // The remote pane: the current directory of the connected site, listed,
@@ -49,6 +50,10 @@ public:
 
     // A client command failed while the client's TimedOut flag was set.
     TNotifyEvent OnTimeOut;
+    // A drop target outside the program asks for the dragged items as
+    // local files: their paths once downloaded, or none.
+    using TDragOutEvent = std::function<QStringList(TCustomFileListView* Sender)>;
+    TDragOutEvent OnDragOut;
 
     // A client is bound and connected, and no command of this view runs.
     bool IsReady() const;
@@ -61,6 +66,9 @@ public:
     void NoteSuccess(TCmdType type);
     void NoteFailure(TCmdType type);
     void NoteFailure();
+    // The last command was refused for good (a 5xx reply) and the connection
+    // stands: for "CWD" into a link, the link leads to a file or nowhere.
+    bool RefusedPermanently() const;
 
     // The first directory after login: startDir when it can be entered,
     // else the login directory.
@@ -109,9 +117,14 @@ public:
     // directory until the next listing, with a blank Attributes column.
     void AddItem(const TItemInfo& info) override;
     int FindItemData(TFindKind find, const QString& text, int start, bool wrap) override;
+    // What a drag of the selection carries (see TDragOutData); the caller owns it.
+    QMimeData* NewDragData();
 
 protected:
+    // A directory is entered; a link too, unless the server refuses that
+    // for good: then it leads to a file, which goes to OnItemDblClick.
     void ItemDblClick(Qt::MouseButton button, int item) override;
+    void startDrag(Qt::DropActions supportedActions) override;
     void HandleKey(int key, Qt::KeyboardModifiers shift) override;
     void FreeItem(int index) override;
     void FillListItem(int index, TListItem& item) override;

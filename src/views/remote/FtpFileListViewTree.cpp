@@ -96,8 +96,7 @@ TFtpFileListView::TWalked TFtpFileListView::WalkDirectory(const QString& name, b
     if (!WalkCommand(rkChangeDir, name)) {
         // A link that cannot be entered leads to a file, or nowhere: it goes
         // as a file, and its download will tell which.
-        const bool refused = FFtp && FFtp->Connected() && FFtp->ReplyCode() / 100 == 5;
-        return {isLink && refused ? TWalked::wkAsFile : TWalked::wkFailed, nullptr};
+        return {isLink && RefusedPermanently() ? TWalked::wkAsFile : TWalked::wkFailed, nullptr};
     }
     TWalked walked = ListEntered(name, recursive, above);
     // Going up from where a link led, or from a directory met again, need

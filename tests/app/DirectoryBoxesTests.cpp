@@ -4,6 +4,7 @@
 #include "app/frmMain.h"
 #include "platform/PumpedWait.h"
 #include "settings/Settings.h"
+#include "support/ScriptedFtpServer.h"
 #include "support/TestFiles.h"
 #include "support/dialogs/ScriptedDialogs.h"
 #include "views/local/DriveCombo.h"
@@ -115,6 +116,27 @@ TEST_F(DirectoryBoxes, LocalHistoryKeepsTenFoldersNewestFirstAndAKnownOneInPlace
     Choose(box, 5);
     EXPECT_EQ(main.LocalDir->Directory(), box.itemText(5));
     EXPECT_EQ(box.currentText(), box.itemText(5));
+}
+
+TEST_F(DirectoryBoxes, RemoteHistoryTakesTypedFoldersOnlyWhileConnected)
+{
+    ScriptedFtpServer server;
+    TfrmMain main;
+    main.Settings().ConnectionSettings.DefaultPort = server.Port();
+    TComboBoxEx& box = *main.cbRemoteDirectory;
+    Type(box, "pub");
+    TSiteSettings site;
+    site.Address = "127.0.0.1";
+    site.UserName = "alice";
+    site.Password = "secret";
+    ASSERT_TRUE(main.ConnectToSite(site, {}));
+    EXPECT_FALSE(server.Commands().contains("CWD pub"));
+
+    server.SetReply("PWD", "257 \"/pub\" is current directory\r\n");
+    Type(box, "pub");
+    EXPECT_TRUE(server.Commands().contains("CWD pub"));
+    EXPECT_EQ(main.RemoteDir->Directory(), "/pub");
+    EXPECT_EQ(Entries(box), Lines({"/pub", "/"}));
 }
 
 TEST_F(DirectoryBoxes, VolumeBoxReturnsToTheFolderLastUsedOnAVolume)

@@ -7,6 +7,7 @@
 #include "settings/Settings.h"
 #include "sites/SiteSettings.h"
 #include "transfer/TransferHost.h"
+#include "views/framework/ComboBoxEx.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -27,6 +28,7 @@ struct TAttemptFacts;
 class TBusyAnimation;
 class TCustomFileListView;
 class TDirectory;
+class TDriveCombo;
 class TFileListView;
 class TFtpFileListView;
 class THelpWindow;
@@ -56,8 +58,9 @@ public:
     TResumableFtp Ftp;
     TFileListView* LocalDir = nullptr;
     TFtpFileListView* RemoteDir = nullptr;
-    QComboBox* cbLocalDirectory = nullptr;
-    QComboBox* cbRemoteDirectory = nullptr;
+    TComboBoxEx* cbLocalDirectory = nullptr;
+    TComboBoxEx* cbRemoteDirectory = nullptr;
+    TDriveCombo* cmbLocalDrive = nullptr;
     QLineEdit* edCustomCommand = nullptr;
     QPushButton* btnCustomCommand = nullptr;
     TBusyAnimation* aniBusy = nullptr;
@@ -193,7 +196,17 @@ private:
     void CreateStatusBar();
     void ApplyStoredSize();
     void OpenLastDirectory();
-    static void AddToHistory(QComboBox& box, const QString& directory);
+
+    // Directory boxes, volume box and column sorting (frmMainBoxes.cpp).
+    void BindBoxEvents();
+    // At the top of the box's entries unless it is one already; ten at most.
+    static void AddToHistory(TComboBoxEx& box, const QString& directory);
+    void DirectoryBoxItemChange(TComboBoxEx& box, TCustomFileListView& view);
+    void DirectoryBoxReturnPress(TComboBoxEx& box, TCustomFileListView& view);
+    void cmbLocalDriveDriveChange(const QString& newDrive, const QString& newPath, QString& savePath);
+    void LocalDirDriveChange();
+    void ApplyPaneSorting();
+    void PaneSortChange(TCustomFileListView& view);
 
     // The controller (frmMainSession.cpp).
     bool DoConnect();

@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "transfer/frmTransfer.h"
 #include "views/framework/FileListModel.h"
+#include "views/local/DriveCombo.h"
 #include "views/local/FileListView.h"
 #include "views/remote/FtpFileListView.h"
 
@@ -114,6 +115,7 @@ TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
     setCentralWidget(splStatus);
     CreateStatusBar();
     BindRemoteViewEvents();
+    BindBoxEvents();
     frmTransfer = new TfrmTransfer(Ftp, *LocalDir, *RemoteDir, *FSettings, *this, this);
     Transfer = frmTransfer;
     BindTransferEvents();
@@ -300,12 +302,10 @@ QGroupBox* NewPane(const QString& caption, const QString& name, int minimumWidth
 }
 
 // A directory history box: typed paths are taken by the view, not added here.
-QComboBox* NewDirectoryBox(const QString& name)
+TComboBoxEx* NewDirectoryBox(const QString& name)
 {
-    auto* box = new QComboBox;
+    auto* box = new TComboBoxEx;
     box->setObjectName(name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
     return box;
 }
 
@@ -335,6 +335,8 @@ QWidget* TfrmMain::CreateLocalPane()
 {
     QGroupBox* pane = NewPane(QStringLiteral("Local directory"), QStringLiteral("grpLocal"), 250);
     cbLocalDirectory = NewDirectoryBox(QStringLiteral("cbLocalDirectory"));
+    cmbLocalDrive = new TDriveCombo;
+    cmbLocalDrive->setObjectName(QStringLiteral("cmbLocalDrive"));
     LocalDir = new TFileListView;
     LocalDir->setObjectName(QStringLiteral("LocalDir"));
     LocalDir->SetDirectoryControl(cbLocalDirectory);
@@ -345,8 +347,11 @@ QWidget* TfrmMain::CreateLocalPane()
     LocalDir->SetCanBrowseToRoot(false);
     LocalDir->SetStartUpDir(sdCurrentDir);
     LocalDir->SetAcceptShellFiles(false);
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(cmbLocalDrive);
+    boxes->addWidget(cbLocalDirectory, 1);
     auto* layout = new QVBoxLayout(pane);
-    layout->addWidget(cbLocalDirectory);
+    layout->addLayout(boxes);
     layout->addWidget(LocalDir, 1);
     LocalDir->viewport()->installEventFilter(this);
     AttachPaneCommands(*pane, *layout, false);
@@ -460,11 +465,4 @@ void TfrmMain::OpenLastDirectory()
     // The view lists nothing before it is shown, so its Directory is still
     // empty here: the history gets the folder it is going to show.
     AddToHistory(*cbLocalDirectory, QDir::cleanPath(QDir(last).absolutePath()));
-}
-
-void TfrmMain::AddToHistory(QComboBox& box, const QString& directory)
-{
-    // A view that could not show its folder has none; that is no entry.
-    if (directory.isEmpty() || box.findText(directory) >= 0) return;
-    box.addItem(directory);
 }

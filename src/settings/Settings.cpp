@@ -14,6 +14,13 @@ constexpr int TransferMask = tfProposeResume | tfConfirmOverwrite;
 
 const QString RecentGroup = QStringLiteral("Recent");
 
+// A pane sorts by one of four keys; anything else is the name.
+qint32 ReadSortKey(const QSettings& store, const QString& name)
+{
+    const int key = ReadIntDef(store, name, 0);
+    return key >= 0 && key <= 3 ? key : 0;
+}
+
 }  // namespace
 
 TSettings::TSettings(const QString& storeFileName)
@@ -54,6 +61,7 @@ void TSettings::LoadAll()
     LoadGeneral();
     LoadTransfer();
     LoadConnection();
+    LoadPaneSorting();
 }
 
 void TSettings::LoadWindowSettings()
@@ -119,6 +127,15 @@ void TSettings::LoadConnection()
     UnpackConnection(ReadBinary(store, QStringLiteral("Connection")), ConnectionSettings);
 }
 
+void TSettings::LoadPaneSorting()
+{
+    const QSettings store(StoreFileName, QSettings::IniFormat);
+    LocalSortKey = ReadSortKey(store, QStringLiteral("LocalSort"));
+    LocalSortDescending = ReadIntDef(store, QStringLiteral("LocalSortDescending"), 0) != 0;
+    RemoteSortKey = ReadSortKey(store, QStringLiteral("RemoteSort"));
+    RemoteSortDescending = ReadIntDef(store, QStringLiteral("RemoteSortDescending"), 0) != 0;
+}
+
 void TSettings::SaveWindowSettings()
 {
     QSettings store(StoreFileName, QSettings::IniFormat);
@@ -166,6 +183,15 @@ void TSettings::SaveConnection()
 {
     QSettings store(StoreFileName, QSettings::IniFormat);
     store.setValue(QStringLiteral("Connection"), PackConnection(ConnectionSettings));
+}
+
+void TSettings::SavePaneSorting()
+{
+    QSettings store(StoreFileName, QSettings::IniFormat);
+    store.setValue(QStringLiteral("LocalSort"), LocalSortKey);
+    store.setValue(QStringLiteral("LocalSortDescending"), int(LocalSortDescending));
+    store.setValue(QStringLiteral("RemoteSort"), RemoteSortKey);
+    store.setValue(QStringLiteral("RemoteSortDescending"), int(RemoteSortDescending));
 }
 
 bool TSettings::IsTextExtension(const QString& extension) const

@@ -49,6 +49,12 @@ public:
     qint32 SiteListSelection = 0;
     QStringList TextExtensions;
     QStringList RecentSites;
+    // How each pane is sorted: the key (0 name, 1 type, 2 size, 3 date) and
+    // whether its order is reversed.
+    qint32 LocalSortKey = 0;
+    bool LocalSortDescending = false;
+    qint32 RemoteSortKey = 0;
+    bool RemoteSortDescending = false;
 
     void LoadAll();
     void LoadWindowSettings();
@@ -58,6 +64,7 @@ public:
     void LoadGeneral();
     void LoadTransfer();
     void LoadConnection();
+    void LoadPaneSorting();
 
     void SaveWindowSettings();
     void SaveRecentSites();
@@ -66,6 +73,7 @@ public:
     void SaveGeneral();
     void SaveTransfer();
     void SaveConnection();
+    void SavePaneSorting();
 
     // The extension is given without its period; case does not matter.
     bool IsTextExtension(const QString& extension) const;

@@ -31,7 +31,8 @@ std::string Fields(const TSettings& s)
                   << c.EmailAddress << "dirs" << s.LastDir << s.LastLogName << "main" << s.MainWidth
                   << s.MainHeight << s.MainMaximized << s.MainSizeRemembered << "log" << s.LogHeight
                   << "site list" << s.SiteListWidth << s.SiteListHeight << s.SiteListSelection << "ext"
-                  << s.TextExtensions << "recent" << s.RecentSites;
+                  << s.TextExtensions << "recent" << s.RecentSites << "sorting" << s.LocalSortKey
+                  << s.LocalSortDescending << s.RemoteSortKey << s.RemoteSortDescending;
     return text.toStdString();
 }
 
@@ -118,6 +119,9 @@ TEST_F(SettingsTest, EveryGroupComesBackFromTheStore)
     written.SiteListSelection = 4;
     written.TextExtensions = {"md", "RST"};
     written.RecentSites = {"Site A\r\nFolder", "Site=B\r\n[Top]"};
+    written.LocalSortKey = 2;
+    written.LocalSortDescending = true;
+    written.RemoteSortKey = 3;
     written.SaveWindowSettings();
     written.SaveRecentSites();
     written.SaveSiteListSettings();
@@ -125,6 +129,7 @@ TEST_F(SettingsTest, EveryGroupComesBackFromTheStore)
     written.SaveGeneral();
     written.SaveTransfer();
     written.SaveConnection();
+    written.SavePaneSorting();
 
     TSettings reread;
     reread.LoadAll();
@@ -223,6 +228,9 @@ TEST_F(SettingsTest, DamagedValuesReadAsTheirDefaults)
     Store("Connection", connection + '\0');
     Store("Ext", 12);
     Store("LogHeight", "tall");
+    Store("LocalSort", 4);  // one past the last key
+    Store("RemoteSort", -1);
+    Store("RemoteSortDescending", "yes");
 
     TSettings settings;
     settings.LoadAll();

@@ -1,6 +1,8 @@
 #include "views/framework/CustomFileListView.h"
 
 #include "platform/HandlerGuard.h"
+#include "views/framework/ComboBoxEx.h"
+#include "views/framework/FileListDelegate.h"
 #include "views/framework/FileListModel.h"
 #include "views/framework/ListRules.h"
 #include "views/tree/Directory.h"
@@ -15,13 +17,20 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace {
 
+// The sort keys of the columns every file list begins with, in order.
+constexpr TSortType ColumnKeys[] = {stName, stSize, stType, stDate};
+
 void ShowInControl(QWidget* control, const QString& text)
 {
-    if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    if (auto* history = qobject_cast<TComboBoxEx*>(control)) {
+        history->ShowText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
         if (combo->isEditable())
             combo->setEditText(text);
         else
@@ -93,6 +102,12 @@ TCustomFileListView::TCustomFileListView(QWidget* parent)
     // F2 comes through HandleKey, so HandleKeyPresses governs it too.
     setEditTriggers(SelectedClicked);
     header()->setStretchLastSection(false);
+    setItemDelegate(new TFileListDelegate(this));
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(true);
+    ShowSortIndicator();
+    connect(header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { RunGuarded("File list", [&] { ColumnClicked(column); }); });
     setDropIndicatorShown(false);
     // The selection is dragged onto the other pane (or, from the remote
     // pane, out to the desktop).
@@ -126,11 +141,50 @@ void TCustomFileListView::SetFileAttributes(TFileAttributes value)
 
 void TCustomFileListView::SetSortType(TSortType value)
 {
-    if (value == FSortType) return;
-    FSortType = value;
+    ChangeSort(value, FSortDescending);
+}
+
+void TCustomFileListView::SetSortDescending(bool value)
+{
+    ChangeSort(FSortType, value);
+}
+
+void TCustomFileListView::ChangeSort(TSortType key, bool descending)
+{
+    if (key == FSortType && descending == FSortDescending) return;
+    FSortType = key;
+    FSortDescending = descending;
+    ShowSortIndicator();
     SortItems();
     // Rows show whatever record now sits at their index.
     Repaint();
+}
+
+bool TCustomFileListView::SortTypeOfColumn(int column, TSortType& key)
+{
+    if (column < 0 || column >= int(std::size(ColumnKeys))) return false;
+    key = ColumnKeys[column];
+    return true;
+}
+
+// A click sorts by the column, or reverses the order when the list is
+// sorted by it already. Not while busy: an operation under way may hold
+// item indices across its waits.
+void TCustomFileListView::ColumnClicked(int column)
+{
+    TSortType key = stName;
+    if (!IsBusy() && SortTypeOfColumn(column, key)) {
+        ChangeSort(key, key == FSortType && !FSortDescending);
+        if (OnSortChange) OnSortChange(this);
+    }
+    // The header moves its arrow on every click by itself.
+    ShowSortIndicator();
+}
+
+void TCustomFileListView::ShowSortIndicator()
+{
+    const auto column = std::find(std::begin(ColumnKeys), std::end(ColumnKeys), FSortType) - ColumnKeys;
+    header()->setSortIndicator(int(column), FSortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TCustomFileListView::SetSizeString(const QString& value)
@@ -152,6 +206,7 @@ void TCustomFileListView::SetMultiSelect(bool value)
 void TCustomFileListView::SetColumns(const QList<TListColumn>& columns)
 {
     FModel->SetColumns(columns);
+    ShowSortIndicator();
     FOwnerColumns = true;
     for (int i = 0; i < columns.size(); ++i)
         if (columns[i].Width > 0) header()->resizeSection(i, columns[i].Width);

@@ -67,6 +67,12 @@ public:
     void SetDirectoryControl(QWidget* control) { FDirectoryControl = control; }
     TSortType SortType() const { return FSortType; }
     virtual void SetSortType(TSortType value);  // a change sorts again
+    // The key's order reversed; directories still come first.
+    bool SortDescending() const { return FSortDescending; }
+    void SetSortDescending(bool value);  // a change sorts again
+    // The sort key of a column (Name, Size, Type, Date); false for a column
+    // that sorts nothing.
+    static bool SortTypeOfColumn(int column, TSortType& key);
     const QString& SizeString() const { return FSizeString; }
     void SetSizeString(const QString& value);
     bool AcceptShellFiles() const { return FAcceptShellFiles; }
@@ -144,6 +150,8 @@ public:
     TNotifyEvent OnReady;
     TDragOverEvent OnDragOver;
     TDragDropEvent OnDragDrop;
+    // The user sorted the list by a column header.
+    TNotifyEvent OnSortChange;
 
     using QTreeView::edit;
 
@@ -202,6 +210,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void ChangeSort(TSortType key, bool descending);
+    void ColumnClicked(int column);
+    void ShowSortIndicator();
     bool WantsDrop(const QDropEvent* event);
     bool AcceptDrag(QDropEvent* event);
     void AddToTree(TDirectory& tree, int item, bool recursive);
@@ -220,6 +231,7 @@ private:
     TFileAttributes FFileAttributes = TFileAttributes(faFolders | faNormal | faHidden);
     QPointer<QWidget> FDirectoryControl;
     TSortType FSortType = stName;
+    bool FSortDescending = false;
     QString FSizeString = QStringLiteral("kB");
     bool FAcceptShellFiles = true;
     bool FHandleFileDrops = true;

@@ -1,6 +1,7 @@
 #include "views/framework/FileListModel.h"
 
 #include "views/framework/FileListSource.h"
+#include "views/framework/ListRules.h"
 
 #include <QMimeData>
 
@@ -119,8 +120,10 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
 QVariant TFileListModel::CellData(const QModelIndex& index, int role) const
 {
     const bool caption = index.column() == 0;
+    const bool size = index.column() == SizeColumn;
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != GhostedRole &&
-        !(caption && role == Qt::DecorationRole))
+        !(caption && role == Qt::DecorationRole) &&
+        !(size && (role == Qt::ToolTipRole || role == ByteCountRole)))
         return {};
     TListItem item;
     FSource->FillRow(index.row(), item);
@@ -129,6 +132,9 @@ QVariant TFileListModel::CellData(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         if (item.Icon.isNull()) return {};
         return item.Ghosted ? Ghost(item.Icon) : item.Icon;
+    case Qt::ToolTipRole:
+        return item.ByteCount ? QVariant(TListRules::ByteCountText(*item.ByteCount)) : QVariant();
+    case ByteCountRole: return item.ByteCount ? QVariant(qulonglong(*item.ByteCount)) : QVariant();
     default:
         if (caption) return item.Caption;
         return index.column() <= item.SubItems.size() ? item.SubItems[index.column() - 1] : QString();

@@ -24,6 +24,11 @@ class TFileListModel : public QAbstractTableModel {
 public:
     // Data role: true for a row drawn ghosted.
     static constexpr int GhostedRole = Qt::UserRole + 1;
+    // Data role of the Size column: the exact byte count (qulonglong), when
+    // the row has one.
+    static constexpr int ByteCountRole = Qt::UserRole + 2;
+    // The column that shows sizes: the first after the caption.
+    static constexpr int SizeColumn = 1;
     // The drag format of items dragged out of a file list view.
     static const QString ItemsMimeType;
 

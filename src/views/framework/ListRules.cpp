@@ -1,6 +1,7 @@
 #include "views/framework/ListRules.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace {
 
@@ -50,14 +51,36 @@ int TListRules::FindPrefix(int count, const std::function<QString(int)>& nameAt,
 }
 
 int TListRules::CompareItems(bool aIsDirectory, const TItemInfo& a, bool bIsDirectory, const TItemInfo& b,
-                             TSortType key)
+                             TSortType key, bool descending)
 {
     if (aIsDirectory != bIsDirectory) return aIsDirectory ? -1 : 1;
+    int order = 0;
     switch (key) {
-    case stName: return Sign(QString::localeAwareCompare(a.Name, b.Name));
-    case stType: return Sign(QString::compare(a.TypeName, b.TypeName, Qt::CaseInsensitive));
-    case stSize: return Sign(a.Size, b.Size);
-    case stDate: return Sign(a.Date, b.Date);
+    case stName: order = Sign(QString::localeAwareCompare(a.Name, b.Name)); break;
+    case stType: order = Sign(QString::compare(a.TypeName, b.TypeName, Qt::CaseInsensitive)); break;
+    case stSize: order = Sign(a.Size, b.Size); break;
+    case stDate: order = Sign(a.Date, b.Date); break;
     }
-    return 0;
+    return descending ? -order : order;
+}
+
+QString TListRules::ByteCountText(quint64 bytes, const QLocale& locale)
+{
+    return locale.toString(qulonglong(bytes)) + QLatin1String(" bytes");
+}
+
+QString TListRules::HumanSizeText(quint64 bytes, const QLocale& locale)
+{
+    // Short is the point: no digit grouping.
+    QLocale plain = locale;
+    plain.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    if (bytes < 1024) return ByteCountText(bytes, plain);
+    const char* const units[] = {"kB", "MB", "GB"};
+    double value = double(bytes) / 1024;
+    size_t unit = 0;
+    while (unit + 1 < std::size(units) && std::round(value * 10) >= 10240) {
+        value /= 1024;
+        ++unit;
+    }
+    return plain.toString(value, 'f', 1) + u' ' + QLatin1String(units[unit]);
 }

@@ -2,6 +2,7 @@
 #include "views/framework/ItemInfo.h"
 #include "views/framework/SortType.h"
 
+#include <QLocale>
 #include <QString>
 #include <functional>
 
@@ -24,9 +25,19 @@ public:
     static int FindPrefix(int count, const std::function<QString(int)>& nameAt, const QString& text,
                           int start, bool wrap, const std::function<bool(int)>& skip = {});
 
-    // Directories first, then the key ascending: the name case-sensitively in
-    // the user's locale, the type name without case, the size, the date.
-    // Equal keys give 0.
+    // Directories first, then the key ascending (descending when asked): the
+    // name case-sensitively in the user's locale, the type name without case,
+    // the size, the date. Directories stay first in either order. Equal keys
+    // give 0.
     static int CompareItems(bool aIsDirectory, const TItemInfo& a, bool bIsDirectory, const TItemInfo& b,
-                            TSortType key);
+                            TSortType key, bool descending = false);
+
+    // The exact size: "1,234,567 bytes" in the locale's digit grouping.
+    static QString ByteCountText(quint64 bytes, const QLocale& locale = QLocale());
+    // The size in the largest unit that keeps it at 1 or more, for a column
+    // too narrow for the whole figure: bytes below 1 kB, then kB, MB and GB
+    // (of 1024) with one decimal and the locale's decimal separator, without
+    // digit grouping. A value that rounds to 1024.0 is written in the next
+    // unit.
+    static QString HumanSizeText(quint64 bytes, const QLocale& locale = QLocale());
 };

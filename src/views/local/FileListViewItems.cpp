@@ -76,6 +76,7 @@ void TFileListView::FillListItem(int index, TListItem& item)
     }
     const QString size = record.SizeText.isEmpty() ? QString() : record.SizeText + u' ' + SizeString();
     item.SubItems = {size, record.TypeName, record.DateText};
+    if (!size.isEmpty()) item.ByteCount = record.Size;
 }
 
 TItemInfo TFileListView::GetItemInfo(int item)
@@ -131,10 +132,12 @@ void TFileListView::SortItems()
 }
 
 // Folders first, then the sort key, then the name, so that sorting by size,
-// type or date really orders by it.
+// type or date really orders by it; a reversed order reverses both.
 int TFileListView::Compare(const TShellItem& a, const TShellItem& b) const
 {
-    const int byKey = TListRules::CompareItems(a.IsFolder, InfoOf(a), b.IsFolder, InfoOf(b), SortType());
+    const bool descending = SortDescending();
+    const int byKey =
+        TListRules::CompareItems(a.IsFolder, InfoOf(a), b.IsFolder, InfoOf(b), SortType(), descending);
     if (byKey != 0 || SortType() == stName) return byKey;
-    return TListRules::CompareItems(a.IsFolder, InfoOf(a), b.IsFolder, InfoOf(b), stName);
+    return TListRules::CompareItems(a.IsFolder, InfoOf(a), b.IsFolder, InfoOf(b), stName, descending);
 }

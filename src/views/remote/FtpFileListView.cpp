@@ -61,7 +61,8 @@ TFtpFileListView::TFtpFileListView(QWidget* parent)
         const auto& x = static_cast<const TFtpItem&>(a);
         const auto& y = static_cast<const TFtpItem&>(b);
         return TListRules::CompareItems(TFtpListing::IsDirectoryItem(x), InfoOf(x),
-                                        TFtpListing::IsDirectoryItem(y), InfoOf(y), SortType());
+                                        TFtpListing::IsDirectoryItem(y), InfoOf(y), SortType(),
+                                        SortDescending());
     });
 }
 
@@ -376,6 +377,7 @@ void TFtpFileListView::FillListItem(int index, TListItem& item)
     item.Ghosted = TFtpListing::IsLink(*record);
     const QString size = record->SizeText.isEmpty() ? QString() : record->SizeText + u' ' + SizeString();
     item.SubItems = {size, record->TypeName, record->DateText, record->Attributes};
+    if (!size.isEmpty()) item.ByteCount = record->Size;
 }
 
 int TFtpFileListView::FindItemData(TFindKind find, const QString& text, int start, bool wrap)

@@ -13,7 +13,7 @@ TTestFileListView::TTestFileListView(QWidget* parent) : TVirtualCustomFileListVi
         auto& y = static_cast<const TTestItem&>(b);
         TItemInfo ix{x.Entry.Name, x.TypeName, x.Entry.Size, x.Entry.Date, {}};
         TItemInfo iy{y.Entry.Name, y.TypeName, y.Entry.Size, y.Entry.Date, {}};
-        return TListRules::CompareItems(x.Entry.IsDir, ix, y.Entry.IsDir, iy, SortType());
+        return TListRules::CompareItems(x.Entry.IsDir, ix, y.Entry.IsDir, iy, SortType(), SortDescending());
     });
 }
 
@@ -160,6 +160,7 @@ void TTestFileListView::FillListItem(int index, TListItem& item)
     item.Ghosted = r.Entry.Name.startsWith("link");
     item.SubItems = {r.Entry.IsDir ? QString() : QString::number(r.Entry.Size) + " " + SizeString(),
                      r.TypeName, QString::number(r.Entry.Date)};
+    if (!r.Entry.IsDir) item.ByteCount = r.Entry.Size;
 }
 
 void TTestFileListView::UpdateItemInfo(int first, int last)

@@ -46,9 +46,10 @@ protected:
 
     static void Type(TComboBoxEx& box, const QString& text)
     {
+        // As typed: the keys reach the box, which hands them to its field.
         box.lineEdit()->clear();
-        QTest::keyClicks(box.lineEdit(), text);
-        QTest::keyClick(box.lineEdit(), Qt::Key_Return);
+        QTest::keyClicks(&box, text);
+        QTest::keyClick(&box, Qt::Key_Return);
     }
 
     static void Choose(QComboBox& box, int index)

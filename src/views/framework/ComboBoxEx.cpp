@@ -60,19 +60,31 @@ bool TComboBoxEx::TakesReturn(const QEvent* event) const
            !view()->isVisible();
 }
 
-bool TComboBoxEx::eventFilter(QObject* watched, QEvent* event)
+bool TComboBoxEx::TakeReturn(QEvent* event)
 {
-    if (watched == lineEdit() && TakesReturn(event)) {
-        // Before it is a key press, Enter could be a shortcut of the window.
-        if (event->type() == QEvent::ShortcutOverride) {
-            event->accept();
-            return true;
-        }
-        // Taken here, the key reaches neither the box's own Enter handling
-        // nor a default button.
-        RunGuarded("Combo box", [this] { OnReturnPress(this); });
+    if (!TakesReturn(event)) return false;
+    // Before it is a key press, Enter could be a shortcut of the window.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
         return true;
     }
+    // Taken here, the key reaches neither the box's own Enter handling nor a
+    // default button.
+    RunGuarded("Combo box", [this] { OnReturnPress(this); });
+    return true;
+}
+
+// Keys typed into the box reach the box itself: its edit field hands the
+// focus to it, and the box passes keys on to the field directly, past any
+// filter. A key sent to the field itself comes through the filter.
+bool TComboBoxEx::event(QEvent* event)
+{
+    return TakeReturn(event) || QComboBox::event(event);
+}
+
+bool TComboBoxEx::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lineEdit() && TakeReturn(event)) return true;
     return QComboBox::eventFilter(watched, event);
 }
 

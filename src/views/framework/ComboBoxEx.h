@@ -29,6 +29,7 @@ public:
     TNotifyEvent OnReturnPress;
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -36,6 +37,7 @@ private:
     void Changed();
     void Choose(int index);
     bool TakesReturn(const QEvent* event) const;
+    bool TakeReturn(QEvent* event);
 
     QPersistentModelIndex FChosen;
     bool FShown = false;

@@ -1,9 +1,11 @@
 #pragma once
 #include "app/ActionList.h"
+#include "app/RecentSitesMenu.h"
 #include "app/SessionTypes.h"
 #include "net/ResumableFtp.h"
 #include "settings/Settings.h"
 #include "sites/SiteSettings.h"
+#include "sites/frmSiteList.h"
 #include "transfer/TransferHost.h"
 
 #include <QDateTime>
@@ -129,6 +131,8 @@ public:
 
     // Actions' handlers.
     void actConnectToNewExecute();
+    void actSiteListExecute();
+    void actAddToSitelistExecute();
     void actDisconnectExecute();
     void actStopExecute();
     void actSaveLogExecute();
@@ -182,6 +186,8 @@ private:
     void ApplyStoredSize();
     void OpenLastDirectory();
     static void AddToHistory(QComboBox& box, const QString& directory);
+    // The site list window and the recent sites (frmMainSites.cpp).
+    void CreateSiteParts();
 
     // The controller (frmMainSession.cpp).
     bool DoConnect();
@@ -233,4 +239,9 @@ private:
     THelpWindow* HelpWindow = nullptr;
     QSplitter* splStatus = nullptr;  // the panes above, the status log below
     bool Closing = false;
+
+public:
+    // Last, so they go before the settings they write to.
+    std::unique_ptr<TRecentSiteMenu> RecentMenu;
+    std::unique_ptr<TfrmSiteList> frmSiteList;  // lives as long as the window
 };

@@ -1,6 +1,7 @@
 #include "sites/DataTreeView.h"
 
 #include <QDragEnterEvent>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QTimer>
 
@@ -9,6 +10,10 @@ TDataTreeView::TDataTreeView(QWidget* parent)
 {
     setModel(FModel);
     setHeaderHidden(true);
+    // A long name scrolls sideways rather than being cut short.
+    setTextElideMode(Qt::ElideNone);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragDropMode(QAbstractItemView::DragDrop);

@@ -201,8 +201,8 @@ void TfrmSiteList::CreatePanes()
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(NewGroup(QStringLiteral("Folders"), QStringLiteral("grpFolders"), Folders));
     splitter->addWidget(NewGroup(QStringLiteral("Sites"), QStringLiteral("grpSites"), Sites));
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
     layout->setSpacing(2);

@@ -233,7 +233,13 @@ TEST_F(SiteListWindowTest, RenamingInPlaceRefusesClashesAndNamesTheFileCannotHol
         EXPECT_EQ(AskedTexts(), QStringList{c.message});
     }
     EXPECT_TRUE(folders->setData(Window->Folders->currentIndex(), "Zeta"));
-    EXPECT_TRUE(folders->setData(Window->Folders->currentIndex(), "zeta"));  // only the case changes
+    // Through the edit in place, as typed: only the case changes.
+    Window->actRenameItem->trigger();
+    auto* editor = qobject_cast<QLineEdit*>(Window->Folders->indexWidget(Window->Folders->currentIndex()));
+    ASSERT_TRUE(editor);
+    editor->setText("zeta");
+    QTest::keyClick(editor, Qt::Key_Return);  // the edit ends from the event queue
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Window->Folders->IsEditing(); }, 5000));
     EXPECT_EQ(Window->windowTitle(), "Site list - zeta");
     EXPECT_EQ(Shown(), "Root[]\n\tGamma[]\n\tzeta[x,y]");  // siblings sorted
     EXPECT_EQ(FileOutline(OnDisk()), Shown());
@@ -243,8 +249,16 @@ TEST_F(SiteListWindowTest, RenamingInPlaceRefusesClashesAndNamesTheFileCannotHol
     EXPECT_FALSE(sites->setData(sites->index(0, 0), "Y"));
     EXPECT_EQ(AskedTexts(),
               QStringList{"Parent folder already contains the site \"Y\", object wasn't renamed"});
-    EXPECT_TRUE(sites->setData(sites->index(0, 0), "z"));
+    Window->Sites->setFocus();
+    Window->actRenameItem->trigger();
+    editor = qobject_cast<QLineEdit*>(Window->Sites->indexWidget(Window->Sites->currentIndex()));
+    ASSERT_TRUE(editor);
+    editor->setText("z");
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return !Window->Sites->indexWidget(Window->Sites->currentIndex()); }, 5000));
     EXPECT_EQ(Shown(), "Root[]\n\tGamma[]\n\tzeta[y,z]");
+    EXPECT_EQ(Window->Sites->currentIndex().data().toString(), "z");
 }
 
 TEST_F(SiteListWindowTest, ConnectingReadsTheSiteFillsAnAnonymousLoginAndHidesTheList)

@@ -13,6 +13,11 @@
 void TfrmMain::CreateSiteParts()
 {
     auto* connectMenu = findChild<QMenu*>(QStringLiteral("mnuConnect"));
+    // The menu's own caption for the site list command, with its image and hint.
+    QAction* siteList = Actions[QStringLiteral("actSiteList")];
+    QAction* openSiteList = connectMenu->findChild<QAction*>(QStringLiteral("mnuOpenSiteList"));
+    openSiteList->setIcon(siteList->icon());
+    openSiteList->setStatusTip(siteList->statusTip());
     QAction* separator = connectMenu->findChild<QAction*>(QStringLiteral("mnuRecentSep"));
     RecentMenu = std::make_unique<TRecentSiteMenu>(*connectMenu, *separator, Settings().RecentSites);
     RecentMenu->ItemIcon = ActionIcon(QStringLiteral("site"));

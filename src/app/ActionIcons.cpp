@@ -27,11 +27,16 @@ QIcon ProgramIcon()
 
 QStringList ActionIconNames()
 {
-    return {QStringLiteral("connect-new"), QStringLiteral("site-list"),   QStringLiteral("internet-link"),
-            QStringLiteral("disconnect"),  QStringLiteral("stop"),        QStringLiteral("mode-text"),
-            QStringLiteral("mode-binary"), QStringLiteral("mode-auto"),   QStringLiteral("settings"),
-            QStringLiteral("help"),        QStringLiteral("open"),        QStringLiteral("up-level"),
-            QStringLiteral("refresh"),     QStringLiteral("new-folder"),  QStringLiteral("rename"),
-            QStringLiteral("delete"),      QStringLiteral("upload"),      QStringLiteral("download"),
-            QStringLiteral("show"),        QStringLiteral("permissions"), QStringLiteral("quilloftp")};
+    return {QStringLiteral("connect-new"), QStringLiteral("site-list"), QStringLiteral("internet-link"),
+            QStringLiteral("disconnect"), QStringLiteral("stop"), QStringLiteral("mode-text"),
+            QStringLiteral("mode-binary"), QStringLiteral("mode-auto"), QStringLiteral("settings"),
+            QStringLiteral("help"), QStringLiteral("open"), QStringLiteral("up-level"),
+            QStringLiteral("refresh"), QStringLiteral("new-folder"), QStringLiteral("rename"),
+            QStringLiteral("delete"), QStringLiteral("upload"), QStringLiteral("download"),
+            QStringLiteral("show"), QStringLiteral("permissions"), QStringLiteral("quilloftp"),
+            // The site list window's.
+            QStringLiteral("new-site"), QStringLiteral("edit-site"), QStringLiteral("connect-site"),
+            QStringLiteral("find"), QStringLiteral("close"), QStringLiteral("folder"),
+            QStringLiteral("folder-open"), QStringLiteral("sites-root"), QStringLiteral("sites-root-open"),
+            QStringLiteral("site")};
 }

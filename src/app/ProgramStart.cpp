@@ -15,5 +15,6 @@ std::unique_ptr<TfrmMain> ShowMainWindow()
 {
     auto window = std::make_unique<TfrmMain>();
     window->show();
+    if (window->Settings().GeneralFlags & gfOpenSiteList) window->actSiteListExecute();
     return window;
 }

@@ -1,11 +1,13 @@
 #pragma once
 #include "app/ActionList.h"
 #include "app/DownloadFile.h"
+#include "app/RecentSitesMenu.h"
 #include "app/SessionTypes.h"
 #include "app/TempFiles.h"
 #include "net/ResumableFtp.h"
 #include "settings/Settings.h"
 #include "sites/SiteSettings.h"
+#include "sites/frmSiteList.h"
 #include "transfer/TransferHost.h"
 #include "views/framework/ComboBoxEx.h"
 
@@ -134,6 +136,8 @@ public:
 
     // Actions' handlers.
     void actConnectToNewExecute();
+    void actSiteListExecute();
+    void actAddToSitelistExecute();
     void actDisconnectExecute();
     void actStopExecute();
     void actSaveLogExecute();
@@ -207,6 +211,8 @@ private:
     void LocalDirDriveChange();
     void ApplyPaneSorting();
     void PaneSortChange(TCustomFileListView& view);
+    // The site list window and the recent sites (frmMainSites.cpp).
+    void CreateSiteParts();
 
     // The controller (frmMainSession.cpp).
     bool DoConnect();
@@ -271,4 +277,9 @@ private:
     THelpWindow* HelpWindow = nullptr;
     QSplitter* splStatus = nullptr;  // the panes above, the status log below
     bool Closing = false;
+
+public:
+    // Last, so they go before the settings they write to.
+    std::unique_ptr<TRecentSiteMenu> RecentMenu;
+    std::unique_ptr<TfrmSiteList> frmSiteList;  // lives as long as the window
 };

@@ -130,6 +130,7 @@ TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
     SetConnectionState(csNotConnected);
     TransferMode = tmAutomatic;
     OpenLastDirectory();
+    CreateSiteParts();
 }
 
 TfrmMain::~TfrmMain()
@@ -189,7 +190,7 @@ void TfrmMain::CreateActions()
         addAction(action);
     }
     // Commands whose parts are not in the program yet stay disabled.
-    for (const char* pending : {"actSiteList", "actConnectToURL", "actAddToSitelist", "actSettings"})
+    for (const char* pending : {"actConnectToURL", "actSettings"})
         Actions.SetUnavailable(QLatin1String(pending));
 
     auto* modes = new QActionGroup(this);
@@ -232,8 +233,11 @@ void TfrmMain::CreateMenus()
     QMenu* connectMenu = site->addMenu(QStringLiteral("&Connect"));
     connectMenu->setObjectName(QStringLiteral("mnuConnect"));
     connectMenu->addAction(Actions[QStringLiteral("actConnectToNew")]);
-    connectMenu->addAction(QStringLiteral("To a site in the &site list..."))->setEnabled(false);
+    QAction* openSiteList = connectMenu->addAction(QStringLiteral("To a site in the &site list..."));
+    openSiteList->setObjectName(QStringLiteral("mnuOpenSiteList"));
+    connect(openSiteList, &QAction::triggered, Actions[QStringLiteral("actSiteList")], &QAction::trigger);
     connectMenu->addAction(QStringLiteral("&Enter Intenet link..."))->setEnabled(false);
+    connectMenu->addSeparator()->setObjectName(QStringLiteral("mnuRecentSep"));  // the recent sites follow
     site->addAction(Actions[QStringLiteral("actDisconnect")]);
     site->addSeparator();
     site->addAction(Actions[QStringLiteral("actStop")]);

@@ -347,6 +347,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 
 void TfrmMain::SaveSessionSettings()
 {
+    frmSiteList->SaveSiteList(true);
     TSettings& settings = Settings();
     settings.MainMaximized = isMaximized();
     if (!settings.MainMaximized) {

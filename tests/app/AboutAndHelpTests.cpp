@@ -183,7 +183,7 @@ bool HasPaint(const QPixmap& pixmap)
 TEST(ActionIconsTest, EveryImageDrawsAtMenuAndToolbarSize)
 {
     const QStringList names = ActionIconNames();
-    EXPECT_EQ(names.size(), 21);
+    EXPECT_EQ(names.size(), 31);
     for (const QString& name : names) {
         const QIcon icon = ActionIcon(name);
         ASSERT_FALSE(icon.isNull()) << name.toStdString();

@@ -99,7 +99,7 @@ TEST_F(ControllerTest, StartsNotConnected)
     EXPECT_FALSE(Enabled("actDisconnect"));
     EXPECT_FALSE(Enabled("actTransferBinary"));
     // Commands of parts the program does not have yet stay off.
-    EXPECT_FALSE(Enabled("actSiteList"));
+    EXPECT_FALSE(Enabled("actConnectToURL"));
 }
 
 TEST_F(ControllerTest, SuccessfulConnectShowsTheSiteAndLogsInColour)

@@ -1,0 +1,64 @@
+#pragma once
+#include "sites/SiteFolder.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+// The site list file: a 32-bit little-endian length and the tree text (one
+// line per folder in pre-order: a TAB per level, the name, CR LF), then one
+// record per folder in the same order (a site count, and per site a length
+// and its stored text). Names are written as UTF-8 and read as UTF-8, or as
+// Windows-1252 where they are not valid UTF-8.
+
+enum TFileError { feCreate, feOpen, feRead, feWrite };
+
+// The longest site text read. The site dialog allows 5,715 characters with
+// the separators, and none takes more than three bytes in UTF-8 (a character
+// outside the 16-bit range is two units of the dialog's limit and four
+// bytes), so 3 x 5,715 covers every text the program can write, and every
+// 8-bit text of an older list (at most 5,701 bytes) written again as UTF-8.
+inline constexpr qint32 MaxSiteTextLength = 3 * 5715;
+
+QByteArray TreeText(const TSiteFolder& top);
+
+// The whole file. recordOf gives the folder record to write for a folder
+// (by default its sites as they are).
+QByteArray EncodeSiteList(const TSiteFolder& top,
+                          const std::function<TFolderSettings(const TSiteFolder&)>& recordOf = {});
+
+// Builds the folders of a tree text under top, which is empty. Lines end at
+// CR LF, CR or LF, a NUL ends the text; a line's level is its number of
+// leading TABs or blanks. False on a line more than one level deeper than
+// the folder before, with the folders built so far left in place and last
+// set to the last of them (nullptr when none).
+bool BuildFolderTree(const QByteArray& text, TSiteFolder& top, TSiteFolder*& last, QString& error);
+
+// Reads a whole file into top, asking the caller about damage as it goes.
+class TSiteListReader {
+public:
+    // Told of every failure, before the question.
+    std::function<void(TFileError error)> OnFileError;
+    // Asked after a failure with the folder it hit (nullptr: none built yet);
+    // true removes the corrupted data: every later folder of this load stays
+    // empty. False goes on with the next folder from where the data stands.
+    std::function<bool(TSiteFolder* corrupted)> OnCorruptedFile;
+
+    void Read(const QByteArray& file, TSiteFolder& top);
+
+    bool DamageReported() const { return FDamageReported; }
+    bool RemoveCorruptedData() const { return FRemoveCorruptedData; }
+
+private:
+    void Corrupted(TSiteFolder* folder);
+    void ReadTree(TSiteFolder& top);
+    bool ReadFolder(TSiteFolder& folder);
+    // Takes count bytes; a short read takes what is there and fails.
+    bool Take(qsizetype count, QByteArray& bytes);
+    bool TakeInt(qint32& value);
+
+    QByteArray File;
+    qsizetype Position = 0;
+    bool FDamageReported = false;
+    bool FRemoveCorruptedData = false;
+};

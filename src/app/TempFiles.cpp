@@ -33,6 +33,7 @@ TTempFiles::~TTempFiles()
 {
     for (const TTempFile& file : Changed())
         Keep(file);
+    Clear();
 }
 
 QString TTempFiles::DefaultKeepFolder()
@@ -91,10 +92,13 @@ void TTempFiles::NoteDownloaded(const QString& path)
 void TTempFiles::Remove(const QString& path)
 {
     FFiles.removeIf([&](const TTempFile& f) { return f.Path == path; });
+    // Only a file of a download folder of ours goes: a path built from a
+    // hostile name ("../../x") must never delete anything outside.
+    const QString folder = QFileInfo(path).path();
+    if (!FRoot || QFileInfo(folder).path() != FRoot->path() || QDir::cleanPath(path) != path) return;
     QFile::remove(path);
     // Its folder is its own; another download never shares it.
-    const QString folder = QFileInfo(path).path();
-    if (FRoot && QFileInfo(folder).path() == FRoot->path()) QDir(folder).removeRecursively();
+    QDir(folder).removeRecursively();
 }
 
 bool TTempFiles::IsChanged(const TTempFile& file)
@@ -123,9 +127,17 @@ QString TTempFiles::Keep(const TTempFile& file)
     return target;
 }
 
-void TTempFiles::Clear()
+QString TTempFiles::Clear()
 {
+    // A changed file that could not be kept elsewhere stays where it is,
+    // with the private folder: the user's edits are never deleted unasked.
+    QString stranded;
+    if (FRoot && !Changed().isEmpty()) {
+        FRoot->setAutoRemove(false);
+        stranded = FRoot->path();
+    }
     FFiles.clear();
-    FRoot.reset();  // removes the folder and all in it
+    FRoot.reset();  // removes the folder and all in it, unless it holds changes
     FNextFolder = 1;
+    return stranded;
 }

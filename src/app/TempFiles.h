@@ -56,8 +56,10 @@ public:
     // Moves the file to KeepFolder under a name not taken there ("name (2)"
     // ...) and forgets it; the new path, or empty when it could not be moved.
     QString Keep(const TTempFile& file);
-    // Every file and the private folder go; the list is emptied.
-    void Clear();
+    // Every file and the private folder go, and the list is emptied; but a
+    // folder that still holds a changed file stays, and its path is returned
+    // (empty otherwise).
+    QString Clear();
 
 private:
     std::unique_ptr<QTemporaryDir> FRoot;

@@ -102,6 +102,11 @@ void TfrmMain::ShowRemoteItem(int item)
 bool TfrmMain::DownloadToTemp(int item)
 {
     const QString name = RemoteDir->GetItemInfo(item).Name;
+    // A name from the listing becomes a path only once it is known to be a name.
+    if (!IsSafeLocalName(name)) {
+        LogError(UnsafeNameText(name));
+        return false;
+    }
     const QString folder = TempFiles.NewFolder();
     if (folder.isEmpty()) {
         ShowMessageBox(QStringLiteral("An error occurred while creating temporary file %1").arg(name), true);
@@ -177,7 +182,9 @@ void TfrmMain::DeleteTempFiles()
     // then kept (TTempFiles does that when it goes).
     if (Closing) return;
     SettleChangedTempFiles(false);
-    TempFiles.Clear();
+    const QString stranded = TempFiles.Clear();
+    if (!stranded.isEmpty())
+        LogError(QStringLiteral("The changed files that could not be kept stay in \"%1\".").arg(stranded));
 }
 
 void TfrmMain::SettleChangedTempFiles(bool canUpload)

@@ -116,4 +116,27 @@ TEST_F(TempFiles, AtTheEndChangedCopiesAreKeptAndTheRestGoes)
     EXPECT_FALSE(QFileInfo::exists(QDir(KeepDir.path()).filePath("same.txt")));
 }
 
+TEST_F(TempFiles, NothingOutsideTheirFoldersIsDeletedAndUnkeptChangesStay)
+{
+    // A path built from a hostile name reaches out of the private folder.
+    const QString outside = KeepDir.filePath(QStringLiteral("precious.txt"));
+    ASSERT_TRUE(testfiles::Write(outside, "the user's"));
+    const QString folder = Files.NewFolder();
+    const QString escaping = folder + QStringLiteral("/../../") + QFileInfo(KeepDir.path()).fileName() +
+                             QStringLiteral("/precious.txt");
+    Files.Add(escaping, QStringLiteral("/"), QStringLiteral("x"));
+    Files.Remove(escaping);
+    EXPECT_EQ(testfiles::Read(outside), "the user's");
+
+    // An edited copy that cannot be moved out stays, with its folder.
+    const QString edited = Downloaded(QStringLiteral("notes.txt"), "as downloaded");
+    ASSERT_TRUE(testfiles::Write(edited, "edited, and the keep folder is a file"));
+    Files.KeepFolder = outside;
+    EXPECT_TRUE(Files.Keep(Files.Changed().first()).isEmpty());
+    const QString root = Files.Root();
+    EXPECT_EQ(Files.Clear(), root);
+    EXPECT_EQ(testfiles::Read(edited), "edited, and the keep folder is a file");
+    QDir(root).removeRecursively();
+}
+
 }  // namespace

@@ -11,7 +11,7 @@
 // and its stored text). Names are written as UTF-8 and read as UTF-8, or as
 // Windows-1252 where they are not valid UTF-8.
 
-enum TFileError { feCreate, feOpen, feRead, feWrite };
+enum TFileError { feCreate, feOpen, feRead, feWrite, feTooLarge };
 
 // The longest site text read. The site dialog allows 5,715 characters with
 // the separators, and none takes more than three bytes in UTF-8 (a character

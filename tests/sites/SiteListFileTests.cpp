@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -96,6 +97,7 @@ TEST(SiteListFormat, AHugeTreeTextBuildsNoMoreThanTheFolderLimit)
 
 // Each damaged file with either answer to the corruption question: what is
 // asked (once per load), what the list shows, and what becomes of the file.
+// The backup keeps the last intact list, and an earlier damaged copy stays.
 TEST_F(SiteListTest, DamagedFilesLoadWithTheirMessagesAndEitherAnswer)
 {
     const QByteArray tree = "A\r\nB\r\n";
@@ -128,12 +130,21 @@ TEST_F(SiteListTest, DamagedFilesLoadWithTheirMessagesAndEitherAnswer)
         {"bytes after the last folder", FileBytes(tree, {Record({"s\r\n"}), Record({}), "xyz"}), true,
          "A[s]\nB[]", "A[s]\nB[]"},
     };
+    const QByteArray intact = FileBytes("Old\r\n", {Record({})});
+    const QByteArray earlier = "an earlier damaged list";
     for (const auto& c : cases) {
         for (const bool yes : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (yes ? ", Yes" : ", No"));
             if (yes && !c.damaged) continue;
-            const QString copy = FileName() + ".damaged";
-            QFile::remove(copy);
+            // With Yes an earlier incident left its copy, so this one's copy
+            // takes the next free name.
+            const QString copy = FileName() + (yes ? ".damaged.2" : ".damaged");
+            for (const char* suffix : {".damaged", ".damaged.2"})
+                QFile::remove(FileName() + suffix);
+            if (yes) {
+                ASSERT_TRUE(testfiles::Write(FileName() + ".damaged", earlier));
+            }
+            ASSERT_TRUE(testfiles::Write(FileName() + ".bak", intact));
             ASSERT_TRUE(testfiles::Write(FileName(), c.bytes));
             Dialogs.Asked.clear();
             if (c.damaged) Dialogs.Answer(yes ? mrYes : mrNo);
@@ -156,6 +167,10 @@ TEST_F(SiteListTest, DamagedFilesLoadWithTheirMessagesAndEitherAnswer)
                 Window->actAddFolder->trigger();
                 EXPECT_EQ(AskedTexts(), QStringList{kept});
                 EXPECT_EQ(testfiles::Read(copy), c.bytes);
+            }
+            EXPECT_EQ(testfiles::Read(FileName() + ".bak"), intact);
+            if (yes) {
+                EXPECT_EQ(testfiles::Read(FileName() + ".damaged"), earlier);
             }
             Window.reset();
         }
@@ -228,6 +243,52 @@ TEST_F(SiteListTest, AWriteThatFailsHalfWayLeavesThePreviousFileIntact)
     // The next change that can be written is.
     Window->actAddFolder->trigger();
     EXPECT_EQ(FileOutline(OnDisk()), "Sites[Box]\n\tNew folder[]\n\tNew folder (2)[]");
+}
+
+// A file that cannot be read, or whose old version cannot be kept as the
+// backup, is left as it is: the list is not written over it.
+TEST_F(SiteListTest, AFileThatCannotBeReadOrBackedUpIsNeverReplaced)
+{
+    const QString open = QStringLiteral("Failed to open the site list file");
+    const QString tooLarge = QStringLiteral(
+        "The site list file is larger than 16 MB, far more than any site list holds: it was not read and "
+        "will not be replaced");
+    const QString writeError = QStringLiteral("An error occurred while writing to site list file");
+    const struct {
+        const char* name;
+        std::function<bool(const QString& file)> make;
+        QString failure;  // told at the load (unless the file was read) and at the write
+        bool read;
+    } cases[] = {
+        {"larger than the limit",
+         [](const QString& file) {
+             QFile big(file);
+             return big.open(QIODevice::WriteOnly) && big.resize(MaxSiteListFileSize + 1);
+         },
+         tooLarge, false},
+        // A device or FIFO could block the read or never end.
+        {"no regular file", [](const QString& file) { return QFile::link("/dev/null", file); }, open, false},
+        {"backup cannot be replaced",
+         [](const QString& file) {
+             return testfiles::Write(file, FileBytes("Sites\r\n", {Record({})})) &&
+                    QDir().mkpath(file + ".bak") && testfiles::Write(file + ".bak/keep", "x");
+         },
+         writeError, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(FileName() + ".bak").removeRecursively();
+        QFile::remove(FileName());
+        ASSERT_TRUE(c.make(FileName()));
+        const QByteArray before = OnDisk();
+        Dialogs.Asked.clear();
+        Open();
+        Window->actAddFolder->trigger();
+        EXPECT_EQ(AskedTexts(), c.read ? QStringList{c.failure} : QStringList({c.failure, c.failure}));
+        EXPECT_EQ(OnDisk(), before);
+        EXPECT_FALSE(QFileInfo(FileName() + ".bak").isFile());
+        Window.reset();
+    }
 }
 
 TEST_F(SiteListTest, AFileChangedByAnotherRunningCopyIsReplacedOnlyWhenTheUserSaysSo)

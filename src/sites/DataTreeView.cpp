@@ -39,7 +39,7 @@ void TDataTreeView::LoadFromFile()
     QByteArray bytes;
     switch (FFile->Read(bytes)) {
     case TSiteListFile::rrOpenFailed:
-        if (OnFileError) OnFileError(feOpen);
+        if (OnFileError) OnFileError(FFile->ReadError());
         break;
     case TSiteListFile::rrRead: reader.Read(bytes, *top); break;
     default: break;

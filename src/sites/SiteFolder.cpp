@@ -2,14 +2,6 @@
 
 TSiteFolder::TSiteFolder(const QString& name) : Name(name) {}
 
-int TSiteFolder::Row() const
-{
-    if (!FParent) return 0;
-    for (int row = 0; row < FParent->ChildCount(); ++row)
-        if (FParent->Child(row) == this) return row;
-    return -1;
-}
-
 int TSiteFolder::Level() const
 {
     int level = -1;
@@ -29,6 +21,8 @@ std::unique_ptr<TSiteFolder> TSiteFolder::TakeChild(int row)
     std::unique_ptr<TSiteFolder> child = std::move(FChildren.at(size_t(row)));
     FChildren.erase(FChildren.begin() + row);
     child->FParent = nullptr;
+    child->FRow = 0;
+    Renumber(row);
     return child;
 }
 
@@ -36,6 +30,13 @@ void TSiteFolder::InsertChild(int row, std::unique_ptr<TSiteFolder> child)
 {
     child->FParent = this;
     FChildren.insert(FChildren.begin() + row, std::move(child));
+    Renumber(row);
+}
+
+void TSiteFolder::Renumber(int from)
+{
+    for (size_t row = size_t(from); row < FChildren.size(); ++row)
+        FChildren[row]->FRow = int(row);
 }
 
 TSiteFolder* TSiteFolder::ChildNamed(const QString& name) const

@@ -22,7 +22,7 @@ public:
     TSiteFolder* Parent() const { return FParent; }
     int ChildCount() const { return int(FChildren.size()); }
     TSiteFolder* Child(int row) const { return FChildren.at(size_t(row)).get(); }
-    int Row() const;  // among the parent's children
+    int Row() const { return FRow; }  // among the parent's children
     // 0 for a folder directly under the top folder.
     int Level() const;
 
@@ -43,6 +43,12 @@ public:
     std::vector<TSiteFolder*> Descendants() const;
 
 private:
+    void Renumber(int from);
+
     TSiteFolder* FParent = nullptr;
+    // Kept up to date by every change of the children, so that finding a
+    // folder's place (the views ask for it all the time) does not scan a
+    // possibly huge list of siblings.
+    int FRow = 0;
     std::vector<std::unique_ptr<TSiteFolder>> FChildren;
 };

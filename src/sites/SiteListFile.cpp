@@ -40,13 +40,19 @@ void SyncFolder(const QByteArray& folder)
     ::close(fd);
 }
 
+// A name for a new file beside path, made unique by mkostemp.
+QByteArray TemporaryTemplate(const QString& path)
+{
+    const QFileInfo info(path);
+    return QFile::encodeName(info.absolutePath()) + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
+}
+
 // Writes bytes to a new owner-only temporary file beside path and renames it
 // over path: path holds either its old or its new contents, never a part.
 TReplaceResult ReplaceFile(const QString& path, const QByteArray& bytes)
 {
     const QByteArray target = QFile::encodeName(path);
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    QByteArray temporary = folder + "/." + QFile::encodeName(QFileInfo(path).fileName()) + ".XXXXXX";
+    QByteArray temporary = TemporaryTemplate(path);
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600
     if (fd < 0) return rpCreateFailed;
     const bool written = ::fchmod(fd, OwnerOnly) == 0 && WriteAll(fd, bytes);
@@ -54,8 +60,58 @@ TReplaceResult ReplaceFile(const QString& path, const QByteArray& bytes)
         ::unlink(temporary.constData());
         return rpWriteFailed;
     }
-    SyncFolder(folder);
+    SyncFolder(QFile::encodeName(QFileInfo(path).absolutePath()));
     return rpDone;
+}
+
+// Gives source's data the name path as well, replacing whatever path was
+// only once the new link exists. False where the file system has no links.
+bool LinkReplacing(const QString& source, const QString& path)
+{
+    QByteArray temporary = TemporaryTemplate(path);
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    // Only the free name was wanted; should another take it meanwhile, the
+    // link fails rather than replacing that file.
+    ::close(fd);
+    ::unlink(temporary.constData());
+    if (::linkat(AT_FDCWD, QFile::encodeName(source).constData(), AT_FDCWD, temporary.constData(),
+                 AT_SYMLINK_FOLLOW) != 0)
+        return false;
+    ::chmod(temporary.constData(), OwnerOnly);
+    if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    SyncFolder(QFile::encodeName(QFileInfo(path).absolutePath()));
+    return true;
+}
+
+// True when the whole file is in bytes. Past MaxSiteListFileSize the error
+// is feTooLarge, also for a file that grew since its size was taken.
+bool ReadUpTo(int fd, qint64 size, QByteArray& bytes, TFileError& error)
+{
+    error = feTooLarge;
+    if (size > MaxSiteListFileSize) return false;
+    bytes.reserve(qsizetype(size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) return true;
+        if (n < 0) {
+            error = feRead;
+            return false;
+        }
+        bytes.append(buffer, n);
+        if (bytes.size() > MaxSiteListFileSize) return false;
+    }
+}
+
+bool NameTaken(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 || errno != ENOENT;
 }
 
 }  // namespace
@@ -84,52 +140,86 @@ TSiteListFile::TReadResult TSiteListFile::Read(QByteArray& bytes)
 TSiteListFile::TDiskState TSiteListFile::ReadDisk() const
 {
     TDiskState state;
-    if (!QFileInfo::exists(FFileName)) return state;
-    QFile file(FFileName);
+    // Without blocking: a FIFO in the file's place must not hang the program.
+    const int fd = ::open(QFile::encodeName(FFileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return state;
     state.Kind = TDiskState::dsUnreadable;
-    if (!file.open(QIODevice::ReadOnly)) return state;
-    state.Bytes = file.readAll();
-    if (file.error() == QFileDevice::NoError) state.Kind = TDiskState::dsRead;
+    if (fd < 0) return state;
+    struct stat info {};
+    // A device or FIFO may never end; only a regular file holds a list.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return state;
+    }
+    if (ReadUpTo(fd, info.st_size, state.Bytes, state.Error)) state.Kind = TDiskState::dsRead;
+    ::close(fd);
+    if (state.Kind != TDiskState::dsRead) state.Bytes.clear();
     return state;
 }
 
 bool TSiteListFile::Write(const QByteArray& bytes)
 {
     const TDiskState onDisk = ReadDisk();
-    // A file that could not be read is as unknown as one changed behind us.
-    if (!(onDisk == Known) && !(OnChangedOnDisk && OnChangedOnDisk())) return false;
-    if (!QDir().mkpath(QFileInfo(FFileName).absolutePath())) {
-        if (OnFileError) OnFileError(feCreate);
+    // What cannot be read can be neither compared nor kept: it stays as it is.
+    if (onDisk.Kind == TDiskState::dsUnreadable) {
+        Fail(onDisk.Error);
         return false;
     }
+    if (!(onDisk == Known) && !(OnChangedOnDisk && OnChangedOnDisk())) return false;
+    if (!QDir().mkpath(QFileInfo(FFileName).absolutePath())) {
+        Fail(feCreate);
+        return false;
+    }
+    // The damaged bytes go to their own copy, not over the backup: that
+    // stays the last version that was intact.
+    const bool damagedOnDisk = DamagedCopyPending && onDisk == Known;
     if (DamagedCopyPending && !KeepDamaged()) return false;
-    if (onDisk.Kind != TDiskState::dsMissing) {
-        // The version being replaced: a second name for the same data, or a
-        // copy where the file system has no links.
-        const QByteArray backup = QFile::encodeName(BackupName());
-        ::unlink(backup.constData());
-        if (::link(QFile::encodeName(FFileName).constData(), backup.constData()) == 0)
-            ::chmod(backup.constData(), OwnerOnly);
-        else if (onDisk.Kind == TDiskState::dsRead)
-            ReplaceFile(BackupName(), onDisk.Bytes);
+    if (onDisk.Kind == TDiskState::dsRead && !damagedOnDisk && !KeepBackup(onDisk.Bytes)) {
+        Fail(feWrite);
+        return false;
     }
     const TReplaceResult result = ReplaceFile(FFileName, bytes);
     if (result != rpDone) {
-        if (OnFileError) OnFileError(result == rpCreateFailed ? feCreate : feWrite);
+        Fail(result == rpCreateFailed ? feCreate : feWrite);
         return false;
     }
     Known = TDiskState{TDiskState::dsRead, bytes};
     return true;
 }
 
+// The version being replaced: a second name for the same data, or a copy
+// where the file system has no links.
+bool TSiteListFile::KeepBackup(const QByteArray& onDisk) const
+{
+    return LinkReplacing(FFileName, BackupName()) || ReplaceFile(BackupName(), onDisk) == rpDone;
+}
+
 bool TSiteListFile::KeepDamaged()
 {
-    const TReplaceResult result = ReplaceFile(DamagedName(), Known.Bytes);
+    const QString copy = FreeDamagedName();
+    const TReplaceResult result = copy.isEmpty() ? rpCreateFailed : ReplaceFile(copy, Known.Bytes);
     if (result != rpDone) {
-        if (OnFileError) OnFileError(result == rpCreateFailed ? feCreate : feWrite);
+        Fail(result == rpCreateFailed ? feCreate : feWrite);
         return false;
     }
     DamagedCopyPending = false;
-    if (OnDamagedCopy) OnDamagedCopy(DamagedName());
+    if (OnDamagedCopy) OnDamagedCopy(copy);
     return true;
+}
+
+// An earlier incident's copy may be the only one left of that list. Empty
+// when no name is free (or the folder cannot be looked into).
+QString TSiteListFile::FreeDamagedName() const
+{
+    const QString first = FFileName + QStringLiteral(".damaged");
+    for (int n = 1; n <= 999; ++n) {
+        const QString name = n == 1 ? first : first + u'.' + QString::number(n);
+        if (!NameTaken(name)) return name;
+    }
+    return {};
+}
+
+void TSiteListFile::Fail(TFileError error) const
+{
+    if (OnFileError) OnFileError(error);
 }

@@ -65,7 +65,12 @@ QByteArray EncodeSiteList(const TSiteFolder& top,
 bool BuildFolderTree(const QByteArray& text, TSiteFolder& top, TSiteFolder*& last, QString& error)
 {
     last = nullptr;
+    int count = 0;
     for (const QByteArray& line : TreeLines(text)) {
+        if (++count > MaxFolderCount) {
+            error = QStringLiteral("More than %1 folders").arg(MaxFolderCount);
+            return false;
+        }
         int level = 0;
         while (level < line.size() && (line[level] == '\t' || line[level] == ' '))
             ++level;
@@ -101,14 +106,22 @@ void TSiteListReader::Read(const QByteArray& file, TSiteFolder& top)
     // A file too short for its first length holds no list and is no damage.
     if (File.size() < 4) return;
     ReadTree(top);
-    for (TSiteFolder* folder : top.Descendants()) {
-        if (FRemoveCorruptedData) continue;
+    const std::vector<TSiteFolder*> folders = top.Descendants();
+    for (TSiteFolder* folder : folders) {
+        if (FRemoveCorruptedData) break;
         if (!ReadFolder(*folder)) Corrupted(folder);
     }
+    // A zeroed tree length or a wrong site count leaves bytes unread: the
+    // list would otherwise load short with no word of it.
+    if (!FRemoveCorruptedData && Position < File.size())
+        Corrupted(folders.empty() ? nullptr : folders.back());
 }
 
 void TSiteListReader::Corrupted(TSiteFolder* folder)
 {
+    // One question per load: answering No must not bring it back for every
+    // folder after the damage.
+    if (FDamageReported) return;
     FDamageReported = true;
     if (OnFileError) OnFileError(feRead);
     if (OnCorruptedFile && OnCorruptedFile(folder)) FRemoveCorruptedData = true;
@@ -130,7 +143,7 @@ void TSiteListReader::ReadTree(TSiteFolder& top)
 bool TSiteListReader::ReadFolder(TSiteFolder& folder)
 {
     qint32 count = 0;
-    if (!TakeInt(count)) return false;
+    if (!TakeInt(count) || count < 0) return false;
     for (qint32 i = 0; i < count; ++i) {
         qint32 length = 0;
         QByteArray text;

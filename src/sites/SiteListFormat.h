@@ -11,7 +11,7 @@
 // and its stored text). Names are written as UTF-8 and read as UTF-8, or as
 // Windows-1252 where they are not valid UTF-8.
 
-enum TFileError { feCreate, feOpen, feRead, feWrite };
+enum TFileError { feCreate, feOpen, feRead, feWrite, feTooLarge };
 
 // The longest site text read. The site dialog allows 5,715 characters with
 // the separators, and none takes more than three bytes in UTF-8 (a character
@@ -19,6 +19,11 @@ enum TFileError { feCreate, feOpen, feRead, feWrite };
 // bytes), so 3 x 5,715 covers every text the program can write, and every
 // 8-bit text of an older list (at most 5,701 bytes) written again as UTF-8.
 inline constexpr qint32 MaxSiteTextLength = 3 * 5715;
+
+// The most folders read from one file. Real lists hold dozens, but one byte
+// per line makes a folder, so a small damaged or crafted file could
+// otherwise build millions of them.
+inline constexpr int MaxFolderCount = 100000;
 
 QByteArray TreeText(const TSiteFolder& top);
 
@@ -30,7 +35,7 @@ QByteArray EncodeSiteList(const TSiteFolder& top,
 // Builds the folders of a tree text under top, which is empty. Lines end at
 // CR LF, CR or LF, a NUL ends the text; a line's level is its number of
 // leading TABs or blanks. False on a line more than one level deeper than
-// the folder before, with the folders built so far left in place and last
+// the folder before or beyond MaxFolderCount lines, with the folders built so far left in place and last
 // set to the last of them (nullptr when none).
 bool BuildFolderTree(const QByteArray& text, TSiteFolder& top, TSiteFolder*& last, QString& error);
 
@@ -39,9 +44,11 @@ class TSiteListReader {
 public:
     // Told of every failure, before the question.
     std::function<void(TFileError error)> OnFileError;
-    // Asked after a failure with the folder it hit (nullptr: none built yet);
-    // true removes the corrupted data: every later folder of this load stays
-    // empty. False goes on with the next folder from where the data stands.
+    // Asked after the first failure with the folder it hit (nullptr: none
+    // built yet); true removes the corrupted data: every later folder of this
+    // load stays empty. False goes on with the next folder from where the
+    // data stands; later failures of the same load are not reported again.
+    // Bytes left over after the last folder are damage too.
     std::function<bool(TSiteFolder* corrupted)> OnCorruptedFile;
 
     void Read(const QByteArray& file, TSiteFolder& top);

@@ -241,10 +241,11 @@ void TfrmSiteList::RestoreSelection()
 
 void TfrmSiteList::FoldersFileError(TFileError error)
 {
-    static const char* const texts[] = {"Failed to create the site list file",
-                                        "Failed to open the site list file",
-                                        "An error occurred while reading site list file",
-                                        "An error occurred while writing to site list file"};
+    static const char* const texts[] = {
+        "Failed to create the site list file", "Failed to open the site list file",
+        "An error occurred while reading site list file", "An error occurred while writing to site list file",
+        "The site list file is larger than 16 MB, far more than any site "
+        "list holds: it was not read and will not be replaced"};
     ShowMessageBox(QLatin1String(texts[error]), true);
 }
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -82,49 +83,76 @@ TEST(SiteListFormat, TreeTextLevels)
     }
 }
 
+TEST(SiteListFormat, AHugeTreeTextBuildsNoMoreThanTheFolderLimit)
+{
+    const QByteArray tree(MaxFolderCount + 1, '\n');
+    TSiteFolder top;
+    TSiteListReader reader;
+    int questions = 0;
+    reader.OnCorruptedFile = [&](TSiteFolder*) { return ++questions, false; };
+    reader.Read(Int32(qint32(tree.size())) + tree, top);
+    EXPECT_EQ(top.ChildCount(), MaxFolderCount);
+    EXPECT_EQ(questions, 1);
+}
+
 // Each damaged file with either answer to the corruption question: what is
-// asked, what the list shows, and what becomes of the file.
+// asked (once per load), what the list shows, and what becomes of the file.
+// The backup keeps the last intact list, and an earlier damaged copy stays.
 TEST_F(SiteListTest, DamagedFilesLoadWithTheirMessagesAndEitherAnswer)
 {
     const QByteArray tree = "A\r\nB\r\n";
     const struct {
         const char* name;
         QByteArray bytes;
-        int questionsIfNo;  // 0: no damage, nothing asked
+        bool damaged;  // false: nothing asked
         const char* outlineIfNo;
         const char* outlineIfYes;
     } cases[] = {
-        {"one byte", "\x01", 0, "QuilloFTP[]", ""},
-        {"three bytes", "\x01\x02\x03", 0, "QuilloFTP[]", ""},
-        {"empty", "", 0, "QuilloFTP[]", ""},
-        {"no tree text", Int32(0), 0, "QuilloFTP[]", ""},
-        {"short tree text", Int32(50) + "A\r\n", 1, "QuilloFTP[]", "QuilloFTP[]"},
-        {"negative tree length", Int32(-5) + tree, 1, "QuilloFTP[]", "QuilloFTP[]"},
-        {"level jump", FileBytes("A\r\n\t\tB\r\n", {Record({"s\r\n"})}), 1, "A[s]", "A[]"},
+        {"one byte", "\x01", false, "QuilloFTP[]", ""},
+        {"three bytes", "\x01\x02\x03", false, "QuilloFTP[]", ""},
+        {"empty", "", false, "QuilloFTP[]", ""},
+        {"no tree text", Int32(0), false, "QuilloFTP[]", ""},
+        {"zeroed tree length", Int32(0) + tree + Record({"s\r\n"}) + Record({}), true, "QuilloFTP[]",
+         "QuilloFTP[]"},
+        {"short tree text", Int32(50) + "A\r\n", true, "QuilloFTP[]", "QuilloFTP[]"},
+        {"negative tree length", Int32(-5) + tree, true, "QuilloFTP[]", "QuilloFTP[]"},
+        {"level jump", FileBytes("A\r\n\t\tB\r\n", {Record({"s\r\n"})}), true, "A[s]", "A[]"},
+        {"negative site count", FileBytes(tree, {Int32(-1), Record({"t\r\n"})}), true, "A[]\nB[t]",
+         "A[]\nB[]"},
         {"negative site length",
-         FileBytes(tree, {Int32(2) + Int32(3) + "s\r\n" + Int32(-1), Record({"t\r\n"})}), 1, "A[s]\nB[t]",
+         FileBytes(tree, {Int32(2) + Int32(3) + "s\r\n" + Int32(-1), Record({"t\r\n"})}), true, "A[s]\nB[t]",
          "A[s]\nB[]"},
         {"oversized site length",
          FileBytes(tree, {Int32(2) + Int32(3) + "s\r\n" + Int32(MaxSiteTextLength + 1), Record({"t\r\n"})}),
-         1, "A[s]\nB[t]", "A[s]\nB[]"},
-        {"truncated site", FileBytes(tree, {Int32(1) + Int32(9) + "s\r\n"}), 2, "A[]\nB[]", "A[]\nB[]"},
+         true, "A[s]\nB[t]", "A[s]\nB[]"},
+        // Every folder after the damage fails too: still one question.
+        {"truncated site", FileBytes(tree, {Int32(1) + Int32(9) + "s\r\n"}), true, "A[]\nB[]", "A[]\nB[]"},
+        {"bytes after the last folder", FileBytes(tree, {Record({"s\r\n"}), Record({}), "xyz"}), true,
+         "A[s]\nB[]", "A[s]\nB[]"},
     };
+    const QByteArray intact = FileBytes("Old\r\n", {Record({})});
+    const QByteArray earlier = "an earlier damaged list";
     for (const auto& c : cases) {
         for (const bool yes : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (yes ? ", Yes" : ", No"));
-            const int questions = yes ? qMin(c.questionsIfNo, 1) : c.questionsIfNo;
-            if (yes && questions == 0) continue;
-            QFile::remove(FileName() + ".damaged");
+            if (yes && !c.damaged) continue;
+            // With Yes an earlier incident left its copy, so this one's copy
+            // takes the next free name.
+            const QString copy = FileName() + (yes ? ".damaged.2" : ".damaged");
+            for (const char* suffix : {".damaged", ".damaged.2"})
+                QFile::remove(FileName() + suffix);
+            if (yes) {
+                ASSERT_TRUE(testfiles::Write(FileName() + ".damaged", earlier));
+            }
+            ASSERT_TRUE(testfiles::Write(FileName() + ".bak", intact));
             ASSERT_TRUE(testfiles::Write(FileName(), c.bytes));
             Dialogs.Asked.clear();
-            for (int i = 0; i < questions; ++i)
-                Dialogs.Answer(yes ? mrYes : mrNo);
+            if (c.damaged) Dialogs.Answer(yes ? mrYes : mrNo);
             Open();
             QStringList expected;
-            for (int i = 0; i < questions; ++i)
-                expected << ReadError << Corrupted;
-            const QString copy = FileName() + ".damaged";
-            if (yes) expected << QStringLiteral("The damaged site list file was kept as \"%1\".").arg(copy);
+            if (c.damaged) expected << ReadError << Corrupted;
+            const QString kept = QStringLiteral("The damaged site list file was kept as \"%1\".").arg(copy);
+            if (yes) expected << kept;
             EXPECT_EQ(AskedTexts(), expected);
             EXPECT_EQ(Shown(), QLatin1String(yes ? c.outlineIfYes : c.outlineIfNo));
             // Yes writes the list at once and keeps the damaged file; No
@@ -134,13 +162,15 @@ TEST_F(SiteListTest, DamagedFilesLoadWithTheirMessagesAndEitherAnswer)
             else
                 EXPECT_EQ(OnDisk(), c.bytes);
             EXPECT_EQ(testfiles::Read(copy), yes ? c.bytes : QByteArray("<missing>"));
-            if (!yes && questions > 0) {
+            if (!yes && c.damaged) {
                 Dialogs.Asked.clear();
                 Window->actAddFolder->trigger();
-                EXPECT_EQ(
-                    AskedTexts(),
-                    QStringList{QStringLiteral("The damaged site list file was kept as \"%1\".").arg(copy)});
+                EXPECT_EQ(AskedTexts(), QStringList{kept});
                 EXPECT_EQ(testfiles::Read(copy), c.bytes);
+            }
+            EXPECT_EQ(testfiles::Read(FileName() + ".bak"), intact);
+            if (yes) {
+                EXPECT_EQ(testfiles::Read(FileName() + ".damaged"), earlier);
             }
             Window.reset();
         }
@@ -213,6 +243,52 @@ TEST_F(SiteListTest, AWriteThatFailsHalfWayLeavesThePreviousFileIntact)
     // The next change that can be written is.
     Window->actAddFolder->trigger();
     EXPECT_EQ(FileOutline(OnDisk()), "Sites[Box]\n\tNew folder[]\n\tNew folder (2)[]");
+}
+
+// A file that cannot be read, or whose old version cannot be kept as the
+// backup, is left as it is: the list is not written over it.
+TEST_F(SiteListTest, AFileThatCannotBeReadOrBackedUpIsNeverReplaced)
+{
+    const QString open = QStringLiteral("Failed to open the site list file");
+    const QString tooLarge = QStringLiteral(
+        "The site list file is larger than 16 MB, far more than any site list holds: it was not read and "
+        "will not be replaced");
+    const QString writeError = QStringLiteral("An error occurred while writing to site list file");
+    const struct {
+        const char* name;
+        std::function<bool(const QString& file)> make;
+        QString failure;  // told at the load (unless the file was read) and at the write
+        bool read;
+    } cases[] = {
+        {"larger than the limit",
+         [](const QString& file) {
+             QFile big(file);
+             return big.open(QIODevice::WriteOnly) && big.resize(MaxSiteListFileSize + 1);
+         },
+         tooLarge, false},
+        // A device or FIFO could block the read or never end.
+        {"no regular file", [](const QString& file) { return QFile::link("/dev/null", file); }, open, false},
+        {"backup cannot be replaced",
+         [](const QString& file) {
+             return testfiles::Write(file, FileBytes("Sites\r\n", {Record({})})) &&
+                    QDir().mkpath(file + ".bak") && testfiles::Write(file + ".bak/keep", "x");
+         },
+         writeError, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(FileName() + ".bak").removeRecursively();
+        QFile::remove(FileName());
+        ASSERT_TRUE(c.make(FileName()));
+        const QByteArray before = OnDisk();
+        Dialogs.Asked.clear();
+        Open();
+        Window->actAddFolder->trigger();
+        EXPECT_EQ(AskedTexts(), c.read ? QStringList{c.failure} : QStringList({c.failure, c.failure}));
+        EXPECT_EQ(OnDisk(), before);
+        EXPECT_FALSE(QFileInfo(FileName() + ".bak").isFile());
+        Window.reset();
+    }
 }
 
 TEST_F(SiteListTest, AFileChangedByAnotherRunningCopyIsReplacedOnlyWhenTheUserSaysSo)

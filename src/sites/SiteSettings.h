@@ -4,6 +4,10 @@
 
 // One FTP site: what is needed to connect to it and which directories to
 // open there. Only Comments may hold line breaks: each of its lines ends in CR LF.
+// The longest site name the site dialog takes; a rename in place keeps to it
+// too, so the site list file always holds what it writes.
+inline constexpr int SiteNameLimit = 100;
+
 class TSiteSettings {
 public:
     QString SiteName;

@@ -133,6 +133,12 @@ bool TfrmSiteList::SitesEdited(int row, const QString& name)
 {
     TFolderSettings* folder = SitesModel->Folder();
     if (SameName(name, folder->Sites.at(row).Name())) return false;
+    if (name.size() > SiteNameLimit) {
+        ShowMessageBox(QStringLiteral("A site name can be at most %1 characters long, the site wasn't renamed")
+                           .arg(SiteNameLimit),
+                       true);
+        return false;
+    }
     if (folder->Contains(name)) {
         ShowMessageBox(AlreadyContains(QStringLiteral("site"), name), true);
         return false;

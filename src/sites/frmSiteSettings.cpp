@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int NameLimit = 100;
+constexpr int NameLimit = SiteNameLimit;
 constexpr int AddressLimit = 100;
 constexpr int UserNameLimit = 50;
 constexpr int PasswordLimit = 50;

@@ -249,6 +249,11 @@ TEST_F(SiteListWindowTest, RenamingInPlaceRefusesClashesAndNamesTheFileCannotHol
     EXPECT_FALSE(sites->setData(sites->index(0, 0), "Y"));
     EXPECT_EQ(AskedTexts(),
               QStringList{"Parent folder already contains the site \"Y\", object wasn't renamed"});
+    // No longer than the site dialog allows: the file's reader takes no more.
+    Dialogs.Asked.clear();
+    EXPECT_FALSE(sites->setData(sites->index(0, 0), QString(SiteNameLimit + 1, u'n')));
+    EXPECT_EQ(AskedTexts(),
+              QStringList{"A site name can be at most 100 characters long, the site wasn't renamed"});
     Window->Sites->setFocus();
     Window->actRenameItem->trigger();
     editor = qobject_cast<QLineEdit*>(Window->Sites->indexWidget(Window->Sites->currentIndex()));

@@ -4,6 +4,7 @@
 #include "app/frmMain.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 
 void SetApplicationIdentity()
@@ -11,6 +12,9 @@ void SetApplicationIdentity()
     // The settings store and the title of every box are named after these.
     QApplication::setApplicationName(QStringLiteral("QuilloFTP"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    // The installed desktop entry and icon, so the desktop shows them as ours.
+    QApplication::setDesktopFileName(QStringLiteral("quilloftp"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quilloftp")));
 }
 
 std::unique_ptr<TfrmMain> ShowMainWindow(const QStringList& arguments)

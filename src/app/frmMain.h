@@ -104,8 +104,8 @@ public:
     TDownloadFile LinkFile;  // the file a link names, until the session stands
     QString CommandLineLink;
     QString LinkLogFile;  // where an unattended session leaves its log
-    // The link came from the desktop (a browser): its file is downloaded
-    // only once the user agrees.
+    // The next link comes from the desktop (a browser): its file is
+    // downloaded only once the user agrees.
     bool ConfirmLinkDownload = false;
     bool ConnectToLink(const QString& link, bool normalLogin);
     bool AskForLink(QString& link, bool& normalLogin);

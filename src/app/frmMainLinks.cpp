@@ -15,13 +15,16 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
+#include <utility>
 
 void TfrmMain::actConnectToURLExecute()
 {
     if (!ConfirmNewConnection()) return;
     QString link;
     bool normalLogin = false;
-    if (AskForLink(link, normalLogin)) ConnectToLink(link, normalLogin);
+    if (!AskForLink(link, normalLogin)) return;
+    ConfirmLinkDownload = false;  // the user typed this link
+    ConnectToLink(link, normalLogin);
 }
 
 bool TfrmMain::AskForLink(QString& link, bool& normalLogin)
@@ -82,7 +85,7 @@ void TfrmMain::DownloadLinkFile()
         return;
     }
     const QString folder = LocalDir->Directory();
-    if (ConfirmLinkDownload && !QuitAfterLink) {
+    if (std::exchange(ConfirmLinkDownload, false) && !QuitAfterLink) {
         // A web page must not drop files into the user's folders unasked.
         SelectRemoteItems({name});
         if (!AskYesNo(QStringLiteral("Download the file \"%1\" into the folder \"%2\"?").arg(name, folder),

@@ -63,6 +63,9 @@ protected:
 
 TEST_F(LinkInWindow, TheDialogConnectsAndFetchesTheNamedFileUnopened)
 {
+    // An older copy goes without a question: the user asked for this very file.
+    ASSERT_TRUE(testfiles::Write(Fetched(), "old copy"));
+    Main.ConfirmLinkDownload = true;  // left from a desktop link; a typed one is not asked about
     QAction* action = Main.Actions[QStringLiteral("actConnectToURL")];
     EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
     bool followedTheAt = false;
@@ -79,8 +82,7 @@ TEST_F(LinkInWindow, TheDialogConnectsAndFetchesTheNamedFileUnopened)
     action->trigger();
 
     EXPECT_TRUE(followedTheAt);
-    ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(Fetched()); })) << Log().toStdString();
-    EXPECT_EQ(testfiles::Read(Fetched()), Payload);
+    ASSERT_TRUE(WaitFor([&] { return testfiles::Read(Fetched()) == Payload; })) << Log().toStdString();
     EXPECT_TRUE(Opened.isEmpty());
     EXPECT_TRUE(Main.IsConnected());  // only an unattended run ends with the file
     EXPECT_TRUE(Ended.empty());
@@ -105,17 +107,29 @@ TEST_F(LinkInWindow, RefusedLinksAndMissingFilesAreReported)
     ASSERT_TRUE(WaitFor([&] { return Main.Status->Lines().contains(missing); })) << Log().toStdString();
     EXPECT_TRUE(Main.IsConnected());
     EXPECT_TRUE(QDir(Local.path()).isEmpty());
+    EXPECT_TRUE(Ended.empty());
+}
+
+TEST_F(LinkInWindow, AnUnattendedLinkWithoutAFileLeavesTheProgramRunning)
+{
+    Main.QuitAfterLink = true;
+    ASSERT_TRUE(Main.ConnectToLink(Link(QStringLiteral("pub/")), false));
+    EXPECT_FALSE(Main.QuitAfterLink);
+    EXPECT_EQ(Main.RemoteDir->Directory(), "/pub");
+    Main.DisconnectFromSite();
+    ASSERT_TRUE(WaitFor([&] { return !Main.IsConnected(); }));
+    EXPECT_TRUE(Ended.empty());
 }
 
 TEST_F(LinkInWindow, ADesktopLinkFetchesOnlyWhatTheUserAgrees)
 {
-    Main.ConfirmLinkDownload = true;
     const QString question =
         QStringLiteral("Download the file \"my data.bin\" into the folder \"%1\"?").arg(Local.path());
     for (const TModalResult answer : {mrNo, mrYes}) {
         Dialogs.Asked.clear();
         if (Main.IsConnected()) Dialogs.Answer(mrOk);  // "Are you sure you want to disconnect?"
         Dialogs.Answer(answer);
+        Main.ConfirmLinkDownload = true;
         ASSERT_TRUE(Main.ConnectToLink(Link(QStringLiteral("pub/my%20data.bin")), false));
         ASSERT_TRUE(WaitFor([&] { return !Dialogs.Asked.empty() && Dialogs.Asked.back().Text == question; }))
             << Log().toStdString();

@@ -89,38 +89,6 @@ TEST_F(LinkInWindow, TheDialogConnectsAndFetchesTheNamedFileUnopened)
     EXPECT_TRUE(Dialogs.Asked.empty());
 }
 
-TEST_F(LinkInWindow, RefusedLinksAndMissingFilesAreReported)
-{
-    Dialogs.OnModal([](QDialog& dialog) {
-        dialog.findChild<QLineEdit*>(QStringLiteral("edURL"))
-            ->setText(QStringLiteral("sftp://a@b.example.org/"));
-        return int(QDialog::Accepted);
-    });
-    Main.Actions[QStringLiteral("actConnectToURL")]->trigger();
-    ASSERT_EQ(Dialogs.Asked.size(), 1u);
-    EXPECT_EQ(Dialogs.Asked[0].Text, "Invalid Internet link");
-    EXPECT_TRUE(Dialogs.Asked[0].Alert);
-    EXPECT_FALSE(Main.IsConnecting());
-
-    ASSERT_TRUE(Main.ConnectToLink(Link(QStringLiteral("pub/absent.bin")), false));
-    const QString missing = QStringLiteral("The file \"absent.bin\" in the Internet link could not be found");
-    ASSERT_TRUE(WaitFor([&] { return Main.Status->Lines().contains(missing); })) << Log().toStdString();
-    EXPECT_TRUE(Main.IsConnected());
-    EXPECT_TRUE(QDir(Local.path()).isEmpty());
-    EXPECT_TRUE(Ended.empty());
-}
-
-TEST_F(LinkInWindow, AnUnattendedLinkWithoutAFileLeavesTheProgramRunning)
-{
-    Main.QuitAfterLink = true;
-    ASSERT_TRUE(Main.ConnectToLink(Link(QStringLiteral("pub/")), false));
-    EXPECT_FALSE(Main.QuitAfterLink);
-    EXPECT_EQ(Main.RemoteDir->Directory(), "/pub");
-    Main.DisconnectFromSite();
-    ASSERT_TRUE(WaitFor([&] { return !Main.IsConnected(); }));
-    EXPECT_TRUE(Ended.empty());
-}
-
 TEST_F(LinkInWindow, ADesktopLinkFetchesOnlyWhatTheUserAgrees)
 {
     const QString question =

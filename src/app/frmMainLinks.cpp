@@ -65,6 +65,7 @@ bool TfrmMain::ConnectToLink(const QString& link, bool normalLogin)
         QuitAfterLink = false;  // nothing to fetch: the program stays for the user
     }
     LinkFailure.clear();
+    LinkFileArrived = false;
     if (ConnectToSite(site, QString())) return true;
     LinkFile.Clear();
     if (QuitAfterLink) QuitUnattended(QStringLiteral("Could not connect to \"%1\"").arg(site.Address));

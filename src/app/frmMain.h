@@ -100,6 +100,20 @@ public:
     QString LogFileName;
     bool QuitAfterLink = false;  // an unattended command-line session
 
+    // Internet links (frmMainLinks.cpp).
+    TDownloadFile LinkFile;  // the file a link names, until the session stands
+    QString CommandLineLink;
+    QString LinkLogFile;  // where an unattended session leaves its log
+    // The next link comes from the desktop (a browser): its file is
+    // downloaded only once the user agrees.
+    bool ConfirmLinkDownload = false;
+    bool ConnectToLink(const QString& link, bool normalLogin);
+    bool AskForLink(QString& link, bool& normalLogin);
+    void actConnectToURLExecute();
+    // Ends the program from an unattended session: status 0, or a line on
+    // standard error and a failure status. Tests put their own here.
+    std::function<void(int status)> Terminate;
+
     // Where the recent-sites menu learns of a site connected from a folder.
     std::function<void(const QString& siteName, const QString& folderName)> OnRecentSite;
     // Runs when a session has ended (temporary files, unattended sessions).
@@ -267,6 +281,16 @@ private:
     bool UploadBack(const TTempFile& file);
     void KeepTempFile(const TTempFile& file);
     QStringList DownloadForDragOut();
+    // Internet links (frmMainLinks.cpp).
+    void DownloadLinkFile();
+    void LinkDownloadFinished();
+    void EndUnattendedSession(bool sessionStood);
+    void QuitUnattended(const QString& failure);
+    bool LinkDownloadRunning = false;
+    bool LinkFileArrived = false;
+    QString LinkTarget;   // the file a link's download brings
+    QString LinkFailure;  // why an unattended session has failed
+    class TfrmURL* URLDialog = nullptr;
 
     std::unique_ptr<TSettings> FSettings;
     TTransferHooks* Transfer = nullptr;

@@ -116,6 +116,8 @@ void TfrmMain::FtpConnect()
         if (!Ftp.Connected()) throw;
     }
     AddToHistory(*cbRemoteDirectory, RemoteDir->Directory());
+    // The link's file is fetched once the attempt that is still on the stack has ended.
+    if (LinkFile.Pending) QTimer::singleShot(0, this, [this] { DownloadLinkFile(); });
 }
 
 void TfrmMain::FtpDisconnect()
@@ -123,7 +125,8 @@ void TfrmMain::FtpDisconnect()
     if (ConnectionState == csNotConnected) return;
     // The disconnect guard runs from a disconnect request until this moment:
     // a session that ends without it was ended by the server or the network.
-    const bool lost = ConnectionState == csConnected && !tmrDisconnect.isActive();
+    const bool stood = ConnectionState == csConnected;
+    const bool lost = stood && !tmrDisconnect.isActive();
     const TLostConnectionFacts cause{Ftp.TimedOut(), Ftp.LastEventOK() ? 0 : Ftp.LastError()};
     tmrDisconnect.stop();
     if (Transfer && Transfer->Active()) Transfer->AbortTransfer();
@@ -140,6 +143,7 @@ void TfrmMain::FtpDisconnect()
         LogSuccess(QStringLiteral("Disconnected"));
     DeleteTempFiles();
     if (OnSessionEnded) OnSessionEnded();
+    EndUnattendedSession(stood);
 }
 
 void TfrmMain::FtpStatus(const QString& status)

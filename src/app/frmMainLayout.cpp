@@ -190,7 +190,7 @@ void TfrmMain::CreateActions()
         addAction(action);
     }
     // Commands whose parts are not in the program yet stay disabled.
-    for (const char* pending : {"actConnectToURL", "actSettings"})
+    for (const char* pending : {"actSettings"})
         Actions.SetUnavailable(QLatin1String(pending));
 
     auto* modes = new QActionGroup(this);
@@ -216,6 +216,8 @@ void TfrmMain::CreateActions()
     connect(Actions[QStringLiteral("actDisconnect")], &QAction::triggered, this,
             [this] { actDisconnectExecute(); });
     connect(Actions[QStringLiteral("actStop")], &QAction::triggered, this, [this] { actStopExecute(); });
+    connect(Actions[QStringLiteral("actConnectToURL")], &QAction::triggered, this,
+            [this] { actConnectToURLExecute(); });
     connect(Actions[QStringLiteral("actUpload")], &QAction::triggered, this, [this] { actUploadExecute(); });
     connect(Actions[QStringLiteral("actDownload")], &QAction::triggered, this,
             [this] { actDownloadExecute(); });
@@ -236,7 +238,9 @@ void TfrmMain::CreateMenus()
     QAction* openSiteList = connectMenu->addAction(QStringLiteral("To a site in the &site list..."));
     openSiteList->setObjectName(QStringLiteral("mnuOpenSiteList"));
     connect(openSiteList, &QAction::triggered, Actions[QStringLiteral("actSiteList")], &QAction::trigger);
-    connectMenu->addAction(QStringLiteral("&Enter Intenet link..."))->setEnabled(false);
+    QAction* enterLink = connectMenu->addAction(QStringLiteral("&Enter Intenet link..."));
+    enterLink->setObjectName(QStringLiteral("mnuEnterLink"));
+    connect(enterLink, &QAction::triggered, Actions[QStringLiteral("actConnectToURL")], &QAction::trigger);
     connectMenu->addSeparator()->setObjectName(QStringLiteral("mnuRecentSep"));  // the recent sites follow
     site->addAction(Actions[QStringLiteral("actDisconnect")]);
     site->addSeparator();

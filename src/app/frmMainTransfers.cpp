@@ -27,6 +27,7 @@ TTransferMode TfrmMain::CurrentTransferMode() const
 void TfrmMain::TransferFinished(bool upload)
 {
     UpdateCaption();
+    LinkDownloadFinished();
     if (OpenAfterDownload.Pending) OpenDownloadedFile();
     TCustomFileListView* target = Pane(upload);
     try {

@@ -8,6 +8,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     SetApplicationIdentity();
-    const std::unique_ptr<TfrmMain> window = ShowMainWindow();
+    const std::unique_ptr<TfrmMain> window = ShowMainWindow(QApplication::arguments().mid(1));
     return QApplication::exec();
 }

@@ -98,8 +98,8 @@ TEST_F(ControllerTest, StartsNotConnected)
     EXPECT_FALSE(Enabled("actStop"));
     EXPECT_FALSE(Enabled("actDisconnect"));
     EXPECT_FALSE(Enabled("actTransferBinary"));
-    // Commands of parts the program does not have yet stay off.
-    EXPECT_FALSE(Enabled("actConnectToURL"));
+    // An Internet link can be entered whenever no command runs.
+    EXPECT_TRUE(Enabled("actConnectToURL"));
 }
 
 TEST_F(ControllerTest, SuccessfulConnectShowsTheSiteAndLogsInColour)

@@ -1,0 +1,147 @@
+#include "app/InternetLink.h"
+
+#include "sites/SiteSettings.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <optional>
+
+namespace {
+
+int HexValue(QChar c)
+{
+    if (c >= u'0' && c <= u'9') return c.unicode() - u'0';
+    if (c >= u'a' && c <= u'f') return c.unicode() - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c.unicode() - u'A' + 10;
+    return -1;
+}
+
+// Links copied from a browser or a mail carry "%XX" escapes (RFC 3986, 2.1),
+// which stand for UTF-8 bytes. A "%" that starts no escape stays as typed.
+// Nothing decoded may be a control character: a CR LF in a user name would
+// become a second command on the control connection.
+std::optional<QString> Decoded(const QString& text)
+{
+    QByteArray bytes;
+    const QByteArray utf8 = text.toUtf8();
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const bool room = i + 2 < utf8.size();
+        const int high = room ? HexValue(QChar(utf8[i + 1])) : -1;
+        const int low = room ? HexValue(QChar(utf8[i + 2])) : -1;
+        if (utf8[i] == '%' && high >= 0 && low >= 0) {
+            bytes += char(high * 16 + low);
+            i += 2;
+        } else {
+            bytes += utf8[i];
+        }
+    }
+    for (const char byte : bytes)
+        if (uchar(byte) < 0x20 || uchar(byte) == 0x7F) return std::nullopt;
+    return QString::fromUtf8(bytes);
+}
+
+// One name of a path: an escaped "/" would make it two names, and "."
+// or ".." would climb where the link did not point.
+std::optional<QString> DecodedName(const QString& text)
+{
+    std::optional<QString> name = Decoded(text);
+    if (name && (name->contains(u'/') || *name == u"." || *name == u"..")) return std::nullopt;
+    return name;
+}
+
+std::optional<QString> DecodedPath(const QString& text)
+{
+    QStringList names = text.split(u'/');
+    for (QString& name : names) {
+        if (name.isEmpty()) continue;  // a leading, doubled or trailing "/"
+        std::optional<QString> decoded = DecodedName(name);
+        if (!decoded) return std::nullopt;
+        name = *decoded;
+    }
+    return names.join(u'/');
+}
+
+// "host" or "host:port"; the port must be one a socket can reach.
+bool SplitHostPort(const QString& address, QString& host, int& port)
+{
+    const qsizetype colon = address.lastIndexOf(u':');
+    host = colon < 0 ? address : address.left(colon);
+    port = 0;
+    if (colon < 0 || colon == address.size() - 1) return true;
+    const QString digits = address.mid(colon + 1);
+    for (const QChar c : digits)
+        if (!c.isDigit() || c.unicode() > 0x7F) return false;
+    bool ok = false;
+    port = digits.toInt(&ok);
+    return ok && port >= 1 && port <= 65535;
+}
+
+}  // namespace
+
+bool ParseLink(const QString& link, TSiteSettings& site, QString& fileName)
+{
+    QString rest = link.trimmed();
+    const qsizetype schemeEnd = rest.indexOf(QStringLiteral("://"));
+    if (schemeEnd >= 0) {
+        // Any other scheme means another protocol, whose password must not
+        // go in clear text to an FTP port (RFC 3986, 3.1: case-insensitive).
+        if (rest.left(schemeEnd).compare(u"ftp", Qt::CaseInsensitive) != 0) return false;
+        rest = rest.mid(schemeEnd + 3);
+    }
+
+    QString userName, password;
+    bool normalLogin = false;
+    qsizetype at = rest.indexOf(u'@');
+    if (at >= 0) {
+        // A user name or password may hold one "@" of its own when a "/"
+        // follows the host; without any "/" the first "@" separates.
+        const QString after = rest.mid(at + 1);
+        const qsizetype second = after.indexOf(u'@');
+        const qsizetype slash = after.indexOf(u'/');
+        if (second >= 0 && slash > second) at += second + 1;
+        const QString login = rest.left(at);
+        rest = rest.mid(at + 1);
+        normalLogin = true;
+        const qsizetype colon = login.indexOf(u':');
+        const std::optional<QString> user = Decoded(colon < 0 ? login : login.left(colon));
+        const std::optional<QString> pass = Decoded(colon < 0 ? QString() : login.mid(colon + 1));
+        if (!user || !pass) return false;
+        userName = *user;
+        password = *pass;
+    }
+
+    QString address = rest, directory, file;
+    const qsizetype slash = rest.indexOf(u'/');
+    if (slash >= 0) {
+        address = rest.left(slash);
+        const QString path = rest.mid(slash + 1);
+        const qsizetype lastSlash = path.lastIndexOf(u'/');
+        const qsizetype lastDot = path.lastIndexOf(u'.');
+        // A last name with a "." is a file; "/" at the end makes it a folder.
+        const bool namesFile = lastSlash < lastDot;
+        const std::optional<QString> folder = DecodedPath(namesFile ? path.left(qMax(lastSlash, 0)) : path);
+        if (!folder) return false;
+        directory = *folder;
+        if (namesFile) {
+            const std::optional<QString> name = DecodedName(path.mid(lastSlash + 1));
+            if (!name) return false;
+            file = *name;
+        }
+    }
+
+    QString host;
+    int port = 0;
+    if (!SplitHostPort(address, host, port)) return false;
+    if (!host.contains(u'.')) return false;
+
+    site = TSiteSettings();
+    site.SiteName = host;
+    // The record carries a port as "host:port"; none means the default port.
+    site.Address = port > 0 ? QStringLiteral("%1:%2").arg(host).arg(port) : host;
+    site.UserName = userName;
+    site.Password = password;
+    site.NormalLogin = normalLogin;
+    site.RemoteStartupDir = directory;
+    fileName = file;
+    return true;
+}

@@ -1,0 +1,145 @@
+// Internet links: the link dialog, connecting to a link, the file it names
+// and the unattended command-line session.
+#include "app/frmMain.h"
+
+#include "app/HelpWindow.h"
+#include "app/InternetLink.h"
+#include "app/StatusLog.h"
+#include "app/frmURL.h"
+#include "platform/Exception.h"
+#include "platform/MessageBoxes.h"
+#include "transfer/frmTransfer.h"
+#include "views/local/FileListView.h"
+#include "views/remote/FtpFileListView.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdio>
+#include <utility>
+
+void TfrmMain::actConnectToURLExecute()
+{
+    if (!ConfirmNewConnection()) return;
+    QString link;
+    bool normalLogin = false;
+    if (!AskForLink(link, normalLogin)) return;
+    ConfirmLinkDownload = false;  // the user typed this link
+    ConnectToLink(link, normalLogin);
+}
+
+bool TfrmMain::AskForLink(QString& link, bool& normalLogin)
+{
+    if (!URLDialog) {
+        URLDialog = new TfrmURL(this);
+        URLDialog->CenterForm = [this](QWidget& form) { CenterForm(this, form); };
+        URLDialog->ShowSyntaxHelp = [this] {
+            if (!HelpWindow) HelpWindow = new THelpWindow(this);
+            HelpWindow->ShowTopic(QStringLiteral("URLSYNTAX"));
+        };
+    }
+    return URLDialog->AskForLink(link, normalLogin);
+}
+
+bool TfrmMain::ConnectToLink(const QString& link, bool normalLogin)
+{
+    TSiteSettings site;
+    QString fileName;
+    if (!ParseLink(link, site, fileName)) {
+        if (QuitAfterLink)
+            QuitUnattended(QStringLiteral("Invalid Internet link"));
+        else
+            ShowMessageBox(QStringLiteral("Invalid Internet link"), true);
+        return false;
+    }
+    if (normalLogin) {
+        site.NormalLogin = true;  // whatever the link lacks, the login prompt asks
+    } else if (!site.NormalLogin) {
+        site.UserName = QStringLiteral("anonymous");
+        site.Password = Settings().ConnectionSettings.EmailAddress;
+    }
+    LinkFile.Clear();
+    if (!fileName.isEmpty()) {
+        LinkFile.Pending = true;
+        LinkFile.FileName = fileName;
+    } else {
+        QuitAfterLink = false;  // nothing to fetch: the program stays for the user
+    }
+    LinkFailure.clear();
+    LinkFileArrived = false;
+    if (ConnectToSite(site, QString())) return true;
+    LinkFile.Clear();
+    if (QuitAfterLink) QuitUnattended(QStringLiteral("Could not connect to \"%1\"").arg(site.Address));
+    return false;
+}
+
+void TfrmMain::DownloadLinkFile()
+{
+    if (!LinkFile.Pending || !IsConnected()) return;
+    const QString name = LinkFile.FileName;
+    LinkFile.Clear();
+    const int item = RemoteDir->FindItem(name, !RemoteDir->ServerIgnoresCase());
+    // A folder of that name is no file to fetch.
+    if (item < 0 || RemoteDir->IsDirectoryItem(item)) {
+        LinkFailure = QStringLiteral("The file \"%1\" in the Internet link could not be found").arg(name);
+        LogError(LinkFailure);
+        if (QuitAfterLink) DisconnectFromSite();
+        return;
+    }
+    const QString folder = LocalDir->Directory();
+    if (std::exchange(ConfirmLinkDownload, false) && !QuitAfterLink) {
+        // A web page must not drop files into the user's folders unasked.
+        SelectRemoteItems({name});
+        if (!AskYesNo(QStringLiteral("Download the file \"%1\" into the folder \"%2\"?").arg(name, folder),
+                      false))
+            return;
+    }
+    // The download asks nothing: a file of that name is replaced only once
+    // the new one is complete, so no resume or overwrite question arises.
+    OpenAfterDownload.OpenMode = omNone;
+    LinkTarget = name;
+    LinkFileArrived = false;
+    LinkDownloadRunning = true;
+    if (DownloadItemTo(item, folder)) return;
+    LinkDownloadRunning = false;
+    LinkFailure = QStringLiteral("The file \"%1\" could not be downloaded").arg(name);
+    if (QuitAfterLink) DisconnectFromSite();
+}
+
+void TfrmMain::LinkDownloadFinished()
+{
+    if (!LinkDownloadRunning) return;
+    LinkDownloadRunning = false;
+    LinkFileArrived = frmTransfer->LastJobFilesDone() > 0;
+    if (!LinkFileArrived)
+        LinkFailure = QStringLiteral("The file \"%1\" could not be downloaded").arg(LinkTarget);
+    // The transfer window is still ending its job below us.
+    if (QuitAfterLink) QTimer::singleShot(0, this, [this] { DisconnectFromSite(); });
+}
+
+void TfrmMain::EndUnattendedSession(bool sessionStood)
+{
+    // A failed attempt ends through ConnectToLink, without a log.
+    if (!QuitAfterLink || !sessionStood) return;
+    QString failure = LinkFileArrived ? QString() : LinkFailure;
+    if (failure.isEmpty() && !LinkFileArrived)
+        failure = QStringLiteral("The session ended before the file arrived");
+    if (!LinkLogFile.isEmpty()) {
+        try {
+            Status->SaveLogTo(LinkLogFile);  // written beside and renamed into place
+        } catch (const Exception& error) {
+            if (failure.isEmpty()) failure = error.Message();
+        }
+    }
+    QuitUnattended(failure);
+}
+
+void TfrmMain::QuitUnattended(const QString& failure)
+{
+    QuitAfterLink = false;  // the program ends once
+    if (!failure.isEmpty()) std::fprintf(stderr, "quilloftp: %s\n", failure.toUtf8().constData());
+    const int status = failure.isEmpty() ? 0 : 1;
+    if (Terminate)
+        Terminate(status);
+    else
+        QCoreApplication::exit(status);
+}

@@ -190,8 +190,10 @@ void TfrmMain::CreateActions()
         addAction(action);
     }
     // Commands whose parts are not in the program yet stay disabled.
-    for (const char* pending : {"actConnectToURL", "actSettings"})
+    for (const char* pending : {"actConnectToURL"})
         Actions.SetUnavailable(QLatin1String(pending));
+    connect(Actions[QStringLiteral("actSettings")], &QAction::triggered, this,
+            [this] { actSettingsExecute(); });
 
     auto* modes = new QActionGroup(this);
     const TTransferMode modeOf[] = {tmText, tmBinary, tmAutomatic};

@@ -104,6 +104,9 @@ QCheckBox* TfrmOptions::NewCheck(const QString& name, const QString& caption)
 QLineEdit* TfrmOptions::NewNumberEdit(const QString& name, int maxLength)
 {
     QLineEdit* edit = NewEdit(name, maxLength, nullptr);
+    // Room for the longest number and the frame, not the width of the page.
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QString(maxLength + 3, QLatin1Char('0'))) +
+                          8);
     connect(edit, &QLineEdit::textChanged, this, [this, edit] { edIntSettingChange(edit); });
     return edit;
 }

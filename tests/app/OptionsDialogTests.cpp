@@ -9,7 +9,9 @@
 #include "support/dialogs/ScriptedDialogs.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -250,6 +252,26 @@ TEST_F(OptionsDialogTest, TheExtensionListComparesWithoutRegardToCase)
     Dialogs.CancelInput();
     Dialog->btnAddNewClick();
     EXPECT_FALSE(Dialog->btnApply->isEnabled());
+}
+
+TEST_F(OptionsDialogTest, InsertAndDeleteInTheListAddAndRemoveExtensions)
+{
+    QListWidget* list = Dialog->lstTextExtensions;
+    const auto press = [list](Qt::Key key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(list, &event);
+    };
+    Dialogs.AnswerInput("md");
+    press(Qt::Key_Insert);
+    EXPECT_TRUE(Items().contains("md"));
+    list->clearSelection();
+    for (const char* name : {"c", "h", "md"})
+        list->findItems(name, Qt::MatchExactly).first()->setSelected(true);
+    press(Qt::Key_Delete);
+    EXPECT_EQ(Items().size(), 19);
+    for (const char* name : {"c", "h", "md"})
+        EXPECT_FALSE(Items().contains(name)) << name;
+    EXPECT_TRUE(Items().contains("cpp"));
 }
 
 TEST(OptionsFromTheMainWindow, SettingsOpensTheDialogWhoseActionsReachTheMainWindow)

@@ -38,6 +38,7 @@ class TStatusLog;
 class TTransferHooks;
 class TfrmAbout;
 class TfrmChmod;
+class TfrmOptions;
 class TfrmPassword;
 class TfrmSiteSettings;
 class TfrmTransfer;
@@ -159,6 +160,9 @@ public:
     // Opens the help window on a numbered context (THelpContext).
     void ShowHelpContext(int context);
     void mnuAboutClick();
+    void actSettingsExecute();
+    // The first-start size for the main window, the default for the site list.
+    void RestoreDefaultWindowSizes();
 
     // Transfers (frmMainTransfers.cpp).
     TTransferMode CurrentTransferMode() const override;
@@ -298,6 +302,7 @@ private:
     TfrmPassword* PasswordDialog = nullptr;
     TfrmAbout* AboutBox = nullptr;
     TfrmChmod* ChmodDialog = nullptr;
+    TfrmOptions* frmOptions = nullptr;  // made on first use
     THelpWindow* HelpWindow = nullptr;
     QSplitter* splStatus = nullptr;  // the panes above, the status log below
     bool Closing = false;

@@ -189,9 +189,8 @@ void TfrmMain::CreateActions()
         if (spec.Icon) action->setIcon(ActionIcon(QLatin1String(spec.Icon)));
         addAction(action);
     }
-    // Commands whose parts are not in the program yet stay disabled.
-    for (const char* pending : {"actSettings"})
-        Actions.SetUnavailable(QLatin1String(pending));
+    connect(Actions[QStringLiteral("actSettings")], &QAction::triggered, this,
+            [this] { actSettingsExecute(); });
 
     auto* modes = new QActionGroup(this);
     const TTransferMode modeOf[] = {tmText, tmBinary, tmAutomatic};

@@ -15,7 +15,7 @@ namespace {
 // writes what it saw to STANDIN_OUT; ends with status 7.
 const char* const StandIn = R"(#!/usr/bin/python3
 import ftplib, io, os, re, sys
-link = re.fullmatch(r"-URLftp://anonymous@127\.0\.0\.1:(\d+)/", sys.argv[1])
+link = re.fullmatch(r"-URLftp://127\.0\.0\.1:(\d+)/", sys.argv[1])
 ftp = ftplib.FTP()
 ftp.connect("127.0.0.1", int(link.group(1)), timeout=10)
 ftp.login("anonymous", "demo@example.org")

@@ -2,6 +2,7 @@
 // against a real FTP server: new directories, renaming, deleting,
 // permissions, custom commands, the keys of each pane and the order of the
 // commands in menus, toolbars and popups.
+#include "MainWindowOnSite.h"
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "platform/PumpedWait.h"
@@ -30,24 +31,8 @@
 
 namespace {
 
-class FileCommands : public ::testing::Test {
+class FileCommands : public MainWindowOnSite {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
-        ASSERT_TRUE(Local.isValid());
-        Watchdog.setSingleShot(true);
-        QObject::connect(&Watchdog, &QTimer::timeout, [this] {
-            Fired = true;
-            Main.Ftp.Abort();
-            Main.Ftp.Cancel();
-        });
-        Watchdog.start(60000);
-    }
-    void TearDown() override { EXPECT_FALSE(Fired) << "a wait ran into the watchdog"; }
-
-    QString Remote(const QString& path) const { return QDir(Server.RootPath()).filePath(path); }
-    QString LocalPath(const QString& path) const { return QDir(Local.path()).filePath(path); }
     TCustomFileListView& Pane(bool remote) const
     {
         if (remote) return *Main.RemoteDir;
@@ -60,19 +45,6 @@ protected:
             ->trigger();
     }
 
-    void Connect()
-    {
-        TSiteSettings site;
-        site.SiteName = QStringLiteral("Test site");
-        site.Address = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
-        site.UserName = QString::fromLatin1(Server.User());
-        site.Password = QString::fromLatin1(Server.Password());
-        site.NormalLogin = true;
-        Main.show();
-        Main.LocalDir->SetDirectory(Local.path());
-        ASSERT_EQ(Main.LocalDir->Directory(), Local.path());
-        ASSERT_TRUE(Main.ConnectToSite(site, QString())) << Log().toStdString();
-    }
     // The pane lists what is on disk now, and the item is the focused one.
     static void Focus(TCustomFileListView& view, const QStringList& names)
     {
@@ -88,14 +60,6 @@ protected:
     {
         return qobject_cast<QLineEdit*>(view.indexWidget(view.currentIndex()));
     }
-    QString Log() const { return Main.Status->Lines().join('\n'); }
-
-    PyFtpdServer Server;
-    QTemporaryDir Local;
-    TScriptedDialogs Dialogs;
-    TfrmMain Main;
-    QTimer Watchdog;
-    bool Fired = false;
 };
 
 TEST_F(FileCommands, NewDirectoryTakesAFreeNameAndOpensItForRenaming)

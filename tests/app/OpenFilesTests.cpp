@@ -1,6 +1,7 @@
 // Opening and showing remote files from the main window against a real FTP
 // server: private temporary copies, the text viewer, what becomes of a copy
 // the user changed, links to files, and drags out to the desktop.
+#include "MainWindowOnSite.h"
 #include "app/StatusLog.h"
 #include "app/TextViewer.h"
 #include "app/frmMain.h"
@@ -24,12 +25,12 @@
 
 namespace {
 
-class OpenFiles : public ::testing::Test {
+class OpenFiles : public MainWindowOnSite {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
-        ASSERT_TRUE(Temp.IsValid() && Local.isValid() && KeepDir.isValid());
+        MainWindowOnSite::SetUp();
+        ASSERT_TRUE(KeepDir.isValid());
         Main.TempFiles.KeepFolder = KeepDir.path();
         // The file is read when it is opened: it goes with the session.
         Main.OpenWithDesktop = [this](const QString& path) {
@@ -37,28 +38,6 @@ protected:
             OpenedBytes << testfiles::Read(path);
             return true;
         };
-        Watchdog.setSingleShot(true);
-        QObject::connect(&Watchdog, &QTimer::timeout, [this] {
-            Fired = true;
-            Main.Ftp.Abort();
-            Main.Ftp.Cancel();
-        });
-        Watchdog.start(90000);
-    }
-    void TearDown() override { EXPECT_FALSE(Fired) << "a wait ran into the watchdog"; }
-
-    QString Remote(const QString& path) const { return QDir(Server.RootPath()).filePath(path); }
-    void Connect()
-    {
-        TSiteSettings site;
-        site.SiteName = QStringLiteral("Test site");
-        site.Address = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
-        site.UserName = QString::fromLatin1(Server.User());
-        site.Password = QString::fromLatin1(Server.Password());
-        site.NormalLogin = true;
-        Main.show();
-        Main.LocalDir->SetDirectory(Local.path());
-        ASSERT_TRUE(Main.ConnectToSite(site, QString())) << Log().toStdString();
     }
     int Row(const QString& name) const { return Main.RemoteDir->FindItem(name, true); }
     // Enter on the one selected item, as the user opens it.
@@ -68,19 +47,11 @@ protected:
         SelectRows(view, {row});
         QTest::keyClick(&view, Qt::Key_Return);
     }
-    QString Log() const { return Main.Status->Lines().join('\n'); }
     TTextViewer* Viewer() const { return Main.findChild<TTextViewer*>(); }
 
-    PyFtpdServer Server;
-    IsolatedTempFolder Temp;
-    QTemporaryDir Local;
     QTemporaryDir KeepDir;
-    TScriptedDialogs Dialogs;
-    TfrmMain Main;
     QStringList Opened;
     QByteArrayList OpenedBytes;
-    QTimer Watchdog;
-    bool Fired = false;
 };
 
 TEST_F(OpenFiles, RemoteFilesOpenByteExactFromPrivateFoldersThatGoWithTheSession)

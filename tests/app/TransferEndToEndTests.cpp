@@ -1,6 +1,7 @@
 // Transfers as a user makes them in the main window, against a real FTP
 // server: F8 and F7 on a selection, drops between the panes and from the
 // desktop, and a connection that drops while a file moves.
+#include "MainWindowOnSite.h"
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "support/PyFtpdServer.h"
@@ -35,39 +36,8 @@ QByteArray ReadAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-class TransferEndToEnd : public ::testing::Test {
+class TransferEndToEnd : public MainWindowOnSite {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
-        ASSERT_TRUE(Local.isValid());
-        Watchdog.setSingleShot(true);
-        QObject::connect(&Watchdog, &QTimer::timeout, [this] {
-            Fired = true;
-            Main.Ftp.Abort();
-            Main.Ftp.Cancel();
-        });
-        Watchdog.start(90000);
-    }
-    void TearDown() override { EXPECT_FALSE(Fired) << "a wait ran into the watchdog"; }
-
-    QString Remote(const QString& path) const { return QDir(Server.RootPath()).filePath(path); }
-    QString LocalPath(const QString& path) const { return QDir(Local.path()).filePath(path); }
-
-    void Connect()
-    {
-        TSiteSettings site;
-        site.SiteName = QStringLiteral("Test site");
-        site.Address = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
-        site.UserName = QString::fromLatin1(Server.User());
-        site.Password = QString::fromLatin1(Server.Password());
-        site.NormalLogin = true;
-        Main.show();
-        Main.LocalDir->SetDirectory(Local.path());
-        ASSERT_EQ(Main.LocalDir->Directory(), Local.path());
-        ASSERT_TRUE(Main.ConnectToSite(site, QString())) << Log().toStdString();
-        ASSERT_EQ(Main.ConnectionState, csConnected);
-    }
     static void Select(TCustomFileListView& view, const QStringList& names)
     {
         QList<int> rows;
@@ -79,7 +49,6 @@ protected:
         std::sort(rows.begin(), rows.end());
         SelectRows(view, rows);
     }
-    QString Log() const { return Main.Status->Lines().join('\n'); }
     int LogCount(const QString& line) const { return int(Main.Status->Lines().count(line)); }
     // The files the log says were transferred, in order.
     QStringList TransferredNames() const
@@ -99,13 +68,6 @@ protected:
         EXPECT_FALSE(Main.RemoteDir->IsBusy());
         EXPECT_FALSE(Main.frmTransfer->isVisible());
     }
-
-    PyFtpdServer Server;
-    QTemporaryDir Local;
-    TScriptedDialogs Dialogs;
-    TfrmMain Main;
-    QTimer Watchdog;
-    bool Fired = false;
 };
 
 TEST_F(TransferEndToEnd, DownloadsFilesThenTheFolderDepthFirstEachInItsModeAndShowsThemLocally)

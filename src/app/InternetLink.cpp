@@ -91,7 +91,11 @@ bool ParseLink(const QString& link, TSiteSettings& site, QString& fileName)
 
     QString userName, password;
     bool normalLogin = false;
-    qsizetype at = rest.indexOf(u'@');
+    // A login ends before the path: an "@" in a folder or file name
+    // ("pub/file@v2.tar.gz") must not turn the host into a user name and
+    // send the connection to whatever follows it.
+    const qsizetype pathStart = rest.indexOf(u'/');
+    qsizetype at = (pathStart < 0 ? rest : rest.left(pathStart)).indexOf(u'@');
     if (at >= 0) {
         // A user name or password may hold one "@" of its own when a "/"
         // follows the host; without any "/" the first "@" separates.

@@ -57,6 +57,16 @@ bool TfrmMain::ConnectToLink(const QString& link, bool normalLogin)
         site.UserName = QStringLiteral("anonymous");
         site.Password = Settings().ConnectionSettings.EmailAddress;
     }
+    // An unattended run has nobody to ask and nothing to stay for: a link
+    // without a file, or a login it would have to ask for, ends it at once.
+    if (QuitAfterLink && fileName.isEmpty()) {
+        QuitUnattended(QStringLiteral("The Internet link names no file"));
+        return false;
+    }
+    if (QuitAfterLink && (site.UserName.isEmpty() || site.Password.isEmpty())) {
+        QuitUnattended(QStringLiteral("The Internet link lacks a user name or password"));
+        return false;
+    }
     LinkFile.Clear();
     if (!fileName.isEmpty()) {
         LinkFile.Pending = true;

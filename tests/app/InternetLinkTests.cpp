@@ -30,6 +30,11 @@ const TLinkCase LinkCases[] = {
     {"ftp://ann@home.net:pw@ftp.example.org/", true, true, "ann@home.net", "pw", "ftp.example.org"},
     // ...and without a "/" the first "@" separates: the rest is the host.
     {"ftp://ann:p@ss@ftp.example.org", true, true, "ann", "p", "ss@ftp.example.org"},
+    // An "@" in the path is part of a name, never a login before another host.
+    {"ftp://ftp.example.org/pub/file@v2.tar.gz", true, false, "", "", "ftp.example.org", "pub",
+     "file@v2.tar.gz"},
+    {"ftp://trusted.example.org/pub/x@evil.example.net/a.zip", true, false, "", "", "trusted.example.org",
+     "pub/x@evil.example.net", "a.zip"},
     // A last name with a "." is a file; one ending in "/" or without "." is a folder.
     {"ftp://ftp.example.org/pub/file.zip", true, false, "", "", "ftp.example.org", "pub", "file.zip"},
     {"ftp://ftp.example.org/a/b/README", true, false, "", "", "ftp.example.org", "a/b/README"},

@@ -104,6 +104,10 @@ TEST_F(UnattendedRunTest, FailuresEndWithAFailureStatusAndAReason)
         {QStringLiteral("-URLsftp://127.0.0.1/pub/x.bin"), false, "Invalid Internet link"},
         {Link(QStringLiteral("pub/my%20data.bin"), refusedPort), false, "Could not connect"},
         {Link(QStringLiteral("pub/absent.bin"), Server.Port()), true, "could not be found"},
+        // Nobody is there to answer a login prompt or to use a folder.
+        {QStringLiteral("-URLftp://ann@127.0.0.1:%1/pub/x.bin").arg(Server.Port()), false,
+         "lacks a user name"},
+        {QStringLiteral("-URLftp://127.0.0.1:%1/pub/").arg(Server.Port()), false, "names no file"},
     };
     for (const auto& c : cases) {
         QFile::remove(LogPath());

@@ -8,14 +8,6 @@
 
 namespace {
 
-QList<TTestEntry> Mixed()
-{
-    return {{"b.txt", false, 300, 3},
-            {"A.pdf", false, 5'000'000'000ULL, 1},
-            {"zdir", true},
-            {"c.doc", false, 10, 2}};
-}
-
 TEST(FileListView, DerivedFieldsWaitUntilARowIsShownOrAskedFor)
 {
     TTestFileListView view;

@@ -12,6 +12,16 @@ struct TTestEntry {
     TDateTime Date = 0;
 };
 
+// Files and a folder whose names, sizes and dates each sort differently
+// (one size beyond 32 bits).
+inline QList<TTestEntry> Mixed()
+{
+    return {{"b.txt", false, 300, 3},
+            {"A.pdf", false, 5'000'000'000ULL, 1},
+            {"zdir", true},
+            {"c.doc", false, 10, 2}};
+}
+
 class TTestItem : public TFileListItem {
 public:
     QString ItemName() const override { return Entry.Name; }

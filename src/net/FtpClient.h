@@ -68,6 +68,12 @@ public:
     QByteArray Password;
     qint32 Vendor = vnNotDetected;
     bool ParseList = false;
+    // How data connections open: passive, the client connects to the address
+    // the server names ("EPSV", then "PASV"); active, the server connects back
+    // to the client ("PORT", or "EPRT" on IPv6).
+    bool PassiveMode = true;
+    // Listings use "LIST" even where the server offers "MLSD".
+    bool ForceList = false;
 
     TNotifyEvent OnConnect;  // login completed
     TNotifyEvent OnTransactionStart;
@@ -85,6 +91,9 @@ public:
     void Abort() override;
 
     void SendCommand(const QByteArray& command);
+    // Keeps an idle session open: sends "NOOP" without protocol lines or
+    // outcome events. False when the server did not answer it with 2xx.
+    bool KeepAlive();
     void ChangeDirectory(const QByteArray& path);
     void MakeDirectory(const QByteArray& path);
     void DeleteFile(const QByteArray& path);

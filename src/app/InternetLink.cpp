@@ -3,6 +3,7 @@
 #include "sites/SiteSettings.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QStringList>
 #include <optional>
 
@@ -61,18 +62,45 @@ std::optional<QString> DecodedPath(const QString& text)
     return names.join(u'/');
 }
 
-// "host" or "host:port"; the port must be one a socket can reach.
+// A host name is one word of printable ASCII or other letters: a blank, a
+// control character or an "@" there would be a login or a command that went
+// astray, never a machine.
+bool PlainHostName(const QString& host)
+{
+    if (host.isEmpty()) return false;
+    for (const QChar c : host)
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7F || c == u'@' || c == u'[' || c == u']' || !c.isPrint())
+            return false;
+    return true;
+}
+
+// "host", "host:port", "[v6-address]" or "[v6-address]:port" (RFC 3986,
+// 3.2.2); the port must be one a socket can reach. A bracketed address must
+// be an IPv6 address and nothing else.
 bool SplitHostPort(const QString& address, QString& host, int& port)
 {
-    const qsizetype colon = address.lastIndexOf(u':');
-    host = colon < 0 ? address : address.left(colon);
+    QString portText;
     port = 0;
-    if (colon < 0 || colon == address.size() - 1) return true;
-    const QString digits = address.mid(colon + 1);
-    for (const QChar c : digits)
+    if (address.startsWith(u'[')) {
+        const qsizetype close = address.indexOf(u']');
+        if (close < 0) return false;
+        host = address.left(close + 1);
+        if (QHostAddress(address.mid(1, close - 1)).protocol() != QAbstractSocket::IPv6Protocol) return false;
+        const QString after = address.mid(close + 1);
+        if (!after.isEmpty() && !after.startsWith(u':')) return false;
+        portText = after.mid(1);
+    } else {
+        const qsizetype colon = address.lastIndexOf(u':');
+        host = colon < 0 ? address : address.left(colon);
+        if (colon >= 0) portText = address.mid(colon + 1);
+        // A bare host name needs a dot: "fileserver" alone is no Internet site.
+        if (!PlainHostName(host) || !host.contains(u'.')) return false;
+    }
+    if (portText.isEmpty()) return true;
+    for (const QChar c : portText)
         if (!c.isDigit() || c.unicode() > 0x7F) return false;
     bool ok = false;
-    port = digits.toInt(&ok);
+    port = portText.toInt(&ok);
     return ok && port >= 1 && port <= 65535;
 }
 
@@ -136,7 +164,6 @@ bool ParseLink(const QString& link, TSiteSettings& site, QString& fileName)
     QString host;
     int port = 0;
     if (!SplitHostPort(address, host, port)) return false;
-    if (!host.contains(u'.')) return false;
 
     site = TSiteSettings();
     site.SiteName = host;

@@ -20,9 +20,11 @@ static void EnsureHelpResources()
 
 namespace {
 
-QUrl HelpPage(const char* file)
+QUrl HelpPage(const char* file, const char* section = nullptr)
 {
-    return QUrl(QStringLiteral("qrc:/help/") + QLatin1String(file));
+    QUrl page(QStringLiteral("qrc:/help/") + QLatin1String(file));
+    if (section) page.setFragment(QLatin1String(section));
+    return page;
 }
 
 const char* const PageStyle =
@@ -46,6 +48,12 @@ QUrl HelpPageForContext(int context)
     case hcAbout: return HelpPage("about.html");
     case hcMainWindow: return HelpPage("mainwindow.html");
     case hcDirectoryPanes: return HelpPage("panes.html");
+    case hcSiteSettings: return HelpPage("connecting.html");
+    case hcOptions: return HelpPage("options.html");
+    case hcOptionsGeneral: return HelpPage("options.html", "general");
+    case hcOptionsConnecting: return HelpPage("options.html", "connecting");
+    case hcOptionsTransfer: return HelpPage("options.html", "transfer");
+    case hcOptionsTextFiles: return HelpPage("options.html", "textfiles");
     default: return HelpPage("contents.html");
     }
 }

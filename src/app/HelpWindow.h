@@ -6,7 +6,19 @@
 class QTextBrowser;
 
 // The numbered help contexts that windows and controls carry.
-enum THelpContext { hcContents = 1, hcAbout = 2, hcMainWindow = 5, hcDirectoryPanes = 7 };
+enum THelpContext {
+    hcContents = 1,
+    hcAbout = 2,
+    hcMainWindow = 5,
+    hcDirectoryPanes = 7,
+    hcSiteSettings = 12,
+    // The settings window and its four pages.
+    hcOptions = 15,
+    hcOptionsGeneral = 16,
+    hcOptionsConnecting = 17,
+    hcOptionsTransfer = 18,
+    hcOptionsTextFiles = 19,
+};
 
 // The page of a help context; an unknown context shows the contents.
 QUrl HelpPageForContext(int context);

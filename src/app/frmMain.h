@@ -287,13 +287,16 @@ private:
     QStringList DownloadForDragOut();
     // Internet links (frmMainLinks.cpp).
     void DownloadLinkFile();
+    void EndLinkAttempts();
+    QString LinkDownloadQuestion(const QString& name, const QString& folder) const;
     void LinkDownloadFinished();
     void EndUnattendedSession(bool sessionStood);
     void QuitUnattended(const QString& failure);
     bool LinkDownloadRunning = false;
     bool LinkFileArrived = false;
-    QString LinkTarget;   // the file a link's download brings
-    QString LinkFailure;  // why an unattended session has failed
+    bool LinkFolderEntered = false;  // the session stands in the link's folder
+    QString LinkTarget;              // the file a link's download brings
+    QString LinkFailure;             // why an unattended session has failed
     class TfrmURL* URLDialog = nullptr;
 
     std::unique_ptr<TSettings> FSettings;

@@ -108,8 +108,11 @@ void TfrmMain::RemoteDirDeleting(int count, const QString& name, bool isDir, boo
 void TfrmMain::FtpConnect()
 {
     SetConnectionState(csConnected);
+    // A link's file is looked for only in the link's own folder: the login
+    // folder may hold another file of the same name.
+    LinkFolderEntered = false;
     try {
-        RemoteDir->Open(CurrentSite.RemoteStartupDir);
+        LinkFolderEntered = RemoteDir->Open(CurrentSite.RemoteStartupDir);
     } catch (const std::exception&) {
         // A first listing that was stopped (and already reported) ends that
         // command, not the login under way; a lost connection still fails it.

@@ -13,6 +13,8 @@
 #include "views/remote/FtpFileListView.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 #include <utility>
@@ -77,9 +79,16 @@ bool TfrmMain::ConnectToLink(const QString& link, bool normalLogin)
     LinkFailure.clear();
     LinkFileArrived = false;
     if (ConnectToSite(site, QString())) return true;
-    LinkFile.Clear();
-    if (QuitAfterLink) QuitUnattended(QStringLiteral("Could not connect to \"%1\"").arg(site.Address));
+    // With retries set, the link's file waits for the next attempt.
+    if (ConnectionState == csConnecting) return true;
+    EndLinkAttempts();
     return false;
+}
+
+void TfrmMain::EndLinkAttempts()
+{
+    LinkFile.Clear();
+    if (QuitAfterLink) QuitUnattended(QStringLiteral("Could not connect to \"%1\"").arg(CurrentSite.Address));
 }
 
 void TfrmMain::DownloadLinkFile()
@@ -87,6 +96,13 @@ void TfrmMain::DownloadLinkFile()
     if (!LinkFile.Pending || !IsConnected()) return;
     const QString name = LinkFile.FileName;
     LinkFile.Clear();
+    if (!LinkFolderEntered) {
+        LinkFailure = QStringLiteral("The folder \"%1\" in the Internet link could not be opened")
+                          .arg(CurrentSite.RemoteStartupDir);
+        LogError(LinkFailure);
+        if (QuitAfterLink) DisconnectFromSite();
+        return;
+    }
     const int item = RemoteDir->FindItem(name, !RemoteDir->ServerIgnoresCase());
     // A folder of that name is no file to fetch.
     if (item < 0 || RemoteDir->IsDirectoryItem(item)) {
@@ -99,9 +115,7 @@ void TfrmMain::DownloadLinkFile()
     if (std::exchange(ConfirmLinkDownload, false) && !QuitAfterLink) {
         // A web page must not drop files into the user's folders unasked.
         SelectRemoteItems({name});
-        if (!AskYesNo(QStringLiteral("Download the file \"%1\" into the folder \"%2\"?").arg(name, folder),
-                      false))
-            return;
+        if (!AskYesNo(LinkDownloadQuestion(name, folder), false)) return;
     }
     // The download asks nothing: a file of that name is replaced only once
     // the new one is complete, so no resume or overwrite question arises.
@@ -113,6 +127,16 @@ void TfrmMain::DownloadLinkFile()
     LinkDownloadRunning = false;
     LinkFailure = QStringLiteral("The file \"%1\" could not be downloaded").arg(name);
     if (QuitAfterLink) DisconnectFromSite();
+}
+
+// The question before a link from elsewhere drops a file into a folder:
+// it says so when a file already there would be replaced.
+QString TfrmMain::LinkDownloadQuestion(const QString& name, const QString& folder) const
+{
+    QString question = QStringLiteral("Download the file \"%1\" into the folder \"%2\"?").arg(name, folder);
+    if (QFileInfo::exists(QDir(folder).filePath(name)))
+        question += QStringLiteral("\r\nThe file of that name in the folder will be replaced.");
+    return question;
 }
 
 void TfrmMain::LinkDownloadFinished()

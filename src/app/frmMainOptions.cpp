@@ -15,6 +15,7 @@ void TfrmMain::actSettingsExecute()
         TOptionsHost host;
         host.ClearSiteHistory = [this] { RecentMenu->Clear(); };
         host.ResetFormSizes = [this] { RestoreDefaultWindowSizes(); };
+        host.ShowHelp = [this](int context) { ShowHelpContext(context); };
         frmOptions = new TfrmOptions(Settings(), std::move(host), this);
         CenterForm(this, *frmOptions);
     }

@@ -196,7 +196,7 @@ void TfrmMain::RetryConnect()
     StatusPanel1->clear();
     LogInfo(QStringLiteral("Connecting to \"%1\" (%2)...").arg(CurrentSite.SiteName, CurrentSite.Address));
     --RetriesLeft;
-    DoConnect();
+    if (!DoConnect() && ConnectionState == csNotConnected) EndLinkAttempts();
 }
 
 void TfrmMain::CancelReconnect()
@@ -204,6 +204,7 @@ void TfrmMain::CancelReconnect()
     tmrSecondTimer.stop();
     SetConnectionState(csNotConnected);
     LogError(QStringLiteral("Connecting cancelled"));
+    EndLinkAttempts();
 }
 
 // --- session state -------------------------------------------------------------------

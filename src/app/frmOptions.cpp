@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -71,6 +72,9 @@ TfrmOptions::TfrmOptions(TSettings& settings, TOptionsHost host, QWidget* parent
     pages->addTab(BuildConnectingPage(), QStringLiteral("Connecting"));
     pages->addTab(BuildTransferPage(), QStringLiteral("File transfer"));
     pages->addTab(BuildTextFilesPage(), QStringLiteral("Text files"));
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this, pages] {
+        if (Host.ShowHelp) Host.ShowHelp(pages->currentWidget()->property("HelpContext").toInt());
+    });
 
     btnOK = NewButton(QStringLiteral("btnOK"), QStringLiteral("OK"), this);
     btnOK->setAutoDefault(true);

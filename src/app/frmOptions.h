@@ -20,8 +20,9 @@ qint32 IntDef(const QString& text, qint32 fallback);
 
 // What the options dialog asks of the main window for its immediate actions.
 struct TOptionsHost {
-    std::function<void()> ClearSiteHistory;  // empties the recent-sites menu
-    std::function<void()> ResetFormSizes;    // main window and site list
+    std::function<void()> ClearSiteHistory;     // empties the recent-sites menu
+    std::function<void()> ResetFormSizes;       // main window and site list
+    std::function<void(int context)> ShowHelp;  // F1: the help of the page shown
 };
 
 // The settings dialog: four pages that edit the settings record, with OK,

@@ -109,6 +109,8 @@ TEST(HelpPages, ContextsAndTopicsMapToTheirPages)
         {HelpPageForContext(hcAbout), "about.html"},
         {HelpPageForContext(hcMainWindow), "mainwindow.html"},
         {HelpPageForContext(hcDirectoryPanes), "panes.html"},
+        {HelpPageForContext(hcOptions), "options.html"},
+        {HelpPageForContext(hcOptionsTextFiles), "options.html#textfiles"},
         {HelpPageForContext(99), "contents.html"},
         {HelpPageForTopic("URLSYNTAX"), "urlsyntax.html"},
         {HelpPageForTopic("urlsyntax"), "contents.html"},

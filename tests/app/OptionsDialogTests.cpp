@@ -1,5 +1,6 @@
 // The options dialog against a settings store of its own, and its immediate
 // actions through the main window.
+#include "app/HelpWindow.h"
 #include "app/ProgramStart.h"
 #include "app/RecentSitesMenu.h"
 #include "app/frmMain.h"
@@ -16,7 +17,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,6 +62,7 @@ protected:
         Settings.ConnectionSettings.ProxyPort = 8021;
         TOptionsHost host;
         host.ClearSiteHistory = [this] { ++Cleared; };
+        host.ShowHelp = [this](int context) { HelpAsked = context; };
         Dialog = std::make_unique<TfrmOptions>(Settings, host);
         Dialog->show();
     }
@@ -88,6 +92,7 @@ protected:
     TScriptedDialogs Dialogs;
     TSettings Settings{Store};
     int Cleared = 0;
+    int HelpAsked = 0;
     std::unique_ptr<TfrmOptions> Dialog;
 };
 
@@ -309,3 +314,15 @@ TEST(OptionsFromTheMainWindow, SettingsOpensTheDialogWhoseActionsReachTheMainWin
 }
 
 }  // namespace
+
+TEST_F(OptionsDialogTest, F1AsksForTheHelpOfThePageShown)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Dialog.get()));
+    auto* pages = Dialog->findChild<QTabWidget*>(QStringLiteral("pgcOptions"));
+    ASSERT_NE(pages, nullptr);
+    for (const int page : {1, 3}) {
+        pages->setCurrentIndex(page);
+        QTest::keyClick(Dialog.get(), Qt::Key_F1);
+        EXPECT_EQ(HelpPageForContext(HelpAsked).fragment(), page == 1 ? "connecting" : "textfiles");
+    }
+}

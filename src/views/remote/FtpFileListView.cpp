@@ -186,17 +186,14 @@ bool TFtpFileListView::SetTransferType(bool text)
 
 // ---- Session ----
 
-void TFtpFileListView::Open(const QString& startDir)
+bool TFtpFileListView::Open(const QString& startDir)
 {
-    if (!IsReady()) return;
+    if (!IsReady()) return false;
     TBusyScope busy(*this);
-    if (!startDir.isEmpty()) {
-        SetDirectory(startDir);
-        if (Directory().isEmpty()) ShowCurrentDirectory();
-    } else {
-        ShowCurrentDirectory();
-    }
+    const bool entered = startDir.isEmpty() || RunCommand(rkChangeDir, startDir);
+    ShowCurrentDirectory();
     DetectServerSystem();
+    return entered;
 }
 
 void TFtpFileListView::DetectServerSystem()

@@ -71,8 +71,8 @@ public:
     bool RefusedPermanently() const;
 
     // The first directory after login: startDir when it can be entered,
-    // else the login directory.
-    void Open(const QString& startDir);
+    // else the login directory. False when startDir could not be entered.
+    bool Open(const QString& startDir);
     // "PWD" becomes Directory, then the list is fetched; the result is the
     // listing's. A client exception from "PWD" reaches the caller.
     bool ShowCurrentDirectory();

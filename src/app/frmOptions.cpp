@@ -38,6 +38,27 @@ QPushButton* NewButton(const QString& name, const QString& caption, QWidget* par
     return button;
 }
 
+// Ctrl+Tab and Ctrl+Page Down turn to the next page wherever the focus is,
+// not only inside the pages: the dialog opens with the focus on its buttons.
+void AddPageTurningKeys(QTabWidget* pages)
+{
+    const auto turn = [pages](int step) {
+        const int count = pages->count();
+        pages->setCurrentIndex((pages->currentIndex() + step + count) % count);
+    };
+    const struct {
+        QKeyCombination Keys;
+        int Step;
+    } keys[] = {{Qt::CTRL | Qt::Key_Tab, 1},
+                {Qt::CTRL | Qt::Key_PageDown, 1},
+                {Qt::CTRL | Qt::Key_Backtab, -1},
+                {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+                {Qt::CTRL | Qt::Key_PageUp, -1}};
+    for (const auto& key : keys)
+        QObject::connect(new QShortcut(QKeySequence(key.Keys), pages->window()), &QShortcut::activated, pages,
+                         [turn, step = key.Step] { turn(step); });
+}
+
 }  // namespace
 
 std::optional<qint32> ParseInteger(const QString& text)
@@ -75,6 +96,7 @@ TfrmOptions::TfrmOptions(TSettings& settings, TOptionsHost host, QWidget* parent
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this, pages] {
         if (Host.ShowHelp) Host.ShowHelp(pages->currentWidget()->property("HelpContext").toInt());
     });
+    AddPageTurningKeys(pages);
 
     btnOK = NewButton(QStringLiteral("btnOK"), QStringLiteral("OK"), this);
     btnOK->setAutoDefault(true);

@@ -315,11 +315,18 @@ TEST(OptionsFromTheMainWindow, SettingsOpensTheDialogWhoseActionsReachTheMainWin
 
 }  // namespace
 
-TEST_F(OptionsDialogTest, F1AsksForTheHelpOfThePageShown)
+TEST_F(OptionsDialogTest, KeysTurnThePagesAndF1AsksForTheHelpOfThePageShown)
 {
     ASSERT_TRUE(QTest::qWaitForWindowActive(Dialog.get()));
     auto* pages = Dialog->findChild<QTabWidget*>(QStringLiteral("pgcOptions"));
     ASSERT_NE(pages, nullptr);
+    // The pages turn by keys wherever the focus is, round the end too.
+    Dialog->btnCancel->setFocus();
+    QTest::keyClick(Dialog.get(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(pages->currentIndex(), 1);
+    QTest::keyClick(Dialog.get(), Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(Dialog.get(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(pages->currentIndex(), 3);
     for (const int page : {1, 3}) {
         pages->setCurrentIndex(page);
         QTest::keyClick(Dialog.get(), Qt::Key_F1);

@@ -1,0 +1,227 @@
+#include "net/TlsChannel.h"
+
+#include <QHostAddress>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+namespace {
+
+// One client context for the whole program: it holds the trusted
+// authorities, which are read once.
+SSL_CTX* ClientContext()
+{
+    static SSL_CTX* const context = [] {
+        SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+        SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+        SSL_CTX_set_default_verify_paths(ctx);
+        // Verification runs and leaves its result; the caller decides.
+        SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
+        // Sessions are kept by the channels that want them, not in a cache.
+        SSL_CTX_set_session_cache_mode(ctx, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+        return ctx;
+    }();
+    return context;
+}
+
+QString LastOpenSslError()
+{
+    const unsigned long code = ERR_get_error();
+    ERR_clear_error();
+    if (code == 0) return {};
+    char text[256];
+    ERR_error_string_n(code, text, sizeof text);
+    return QString::fromLatin1(text);
+}
+
+QString NameText(const X509_NAME* name)
+{
+    BIO* out = BIO_new(BIO_s_mem());
+    X509_NAME_print_ex(out, name, 0, XN_FLAG_RFC2253 & ~ASN1_STRFLGS_ESC_MSB);
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(out, &data);
+    QString text = QString::fromUtf8(data, size);
+    BIO_free(out);
+    return text;
+}
+
+QDateTime TimeUtc(const ASN1_TIME* time)
+{
+    tm parts{};
+    if (!time || ASN1_TIME_to_tm(time, &parts) != 1) return {};
+    return QDateTime(QDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday),
+                     QTime(parts.tm_hour, parts.tm_min, parts.tm_sec), Qt::UTC);
+}
+
+}  // namespace
+
+QString TCertificateInfo::Fingerprint() const
+{
+    return QString::fromLatin1(Sha256.toHex(':').toUpper());
+}
+
+TTlsChannel::TTlsChannel(const QString& hostName, const TTlsSession& resume)
+    : FSsl(SSL_new(ClientContext())), FNetworkIn(BIO_new(BIO_s_mem())), FNetworkOut(BIO_new(BIO_s_mem()))
+{
+    // An empty memory BIO means "wait for more", not the end of the stream.
+    BIO_set_mem_eof_return(FNetworkIn, -1);
+    BIO_set_mem_eof_return(FNetworkOut, -1);
+    SSL_set_bio(FSsl, FNetworkIn, FNetworkOut);
+    const QByteArray host = hostName.toUtf8();
+    if (QHostAddress(hostName).isNull()) {
+        SSL_set_tlsext_host_name(FSsl, host.constData());  // SNI carries names only
+        SSL_set1_host(FSsl, host.constData());
+    } else {
+        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(FSsl), host.constData());
+    }
+    if (resume) SSL_set_session(FSsl, resume.get());
+    SSL_set_connect_state(FSsl);
+    Advance();
+}
+
+TTlsChannel::~TTlsChannel()
+{
+    SSL_free(FSsl);  // frees both BIOs
+}
+
+void TTlsChannel::FeedCipher(const QByteArray& bytes)
+{
+    if (bytes.isEmpty() || FState == TState::Failed) return;
+    BIO_write(FNetworkIn, bytes.constData(), int(bytes.size()));
+    Advance();
+}
+
+QByteArray TTlsChannel::TakeCipher()
+{
+    QByteArray bytes(qsizetype(BIO_ctrl_pending(FNetworkOut)), Qt::Uninitialized);
+    if (bytes.isEmpty()) return bytes;
+    const int read = BIO_read(FNetworkOut, bytes.data(), int(bytes.size()));
+    bytes.resize(qMax(read, 0));
+    return bytes;
+}
+
+void TTlsChannel::Write(const QByteArray& plain)
+{
+    if (FState == TState::Handshaking) {
+        FPlainOutPending += plain;
+        return;
+    }
+    if (FState != TState::Open || plain.isEmpty()) return;
+    size_t written = 0;
+    // A memory BIO takes everything at once, so one call writes it all.
+    if (SSL_write_ex(FSsl, plain.constData(), size_t(plain.size()), &written) != 1 ||
+        written != size_t(plain.size()))
+        Fail(QStringLiteral("The encrypted connection could not send: %1").arg(LastOpenSslError()));
+}
+
+QByteArray TTlsChannel::TakePlain()
+{
+    return std::exchange(FPlainIn, QByteArray());
+}
+
+void TTlsChannel::Shutdown()
+{
+    if (FState == TState::Open || FState == TState::Closed) SSL_shutdown(FSsl);
+}
+
+void TTlsChannel::Advance()
+{
+    if (FState == TState::Handshaking) {
+        const int result = SSL_do_handshake(FSsl);
+        if (result != 1) {
+            const int error = SSL_get_error(FSsl, result);
+            if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
+                Fail(QStringLiteral("The encrypted connection could not be set up: %1")
+                         .arg(LastOpenSslError()));
+            return;
+        }
+        FState = TState::Open;
+        FlushPendingWrites();
+    }
+    if (FState == TState::Open) ReadPlain();
+}
+
+void TTlsChannel::FlushPendingWrites()
+{
+    if (!FPlainOutPending.isEmpty()) Write(std::exchange(FPlainOutPending, QByteArray()));
+}
+
+void TTlsChannel::ReadPlain()
+{
+    char buffer[16384];
+    while (FState == TState::Open) {
+        size_t read = 0;
+        const int result = SSL_read_ex(FSsl, buffer, sizeof buffer, &read);
+        if (result == 1) {
+            if (FPlainIn.size() + qsizetype(read) > MaxPlainBacklog) {
+                Fail(QStringLiteral("The server sent more than could be taken"));
+                return;
+            }
+            FPlainIn.append(buffer, qsizetype(read));
+            continue;
+        }
+        const int error = SSL_get_error(FSsl, result);
+        if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) return;
+        if (error == SSL_ERROR_ZERO_RETURN)
+            FState = TState::Closed;
+        else
+            Fail(QStringLiteral("The encrypted connection failed: %1").arg(LastOpenSslError()));
+    }
+}
+
+void TTlsChannel::Fail(const QString& why)
+{
+    FState = TState::Failed;
+    FError = why;
+}
+
+bool TTlsChannel::Verified() const
+{
+    return FState != TState::Handshaking && SSL_get0_peer_certificate(FSsl) &&
+           SSL_get_verify_result(FSsl) == X509_V_OK;
+}
+
+QString TTlsChannel::VerifyErrorText() const
+{
+    if (Verified()) return {};
+    if (!SSL_get0_peer_certificate(FSsl)) return QStringLiteral("no certificate");
+    return QString::fromLatin1(X509_verify_cert_error_string(SSL_get_verify_result(FSsl)));
+}
+
+TCertificateInfo TTlsChannel::PeerCertificate() const
+{
+    TCertificateInfo info;
+    X509* certificate = SSL_get0_peer_certificate(FSsl);
+    if (!certificate) return info;
+    info.Subject = NameText(X509_get_subject_name(certificate));
+    info.Issuer = NameText(X509_get_issuer_name(certificate));
+    info.ValidFrom = TimeUtc(X509_get0_notBefore(certificate));
+    info.ValidTo = TimeUtc(X509_get0_notAfter(certificate));
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (X509_digest(certificate, EVP_sha256(), digest, &length) == 1)
+        info.Sha256 = QByteArray(reinterpret_cast<const char*>(digest), int(length));
+    return info;
+}
+
+QString TTlsChannel::ProtocolName() const
+{
+    return QString::fromLatin1(SSL_get_version(FSsl));
+}
+
+QString TTlsChannel::CipherName() const
+{
+    return QString::fromLatin1(SSL_get_cipher_name(FSsl));
+}
+
+TTlsSession TTlsChannel::Session() const
+{
+    SSL_SESSION* session = SSL_get1_session(FSsl);
+    if (!session) return {};
+    return TTlsSession(session, SSL_SESSION_free);
+}
+
+bool TTlsChannel::SessionReused() const
+{
+    return SSL_session_reused(FSsl) == 1;
+}

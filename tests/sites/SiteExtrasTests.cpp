@@ -75,15 +75,6 @@ TEST(SiteExtras, EverySettingComesBackAndOnlyNonDefaultsAreWritten)
     }
 }
 
-TEST(SiteExtras, KeysOfALaterVersionSurviveAnEdit)
-{
-    TSiteSettings site;
-    site.DataConnection = dcPassive;
-    EXPECT_EQ(
-        SiteToExtras(site, "Encryption=explicit\r\nDataConnection=active\r\nForceList=1\r\nodd line\r\n"),
-        "DataConnection=passive\r\nEncryption=explicit\r\nodd line\r\n");
-}
-
 TEST(SiteExtras, ValuesThatAreNotTheKeysOwnReadAsDefaults)
 {
     const struct {
@@ -166,21 +157,6 @@ TEST(SiteListFormat, ADamagedExtrasBlockCostsOnlyTheExtras)
         EXPECT_EQ(Outline(top), "A[x,y]\nB[z]");
         EXPECT_TRUE(ExtrasOf(top).isEmpty());
     }
-}
-
-TEST(SiteListFormat, TheLongestExtrasAreReadAndLongerOnesAreNotWritten)
-{
-    TSiteFolder top;
-    TSiteListReader reader;
-    reader.Read(Designed, top);
-    top.Child(0)->Settings.Sites[0].SetExtras(QByteArray(MaxSiteExtrasLength, 'k'));
-    top.Child(0)->Settings.Sites[1].SetExtras(QByteArray(MaxSiteExtrasLength + 1, 'k'));
-    TSiteFolder again;
-    TSiteListReader second;
-    second.Read(EncodeSiteList(top), again);
-    EXPECT_FALSE(second.DamageReported());
-    EXPECT_EQ(again.Child(0)->Settings.Sites[0].Extras().size(), MaxSiteExtrasLength);
-    EXPECT_TRUE(again.Child(0)->Settings.Sites[1].Extras().isEmpty());
 }
 
 class SiteExtrasWindowTest : public SiteListTest {

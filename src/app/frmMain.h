@@ -74,6 +74,10 @@ public:
     TfrmTransfer* frmTransfer = nullptr;  // made with the window, lives as long
     QTimer tmrSecondTimer;
     QTimer tmrDisconnect;
+    QTimer tmrKeepAlive;  // runs while the session is idle (frmMainKeepAlive.cpp)
+    // Milliseconds of idle time before a keep-alive, for tests that cannot
+    // wait the settings' seconds; 0: as the settings say.
+    int KeepAliveIntervalMs = 0;
 
     // Session fields.
     TConnectionState ConnectionState = TConnectionState(0);
@@ -244,6 +248,11 @@ private:
     void SetRemoteReady(bool ready);
     void ShowSessionDisplay();
     void SaveSessionSettings();
+    // The keep-alive of an idle session (frmMainKeepAlive.cpp).
+    void RestartKeepAlive();
+    void KeepAliveTimerFired();
+    void SendKeepAlive();
+    bool KeepAliveRefused = false;  // by this session's server: none is sent again
 
     // Handlers of the client's and the remote view's events (frmMainFtpEvents.cpp).
     void BindFtpEvents();

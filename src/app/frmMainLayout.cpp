@@ -125,6 +125,8 @@ TfrmMain::TfrmMain(std::unique_ptr<TSettings> settings, QWidget* parent)
     connect(&tmrSecondTimer, &QTimer::timeout, this, [this] { SecondTimerTick(); });
     tmrDisconnect.setInterval(5000);  // it stops itself when it fires
     connect(&tmrDisconnect, &QTimer::timeout, this, [this] { DisconnectTimerFired(); });
+    tmrKeepAlive.setSingleShot(true);
+    connect(&tmrKeepAlive, &QTimer::timeout, this, [this] { KeepAliveTimerFired(); });
 
     ApplyStoredSize();
     SetConnectionState(csNotConnected);

@@ -77,6 +77,10 @@ bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderNam
     Ftp.Port = address.Port > 0 ? address.Port : connection.DefaultPort;
     Ftp.Proxy = connection.UseProxy ? connection.ProxyAddress : QString();
     Ftp.ProxyPort = connection.UseProxy ? connection.ProxyPort : 0;
+    // A site's own choice wins; links and new sites take the settings'.
+    Ftp.PassiveMode = CurrentSite.DataConnection == dcDefault ? Settings().PassiveMode
+                                                              : CurrentSite.DataConnection == dcPassive;
+    Ftp.ForceList = CurrentSite.ForceList;
     RetriesLeft = connection.Retries;
     RetrySecondsLeft = connection.RetryDelay;
     if (!folderName.isEmpty() && OnRecentSite) OnRecentSite(CurrentSite.SiteName, folderName);
@@ -227,9 +231,12 @@ void TfrmMain::SetConnectionState(TConnectionState state)
         Actions[QStringLiteral("actTransferAuto")]->trigger();
         SessionStart = Now();
         tmrSecondTimer.start();
+        KeepAliveRefused = false;
+        RestartKeepAlive();
         break;
     case csNotConnected:
         tmrSecondTimer.stop();
+        tmrKeepAlive.stop();
         RemoteDir->SetAcceptShellFiles(false);
         aniBusy->Stop();
         Actions.SetEnabled(QStringLiteral("actStop"), false);
@@ -247,6 +254,8 @@ void TfrmMain::SetRemoteReady(bool ready)
     // Files from the desktop are taken only where they can go at once.
     RemoteDir->SetAcceptShellFiles(ready && IsConnected());
     Actions.SetEnabled(QStringLiteral("actStop"), !ready);
+    // Whatever the operation sent, the session has been idle since its end.
+    if (ready) RestartKeepAlive();
     if (ready)
         aniBusy->Stop();
     else

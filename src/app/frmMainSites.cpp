@@ -69,6 +69,8 @@ void TfrmMain::actAddToSitelistExecute()
     site.Comments = CurrentSite.Comments;
     site.RemoteStartupDir = CurrentSite.RemoteStartupDir;
     site.LocalStartupDir = CurrentSite.LocalStartupDir;
+    site.DataConnection = CurrentSite.DataConnection;
+    site.ForceList = CurrentSite.ForceList;
     TSiteFolder* folder = frmSiteList->SelectedFolder();
     if (!folder) folder = frmSiteList->FirstFolder();
     if (!frmSiteList->AddSite(site, folder)) return;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -20,7 +21,8 @@ namespace {
 
 constexpr int HelpContext = 15;
 constexpr int PortLength = 5;
-constexpr int CountLength = 3;  // retries and delay
+constexpr int CountLength = 3;    // retries and delay
+constexpr int SecondsLength = 4;  // the keep-alive's
 
 QWidget* NewPage(const QString& name, int helpContext)
 {
@@ -238,9 +240,46 @@ QWidget* TfrmOptions::BuildConnectingPage()
     layout->addLayout(portRow);
     layout->addWidget(grpProxy);
     layout->addWidget(failed);
+    layout->addWidget(BuildDataConnectionGroup(page));
     layout->addWidget(btnRestoreConnectionDefaults, 0, Qt::AlignLeft);
     layout->addStretch();
     return page;
+}
+
+QGroupBox* TfrmOptions::BuildDataConnectionGroup(QWidget* page)
+{
+    grpDataConnection = new QGroupBox(QStringLiteral("Data connection:"), page);
+    grpDataConnection->setObjectName(QStringLiteral("grpDataConnection"));
+    rbnPassive = new QRadioButton(QStringLiteral("Pa&ssive"), grpDataConnection);
+    rbnPassive->setObjectName(QStringLiteral("rbnPassive"));
+    rbnActive = new QRadioButton(QStringLiteral("A&ctive"), grpDataConnection);
+    rbnActive->setObjectName(QStringLiteral("rbnActive"));
+    connect(rbnPassive, &QRadioButton::toggled, this, [this] { SettingItemChange(); });
+    chkKeepAlive = new QCheckBox(QStringLiteral("Send a &keep-alive command when idle"), grpDataConnection);
+    chkKeepAlive->setObjectName(QStringLiteral("chkKeepAlive"));
+    connect(chkKeepAlive, &QCheckBox::toggled, this, [this] { chkKeepAliveClick(); });
+    edKeepAliveSeconds = NewNumberEdit(QStringLiteral("edKeepAliveSeconds"), SecondsLength);
+
+    auto* modes = new QHBoxLayout;
+    modes->addWidget(rbnPassive);
+    modes->addWidget(rbnActive);
+    modes->addStretch();
+    auto* seconds = new QHBoxLayout;
+    seconds->addSpacing(20);
+    seconds->addWidget(NewLabel(QStringLiteral("lblKeepAliveSeconds"), QStringLiteral("A&fter"),
+                                edKeepAliveSeconds, grpDataConnection));
+    seconds->addWidget(edKeepAliveSeconds);
+    seconds->addWidget(new QLabel(QStringLiteral("seconds without a command"), grpDataConnection));
+    seconds->addStretch();
+    auto* layout = new QVBoxLayout(grpDataConnection);
+    layout->addLayout(modes);
+    layout->addWidget(NewNote(QStringLiteral("lblDataConnectionNote"),
+                              QStringLiteral("Passive works behind most firewalls and routers. In active "
+                                             "mode the site connects back to this computer."),
+                              grpDataConnection));
+    layout->addWidget(chkKeepAlive);
+    layout->addLayout(seconds);
+    return grpDataConnection;
 }
 
 QWidget* TfrmOptions::BuildTransferPage()

@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QRadioButton;
 class TSettings;
 
 // A whole decimal number with an optional sign and nothing around it; empty
@@ -52,6 +53,11 @@ public:
     QLineEdit* edRetries;
     QLineEdit* edDelay;
     QPushButton* btnRestoreConnectionDefaults;
+    QGroupBox* grpDataConnection;
+    QRadioButton* rbnPassive;
+    QRadioButton* rbnActive;
+    QCheckBox* chkKeepAlive;
+    QLineEdit* edKeepAliveSeconds;
     QCheckBox* chkContinueTransfer;
     QCheckBox* chkConfirmOverwrite;
     QListWidget* lstTextExtensions;
@@ -81,6 +87,8 @@ protected:
 private:
     QWidget* BuildGeneralPage();
     QWidget* BuildConnectingPage();
+    QGroupBox* BuildDataConnectionGroup(QWidget* page);
+    void chkKeepAliveClick();
     QWidget* BuildTransferPage();
     QWidget* BuildTextFilesPage();
     QLineEdit* NewNumberEdit(const QString& name, int maxLength);

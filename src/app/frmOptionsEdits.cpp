@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace {
 
@@ -47,6 +48,10 @@ void TfrmOptions::LoadDialog()
     chkUseProxyClick();  // toggled does not fire when the state stays
     edProxyAddress->setText(connection.ProxyAddress);
     edEmailAddress->setText(connection.EmailAddress);
+    (Settings.PassiveMode ? rbnPassive : rbnActive)->setChecked(true);
+    edKeepAliveSeconds->setText(QString::number(Settings.KeepAliveSeconds));
+    chkKeepAlive->setChecked(Settings.KeepAlive);
+    chkKeepAliveClick();
     AfterApply();
 }
 
@@ -78,6 +83,13 @@ bool TfrmOptions::CheckNumbers()
         return refuse(edRetries, QStringLiteral("The number of reconnection attempts cannot be negative."));
     if (IntDef(edDelay->text(), 20) < 0)
         return refuse(edDelay, QStringLiteral("The delay between retries cannot be negative."));
+    // Unused, the seconds are not stored, so they need not be valid either.
+    const qint32 seconds = IntDef(edKeepAliveSeconds->text(), DefaultKeepAliveSeconds);
+    if (chkKeepAlive->isChecked() && (seconds < MinKeepAliveSeconds || seconds > MaxKeepAliveSeconds))
+        return refuse(edKeepAliveSeconds,
+                      QStringLiteral("The keep-alive interval must be a number of seconds from %1 to %2.")
+                          .arg(MinKeepAliveSeconds)
+                          .arg(MaxKeepAliveSeconds));
     return true;
 }
 
@@ -102,6 +114,10 @@ bool TfrmOptions::SaveDialog()
         connection.EmailAddress = QString::fromLatin1(DefaultEmailAddress);
         edEmailAddress->setText(connection.EmailAddress);
     }
+    Settings.PassiveMode = rbnPassive->isChecked();
+    Settings.KeepAlive = chkKeepAlive->isChecked();
+    if (Settings.KeepAlive)
+        Settings.KeepAliveSeconds = IntDef(edKeepAliveSeconds->text(), DefaultKeepAliveSeconds);
     Settings.SaveTextExtensions();
     Settings.SaveGeneral();
     Settings.SaveTransfer();
@@ -176,6 +192,9 @@ void TfrmOptions::btnRestoreConnectionDefaultsClick()
     edProxyPort->setText(QString::number(defaults.ProxyPort));
     chkUseProxy->setChecked(false);
     edProxyAddress->clear();
+    rbnPassive->setChecked(true);
+    edKeepAliveSeconds->setText(QString::number(DefaultKeepAliveSeconds));
+    chkKeepAlive->setChecked(true);
     btnApply->setEnabled(true);  // also when every field held its default
 }
 
@@ -233,6 +252,12 @@ void TfrmOptions::chkUseProxyClick()
     btnApply->setEnabled(true);
 }
 
+void TfrmOptions::chkKeepAliveClick()
+{
+    edKeepAliveSeconds->setEnabled(chkKeepAlive->isChecked());
+    btnApply->setEnabled(true);
+}
+
 void TfrmOptions::SettingItemChange()
 {
     btnApply->setEnabled(true);
@@ -250,6 +275,7 @@ void TfrmOptions::edIntSettingChange(QLineEdit* sender)
         if (sender == edDelay) stored = connection.RetryDelay;
         if (sender == edPort) stored = connection.DefaultPort;
         if (sender == edProxyPort) stored = connection.ProxyPort;
+        if (sender == edKeepAliveSeconds) stored = Settings.KeepAliveSeconds;
         sender->setText(QString::number(stored));
     }
     btnApply->setEnabled(true);

@@ -21,6 +21,13 @@ qint32 ReadSortKey(const QSettings& store, const QString& name)
     return key >= 0 && key <= 3 ? key : 0;
 }
 
+// A flag stored as 0 or 1; anything else is the default.
+bool ReadFlag(const QSettings& store, const QString& name, bool defaultValue)
+{
+    const int value = ReadIntDef(store, name, -1);
+    return value == 0 || value == 1 ? value == 1 : defaultValue;
+}
+
 }  // namespace
 
 TSettings::TSettings(const QString& storeFileName)
@@ -125,6 +132,11 @@ void TSettings::LoadConnection()
     const QSettings store(StoreFileName, QSettings::IniFormat);
     ConnectionSettings = TConnectionSettings();
     UnpackConnection(ReadBinary(store, QStringLiteral("Connection")), ConnectionSettings);
+    PassiveMode = ReadFlag(store, QStringLiteral("PassiveMode"), true);
+    KeepAlive = ReadFlag(store, QStringLiteral("KeepAlive"), true);
+    KeepAliveSeconds = ReadIntDef(store, QStringLiteral("KeepAliveSeconds"), DefaultKeepAliveSeconds);
+    if (KeepAliveSeconds < MinKeepAliveSeconds || KeepAliveSeconds > MaxKeepAliveSeconds)
+        KeepAliveSeconds = DefaultKeepAliveSeconds;
 }
 
 void TSettings::LoadPaneSorting()
@@ -183,6 +195,9 @@ void TSettings::SaveConnection()
 {
     QSettings store(StoreFileName, QSettings::IniFormat);
     store.setValue(QStringLiteral("Connection"), PackConnection(ConnectionSettings));
+    store.setValue(QStringLiteral("PassiveMode"), int(PassiveMode));
+    store.setValue(QStringLiteral("KeepAlive"), int(KeepAlive));
+    store.setValue(QStringLiteral("KeepAliveSeconds"), KeepAliveSeconds);
 }
 
 void TSettings::SavePaneSorting()

@@ -16,6 +16,12 @@ inline constexpr qint32 DefaultMainHeight = 461;
 inline constexpr qint32 DefaultLogHeight = 100;
 inline constexpr qint32 DefaultSiteListWidth = 425;
 inline constexpr qint32 DefaultSiteListHeight = 322;
+// An idle session sends a keep-alive after this many seconds without a
+// command. Servers commonly drop a session idle for 300 seconds or more;
+// more often than every 10 seconds would only load them.
+inline constexpr qint32 DefaultKeepAliveSeconds = 60;
+inline constexpr qint32 MinKeepAliveSeconds = 10;
+inline constexpr qint32 MaxKeepAliveSeconds = 3600;
 
 // Every user setting in one record, kept in the per-user settings store
 // ($XDG_CONFIG_HOME/Vantrel/QuilloFTP.ini). Readers use the fields directly;
@@ -35,6 +41,11 @@ public:
     quint8 GeneralFlags = DefaultGeneralFlags;
     quint8 TransferFlags = DefaultTransferFlags;
     TConnectionSettings ConnectionSettings;
+    // Kept as values of their own beside "Connection": that record has a
+    // fixed size, and one of another size reads as defaults.
+    bool PassiveMode = true;  // data connections: passive, or active
+    bool KeepAlive = true;    // an idle session sends keep-alives
+    qint32 KeepAliveSeconds = DefaultKeepAliveSeconds;
     QString LastDir;      // default: the current directory at start-up
     QString LastLogName;  // default: "QFTPLog.txt" in that directory
     qint32 MainWidth = DefaultMainWidth;

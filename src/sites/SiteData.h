@@ -12,10 +12,15 @@ public:
     const QByteArray& SiteText() const { return FSiteText; }
     const QString& Name() const { return FName; }
     void SetSiteText(const QByteArray& siteText);
+    // The site's settings that its stored text has no field for (see
+    // SiteToExtras); they travel with the site when it is renamed or moved.
+    const QByteArray& Extras() const { return FExtras; }
+    void SetExtras(const QByteArray& extras) { FExtras = extras; }
     // Replaces the first line of the text; the other fields stay as stored.
     void Rename(const QString& name);
 
 private:
     QByteArray FSiteText;
     QString FName;
+    QByteArray FExtras;
 };

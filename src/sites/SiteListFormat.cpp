@@ -22,6 +22,30 @@ void AppendRecord(QByteArray& bytes, const TFolderSettings& record)
     }
 }
 
+// The extras block, or nothing when no site has extras. An entry too long
+// to be read back is left out rather than make the reader refuse them all.
+QByteArray ExtrasBlock(const QList<TFolderSettings>& records)
+{
+    QByteArray entries;
+    qint32 count = 0;
+    for (qsizetype folder = 0; folder < records.size(); ++folder) {
+        const QList<TSiteData>& sites = records.at(folder).Sites;
+        for (qsizetype site = 0; site < sites.size(); ++site) {
+            const QByteArray& extras = sites.at(site).Extras();
+            if (extras.isEmpty() || extras.size() > MaxSiteExtrasLength) continue;
+            AppendInt(entries, qint32(folder));
+            AppendInt(entries, qint32(site));
+            AppendInt(entries, qint32(extras.size()));
+            entries += extras;
+            ++count;
+        }
+    }
+    if (count == 0) return {};
+    QByteArray block(SiteExtrasMagic, sizeof SiteExtrasMagic - 1);
+    AppendInt(block, count);
+    return block + entries;
+}
+
 // The lines of a tree text, without their ends.
 QList<QByteArray> TreeLines(QByteArray text)
 {
@@ -57,9 +81,12 @@ QByteArray EncodeSiteList(const TSiteFolder& top,
     QByteArray bytes;
     AppendInt(bytes, qint32(tree.size()));
     bytes += tree;
+    QList<TFolderSettings> records;
     for (const TSiteFolder* folder : top.Descendants())
-        AppendRecord(bytes, recordOf ? recordOf(*folder) : folder->Settings);
-    return bytes;
+        records.append(recordOf ? recordOf(*folder) : folder->Settings);
+    for (const TFolderSettings& record : records)
+        AppendRecord(bytes, record);
+    return bytes + ExtrasBlock(records);
 }
 
 bool BuildFolderTree(const QByteArray& text, TSiteFolder& top, TSiteFolder*& last, QString& error)
@@ -111,9 +138,12 @@ void TSiteListReader::Read(const QByteArray& file, TSiteFolder& top)
         if (FRemoveCorruptedData) break;
         if (!ReadFolder(*folder)) Corrupted(folder);
     }
-    // A zeroed tree length or a wrong site count leaves bytes unread: the
-    // list would otherwise load short with no word of it.
-    if (!FRemoveCorruptedData && Position < File.size())
+    // The sites' extras, if any, follow the folder records (the layout is
+    // described in SiteListFormat.h). Anything else there is damage: a
+    // zeroed tree length or a wrong site count leaves bytes unread, and the
+    // list would otherwise load short with no word of it. A damaged block
+    // only costs the extras: the sites themselves are read by then.
+    if (!FRemoveCorruptedData && Position < File.size() && !ReadExtras(folders))
         Corrupted(folders.empty() ? nullptr : folders.back());
 }
 
@@ -151,6 +181,35 @@ bool TSiteListReader::ReadFolder(TSiteFolder& folder)
         // Sites read before a failure stay.
         folder.Settings.Sites.append(TSiteData(text));
     }
+    return true;
+}
+
+bool TSiteListReader::ReadExtras(const std::vector<TSiteFolder*>& folders)
+{
+    const QByteArrayView magic(SiteExtrasMagic, sizeof SiteExtrasMagic - 1);
+    QByteArray bytes;
+    if (!Take(magic.size(), bytes) || bytes != magic) return false;
+    qint32 count = 0;
+    if (!TakeInt(count) || count <= 0) return false;
+    struct TEntry {
+        TSiteData* Site;
+        QByteArray Extras;
+    };
+    std::vector<TEntry> entries;
+    for (qint32 i = 0; i < count; ++i) {
+        qint32 folder = -1;
+        qint32 site = -1;
+        qint32 length = -1;
+        if (!TakeInt(folder) || !TakeInt(site) || !TakeInt(length)) return false;
+        if (folder < 0 || size_t(folder) >= folders.size() || site < 0 ||
+            site >= folders[size_t(folder)]->Settings.Count() || length <= 0 ||
+            length > MaxSiteExtrasLength || !Take(length, bytes))
+            return false;
+        entries.push_back({&folders[size_t(folder)]->Settings.Sites[site], bytes});
+    }
+    if (Position != File.size()) return false;
+    for (const TEntry& entry : entries)
+        entry.Site->SetExtras(entry.Extras);
     return true;
 }
 

@@ -10,6 +10,16 @@
 // record per folder in the same order (a site count, and per site a length
 // and its stored text). Names are written as UTF-8 and read as UTF-8, or as
 // Windows-1252 where they are not valid UTF-8.
+//
+// After the last folder record may follow the extras block, which holds
+// what a site's stored text has no field for (its Extras):
+// SiteExtrasMagic, an entry count, and per entry the folder's index (in the
+// order of the tree text), the site's index in that folder's record, a
+// length and the extras text. Only sites with extras have an entry, and a
+// list without any is written without the block, exactly in the old layout.
+// A reader of the old layout stops after the last folder record and never
+// sees the block; the entries follow the site by its place in the records,
+// which a rename or a move rewrites, so the extras stay with their site.
 
 enum TFileError { feCreate, feOpen, feRead, feWrite, feTooLarge };
 
@@ -24,6 +34,10 @@ inline constexpr qint32 MaxSiteTextLength = 3 * 5715;
 // per line makes a folder, so a small damaged or crafted file could
 // otherwise build millions of them.
 inline constexpr int MaxFolderCount = 100000;
+
+inline constexpr char SiteExtrasMagic[] = "QFTPEXT1";  // 8 bytes, no terminator in the file
+// The longest extras text of one site: a few short "key=value" lines.
+inline constexpr qint32 MaxSiteExtrasLength = 4096;
 
 QByteArray TreeText(const TSiteFolder& top);
 
@@ -60,6 +74,9 @@ private:
     void Corrupted(TSiteFolder* folder);
     void ReadTree(TSiteFolder& top);
     bool ReadFolder(TSiteFolder& folder);
+    // All or nothing: a block that does not read to its end in one piece
+    // gives no site any extras.
+    bool ReadExtras(const std::vector<TSiteFolder*>& folders);
     // Takes count bytes; a short read takes what is there and fails.
     bool Take(qsizetype count, QByteArray& bytes);
     bool TakeInt(qint32& value);

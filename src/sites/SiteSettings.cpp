@@ -2,6 +2,8 @@
 
 #include "platform/StoredText.h"
 
+#include <QByteArrayList>
+
 #include <array>
 
 namespace {
@@ -26,6 +28,27 @@ QByteArray TakeField(QByteArrayView& rest)
     const QByteArrayView field = rest.first(end);
     rest = rest.sliced(end + Separator.size());
     return field.toByteArray();
+}
+
+const QByteArray LineEnd("\r\n");
+const QByteArray DataConnectionKey("DataConnection");
+const QByteArray ForceListKey("ForceList");
+
+QByteArray KeyOf(const QByteArray& line)
+{
+    const qsizetype equals = line.indexOf('=');
+    return equals < 0 ? QByteArray() : line.first(equals);
+}
+
+QByteArrayList ExtraLines(const QByteArray& extras)
+{
+    QByteArrayList lines;
+    QByteArrayView rest(extras);
+    while (!rest.isEmpty()) {
+        const QByteArray line = TakeField(rest);
+        if (!line.isEmpty()) lines.append(line);
+    }
+    return lines;
 }
 
 }  // namespace
@@ -69,5 +92,38 @@ TSiteSettings TextToSite(const QByteArray& text)
     site.LocalStartupDir = fields[5];
     site.RemoteStartupDir = fields[6];
     site.Comments = DecodeStored(rest.toByteArray());
+    return site;
+}
+
+QByteArray SiteToExtras(const TSiteSettings& site, const QByteArray& previous)
+{
+    QByteArray extras;
+    if (site.DataConnection != dcDefault)
+        extras += DataConnectionKey + (site.DataConnection == dcPassive ? "=passive" : "=active") + LineEnd;
+    if (site.ForceList) extras += ForceListKey + "=1" + LineEnd;
+    for (const QByteArray& line : ExtraLines(previous)) {
+        const QByteArray key = KeyOf(line);
+        if (key != DataConnectionKey && key != ForceListKey) extras += line + LineEnd;
+    }
+    return extras;
+}
+
+void ExtrasToSite(const QByteArray& extras, TSiteSettings& site)
+{
+    site.DataConnection = dcDefault;
+    site.ForceList = false;
+    for (const QByteArray& line : ExtraLines(extras)) {
+        const QByteArray key = KeyOf(line);
+        const QByteArray value = line.mid(key.size() + 1);
+        if (key == DataConnectionKey && value == "passive") site.DataConnection = dcPassive;
+        if (key == DataConnectionKey && value == "active") site.DataConnection = dcActive;
+        if (key == ForceListKey) site.ForceList = value == "1";
+    }
+}
+
+TSiteSettings SiteOf(const TSiteData& data)
+{
+    TSiteSettings site = TextToSite(data.SiteText());
+    ExtrasToSite(data.Extras(), site);
     return site;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "sites/SiteData.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,6 +9,9 @@
 // The longest site name the site dialog takes; a rename in place keeps to it
 // too, so the site list file always holds what it writes.
 inline constexpr int SiteNameLimit = 100;
+
+// How a site's data connections open: as the settings say, or its own way.
+enum TDataConnection : quint8 { dcDefault, dcPassive, dcActive };
 
 class TSiteSettings {
 public:
@@ -18,8 +23,10 @@ public:
     QString LocalStartupDir;
     QString RemoteStartupDir;
     bool NormalLogin = false;  // false: anonymous login
+    TDataConnection DataConnection = dcDefault;
+    bool ForceList = false;  // listings use "LIST" even where "MLSD" is offered
 
-    // Copies all eight fields; from nullptr it does nothing.
+    // Copies every field; from nullptr it does nothing.
     void Assign(const TSiteSettings* source);
     bool operator==(const TSiteSettings&) const = default;
 };
@@ -35,3 +42,16 @@ QByteArray SiteToText(const TSiteSettings& site);
 // of the text and the later fields stay empty. 8-bit texts of older site
 // lists are read as Windows-1252.
 TSiteSettings TextToSite(const QByteArray& text);
+
+// The settings the stored text has no field for, as lines "key=value" (UTF-8,
+// each ending in CR LF); a setting at its default has no line. Lines of
+// previous with keys this program does not know are kept after them, so a
+// later version's settings survive an edit here.
+QByteArray SiteToExtras(const TSiteSettings& site, const QByteArray& previous = {});
+
+// Reads those lines into site. An unknown key, a line without "=" or a value
+// that is not one of the key's own reads as nothing: the setting keeps its default.
+void ExtrasToSite(const QByteArray& extras, TSiteSettings& site);
+
+// A site of the site list: its stored text and its extras read together.
+TSiteSettings SiteOf(const TSiteData& data);

@@ -413,7 +413,7 @@ void TfrmSiteList::actConnectExecute()
 
 void TfrmSiteList::ConnectSite(TSiteFolder* folder, int row)
 {
-    TSiteSettings site = TextToSite(folder->Settings.Sites.at(row).SiteText());
+    TSiteSettings site = SiteOf(folder->Settings.Sites.at(row));
     if (!site.NormalLogin) {
         site.UserName = QStringLiteral("anonymous");
         site.Password = Settings.ConnectionSettings.EmailAddress;

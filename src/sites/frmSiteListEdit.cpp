@@ -53,7 +53,9 @@ bool TfrmSiteList::AddSite(TSiteSettings& site, TSiteFolder* folder)
         ShowMessageBox(AlreadyContains(QStringLiteral("site"), site.SiteName), true);
         site.SiteName = unique;
     }
-    folder->Settings.Sites.append(TSiteData(SiteToText(site)));
+    TSiteData data(SiteToText(site));
+    data.SetExtras(SiteToExtras(site));
+    folder->Settings.Sites.append(data);
     folder->Settings.Sort();
     if (folder == SelectedFolder()) {
         SitesModel->Refresh();
@@ -77,7 +79,7 @@ void TfrmSiteList::actEditSiteExecute()
     int row = -1;
     TSiteFolder* folder = FocusedSiteFolder(row);
     if (!folder) return;
-    TSiteSettings site = TextToSite(folder->Settings.Sites.at(row).SiteText());
+    TSiteSettings site = SiteOf(folder->Settings.Sites.at(row));
     const QString oldName = site.SiteName;
     if (!EditSiteDialog(site, QStringLiteral("Settings for the site \"%1\"").arg(oldName), true)) return;
     const int holder = folder->Settings.IndexOf(site.SiteName);
@@ -85,7 +87,9 @@ void TfrmSiteList::actEditSiteExecute()
         ShowMessageBox(AlreadyContains(QStringLiteral("site"), site.SiteName), true);
         site.SiteName = oldName;
     }
-    folder->Settings.Sites[row].SetSiteText(SiteToText(site));
+    TSiteData& data = folder->Settings.Sites[row];
+    data.SetSiteText(SiteToText(site));
+    data.SetExtras(SiteToExtras(site, data.Extras()));
     SitesModel->SiteChanged(row);
     ListChanged();
 }
@@ -134,9 +138,10 @@ bool TfrmSiteList::SitesEdited(int row, const QString& name)
     TFolderSettings* folder = SitesModel->Folder();
     if (SameName(name, folder->Sites.at(row).Name())) return false;
     if (name.size() > SiteNameLimit) {
-        ShowMessageBox(QStringLiteral("A site name can be at most %1 characters long, the site wasn't renamed")
-                           .arg(SiteNameLimit),
-                       true);
+        ShowMessageBox(
+            QStringLiteral("A site name can be at most %1 characters long, the site wasn't renamed")
+                .arg(SiteNameLimit),
+            true);
         return false;
     }
     if (folder->Contains(name)) {

@@ -3,6 +3,8 @@
 #include "platform/MessageBoxes.h"
 #include "sites/FormParts.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -78,6 +80,7 @@ TfrmSiteSettings::TfrmSiteSettings(QWidget* parent) : QDialog(parent)
     QGroupBox* siteGroup = BuildSiteGroup();
     QGroupBox* loginGroup = BuildLoginGroup();
     QGroupBox* startupGroup = BuildStartupGroup();
+    QGroupBox* connectionGroup = BuildConnectionGroup();
     lblAddToSiteListExpl =
         NewNote(QStringLiteral("lblAddToSiteListExpl"),
                 QStringLiteral("Site can be added to the site list afterwards by choosing \"Add to site "
@@ -96,8 +99,9 @@ TfrmSiteSettings::TfrmSiteSettings(QWidget* parent) : QDialog(parent)
     grid->addWidget(siteGroup, 0, 0);
     grid->addLayout(right, 0, 1, 2, 1);
     grid->addWidget(startupGroup, 1, 0);
-    grid->addWidget(required, 2, 0);
-    grid->addWidget(buttons, 2, 1);
+    grid->addWidget(connectionGroup, 2, 0);
+    grid->addWidget(required, 3, 0);
+    grid->addWidget(buttons, 3, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -180,6 +184,32 @@ QGroupBox* TfrmSiteSettings::BuildStartupGroup()
     return group;
 }
 
+QGroupBox* TfrmSiteSettings::BuildConnectionGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Connection"), this);
+    group->setObjectName(QStringLiteral("grpConnection"));
+    cmbDataConnection = new QComboBox(group);
+    cmbDataConnection->setObjectName(QStringLiteral("cmbDataConnection"));
+    cmbDataConnection->addItems({QStringLiteral("Default (as in the program settings)"),
+                                 QStringLiteral("Passive"), QStringLiteral("Active")});
+    cmbDataConnection->setToolTip(
+        QStringLiteral("Passive works behind most firewalls and routers; in active mode the site "
+                       "connects back to this computer"));
+    chkForceList = new QCheckBox(QStringLiteral("Use LIST &instead of MLSD"), group);
+    chkForceList->setObjectName(QStringLiteral("chkForceList"));
+    chkForceList->setToolTip(
+        QStringLiteral("For a site whose machine-readable listings are wrong: the classic listing is "
+                       "used instead"));
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(NewLabel(QStringLiteral("lblDataConnection"), QStringLiteral("Da&ta connection:"),
+                             cmbDataConnection, group),
+                    0, 0);
+    grid->addWidget(cmbDataConnection, 0, 1);
+    grid->addWidget(chkForceList, 1, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    return group;
+}
+
 bool TfrmSiteSettings::EditSiteDialog(TSiteSettings& site, const QString& caption, bool showPasswordNote)
 {
     setWindowTitle(caption);
@@ -207,6 +237,8 @@ void TfrmSiteSettings::FillControls(const TSiteSettings& site)
     FillingComments = false;
     SetEditText(edLocalStartupDir, site.LocalStartupDir, DirectoryLimit);
     SetEditText(edRemoteStartupDir, site.RemoteStartupDir, DirectoryLimit);
+    cmbDataConnection->setCurrentIndex(site.DataConnection);
+    chkForceList->setChecked(site.ForceList);
     LoginRbnClick();
 }
 
@@ -220,6 +252,8 @@ void TfrmSiteSettings::ReadControls(TSiteSettings& site) const
     site.LocalStartupDir = SingleLine(edLocalStartupDir->text());
     site.RemoteStartupDir = SingleLine(edRemoteStartupDir->text());
     site.NormalLogin = rbnNormalLogin->isChecked();
+    site.DataConnection = TDataConnection(cmbDataConnection->currentIndex());
+    site.ForceList = chkForceList->isChecked();
 }
 
 void TfrmSiteSettings::showEvent(QShowEvent* event)

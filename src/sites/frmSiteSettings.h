@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <functional>
 
+class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -30,6 +32,7 @@ private:
     QGroupBox* BuildSiteGroup();
     QGroupBox* BuildLoginGroup();
     QGroupBox* BuildStartupGroup();
+    QGroupBox* BuildConnectionGroup();
     void FillControls(const TSiteSettings& site);
     void ReadControls(TSiteSettings& site) const;
     void LoginRbnClick();
@@ -50,6 +53,8 @@ private:
     QLineEdit* edRemoteStartupDir;
     QLineEdit* edLocalStartupDir;
     QLabel* lblAddToSiteListExpl;
+    QComboBox* cmbDataConnection;  // in the order of TDataConnection
+    QCheckBox* chkForceList;
     bool ShowPasswordNote = false;
     bool FillingComments = false;
 };

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -108,6 +109,7 @@ TEST_F(OptionsDialogTest, ANumberFieldThatIsNoNumberTellsSoAndTakesBackTheStored
         {"edDelay", "3", "", "30"},         // the whole text deleted
         {"edRetries", "5", "-", "2"},       // a sign alone
         {"edProxyPort", "80", "80 80", "8021"},
+        {"edKeepAliveSeconds", "45", "45s", "60"},
     };
     for (const auto& c : cases) {
         Dialogs.Asked.clear();
@@ -214,8 +216,14 @@ TEST_F(OptionsDialogTest, RestoreDefaultsFillsTheConnectionFieldsWithoutSavingTh
     Dialog->chkUseProxy->setChecked(true);
     Dialog->edProxyAddress->setText("proxy.example.org");
     Dialog->edEmailAddress->setText("me@example.org");
+    Dialog->rbnActive->setChecked(true);
+    Dialog->edKeepAliveSeconds->setText("900");
+    Dialog->chkKeepAlive->setChecked(false);
     Dialog->btnApplyClick();
     Dialog->btnRestoreConnectionDefaultsClick();
+    EXPECT_TRUE(Dialog->rbnPassive->isChecked());
+    EXPECT_TRUE(Dialog->chkKeepAlive->isChecked());
+    EXPECT_EQ(Dialog->edKeepAliveSeconds->text(), "60");
     EXPECT_EQ(Dialog->edRetries->text(), "0");
     EXPECT_EQ(Dialog->edDelay->text(), "20");
     EXPECT_EQ(Dialog->edPort->text(), "21");
@@ -228,6 +236,65 @@ TEST_F(OptionsDialogTest, RestoreDefaultsFillsTheConnectionFieldsWithoutSavingTh
     EXPECT_EQ(StoredConnection().DefaultPort, 2121);  // until Apply or OK
     EXPECT_TRUE(StoredConnection().UseProxy);
     EXPECT_TRUE(Dialogs.Asked.empty());
+}
+
+TEST_F(OptionsDialogTest, DataConnectionAndKeepAliveAreSavedWithTheConnectingPage)
+{
+    EXPECT_TRUE(Dialog->rbnPassive->isChecked());
+    EXPECT_TRUE(Dialog->chkKeepAlive->isChecked());
+    EXPECT_EQ(Dialog->edKeepAliveSeconds->text(), "60");
+    Dialog->rbnActive->setChecked(true);
+    EXPECT_TRUE(Dialog->btnApply->isEnabled());
+    Dialog->edKeepAliveSeconds->setText("300");
+    Dialog->btnApplyClick();
+    TSettings stored(Store);
+    stored.LoadAll();
+    EXPECT_FALSE(stored.PassiveMode);
+    EXPECT_TRUE(stored.KeepAlive);
+    EXPECT_EQ(stored.KeepAliveSeconds, 300);
+
+    // Switched off, the seconds cannot be edited, and are neither checked nor stored.
+    Dialog->chkKeepAlive->setChecked(false);
+    EXPECT_FALSE(Dialog->edKeepAliveSeconds->isEnabled());
+    Dialog->edKeepAliveSeconds->setText("5");
+    Dialog->rbnPassive->setChecked(true);
+    Dialog->btnOKClick();
+    EXPECT_TRUE(Dialogs.Asked.empty());
+    EXPECT_FALSE(Dialog->isVisible());
+    stored.LoadAll();
+    EXPECT_TRUE(stored.PassiveMode);
+    EXPECT_FALSE(stored.KeepAlive);
+    EXPECT_EQ(stored.KeepAliveSeconds, 300);
+
+    Dialog->show();
+    Dialog->rbnActive->setChecked(true);
+    Dialog->chkKeepAlive->setChecked(true);
+    Dialog->btnCancelClick();
+    EXPECT_TRUE(Dialog->rbnPassive->isChecked());
+    EXPECT_FALSE(Dialog->chkKeepAlive->isChecked());
+    EXPECT_EQ(Dialog->edKeepAliveSeconds->text(), "300");
+}
+
+TEST_F(OptionsDialogTest, KeepAliveSecondsOutOfTheirRangeAreRefusedWhileItIsOn)
+{
+    for (const char* text : {"9", "3601", "0", "-60"}) {
+        SCOPED_TRACE(text);
+        Dialogs.Asked.clear();
+        Dialog->chkKeepAlive->setChecked(true);
+        Dialog->edKeepAliveSeconds->setText(text);
+        Dialog->btnOKClick();
+        ASSERT_EQ(Dialogs.Asked.size(), 1u);
+        EXPECT_EQ(Dialogs.Asked[0].Text,
+                  "The keep-alive interval must be a number of seconds from 10 to 3600.");
+        EXPECT_TRUE(Dialog->isVisible());
+        TSettings stored(Store);
+        stored.LoadAll();
+        EXPECT_EQ(stored.KeepAliveSeconds, 60);
+    }
+    Dialog->edKeepAliveSeconds->setText("10");
+    Dialog->btnOKClick();
+    EXPECT_FALSE(Dialog->isVisible());
+    EXPECT_EQ(Settings.KeepAliveSeconds, 10);
 }
 
 TEST_F(OptionsDialogTest, TheExtensionListComparesWithoutRegardToCase)

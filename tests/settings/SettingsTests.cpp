@@ -28,7 +28,8 @@ std::string Fields(const TSettings& s)
     QString text;
     QDebug(&text) << "general" << int(s.GeneralFlags) << "transfer" << int(s.TransferFlags) << "connection"
                   << c.Retries << c.RetryDelay << c.DefaultPort << c.ProxyPort << c.UseProxy << c.ProxyAddress
-                  << c.EmailAddress << "dirs" << s.LastDir << s.LastLogName << "main" << s.MainWidth
+                  << c.EmailAddress << "data connection" << s.PassiveMode << "keep-alive" << s.KeepAlive
+                  << s.KeepAliveSeconds << "dirs" << s.LastDir << s.LastLogName << "main" << s.MainWidth
                   << s.MainHeight << s.MainMaximized << s.MainSizeRemembered << "log" << s.LogHeight
                   << "site list" << s.SiteListWidth << s.SiteListHeight << s.SiteListSelection << "ext"
                   << s.TextExtensions << "recent" << s.RecentSites << "sorting" << s.LocalSortKey
@@ -85,6 +86,9 @@ TEST_F(SettingsTest, FreshStoreGivesEveryDefaultAndIsCreated)
     EXPECT_FALSE(connection.UseProxy);
     EXPECT_EQ(connection.ProxyAddress, "");
     EXPECT_EQ(connection.EmailAddress, "quilloftp@example.org");
+    EXPECT_TRUE(settings.PassiveMode);
+    EXPECT_TRUE(settings.KeepAlive);
+    EXPECT_EQ(settings.KeepAliveSeconds, 60);
     EXPECT_EQ(settings.LastDir, QDir::currentPath());
     EXPECT_EQ(settings.LastLogName, QDir::currentPath() + "/QFTPLog.txt");
     EXPECT_EQ(settings.MainWidth, 639);
@@ -122,6 +126,9 @@ TEST_F(SettingsTest, EveryGroupComesBackFromTheStore)
     written.LocalSortKey = 2;
     written.LocalSortDescending = true;
     written.RemoteSortKey = 3;
+    written.PassiveMode = false;
+    written.KeepAlive = false;
+    written.KeepAliveSeconds = 3600;
     written.SaveWindowSettings();
     written.SaveRecentSites();
     written.SaveSiteListSettings();
@@ -231,11 +238,43 @@ TEST_F(SettingsTest, DamagedValuesReadAsTheirDefaults)
     Store("LocalSort", 4);  // one past the last key
     Store("RemoteSort", -1);
     Store("RemoteSortDescending", "yes");
+    Store("PassiveMode", 2);
+    Store("KeepAlive", "off");
+    Store("KeepAliveSeconds", QByteArray("60"));
 
     TSettings settings;
     settings.LoadAll();
     EXPECT_EQ(Fields(settings), DefaultFields());
     EXPECT_TRUE(Dialogs.Asked.empty());
+}
+
+TEST_F(SettingsTest, KeepAliveSecondsOutsideTheirRangeReadAsTheDefault)
+{
+    const struct {
+        QVariant Stored;
+        qint32 Read;
+    } cases[] = {
+        {10, 10}, {3600, 3600}, {9, 60}, {3601, 60}, {0, 60}, {-30, 60}, {"45", 45}, {"45s", 60},
+    };
+    for (const auto& c : cases) {
+        Store("KeepAliveSeconds", c.Stored);
+        TSettings settings;
+        settings.LoadConnection();
+        EXPECT_EQ(settings.KeepAliveSeconds, c.Read) << c.Stored.toString().toStdString();
+    }
+}
+
+TEST_F(SettingsTest, NewConnectionValuesLeaveTheConnectionRecordAtItsSize)
+{
+    TSettings settings;
+    settings.PassiveMode = false;
+    settings.KeepAlive = false;
+    settings.KeepAliveSeconds = 120;
+    settings.SaveConnection();
+    EXPECT_EQ(Stored("Connection").toByteArray().size(), ConnectionRecordSize);
+    EXPECT_EQ(Stored("PassiveMode").toString(), "0");
+    EXPECT_EQ(Stored("KeepAlive").toString(), "0");
+    EXPECT_EQ(Stored("KeepAliveSeconds").toString(), "120");
 }
 
 TEST_F(SettingsTest, MainSizeStoredAsTextReadsAsDefaults)

@@ -74,7 +74,12 @@ int Number(QByteArrayView digits)
 
 void TFTPMlsdList::ParseLine(const QByteArray& line)
 {
-    const qsizetype space = line.indexOf(' ');
+    // Each fact ends with ';' (RFC 3659, 7.2), so the facts end at the first
+    // "; ": a link's target in its type fact may hold spaces. A server that
+    // leaves out the last ';' still has its facts end at the first space.
+    qsizetype space = line.startsWith(' ') ? 0 : line.indexOf("; ");
+    if (space > 0) ++space;
+    if (space < 0) space = line.indexOf(' ');
     if (space < 0) return;
     const QByteArray name = line.mid(space + 1);
     if (name.isEmpty() || name == "." || name == "..") return;

@@ -6,7 +6,8 @@
 #include <optional>
 
 // Reads "MLSD" lines (RFC 3659, 7): 'fact=value;fact=value; name'. The facts
-// end at the first space and the name is all of the rest, spaces included.
+// end at the first "; " (or, without one, the first space) and the name is
+// all of the rest, spaces included.
 // The lists get what the Unix listing gives, so the remote pane shows both
 // alike:
 // - attributes: "d", "-" or "l" ("?" for other or no type), then the nine

@@ -346,7 +346,7 @@ TEST_F(FtpClientTest, ListingAfterASystReplyWithoutACodeFailsWithTheProtocolErro
     Server.QueueReply("SYST", "UNIX Type: L8\r\n");
     EXPECT_THROW(Ftp.ListDirectory(), EProtocolError);
     EXPECT_FALSE(Ftp.Connected());
-    ASSERT_TRUE(Server.WaitForCommandCount(4, 5000));
+    ASSERT_TRUE(Server.WaitForCommandCount(5, 5000));
     EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"SYST", "QUIT"}));
 }
 

@@ -163,8 +163,10 @@ void TFtpClient::Connect()
     TSocketSession::Connect();
     try {
         FAsciiTransfers = false;
+        FSession = {};
         ReadGreeting();
         LogIn();
+        AskFeatures();
         if (OnConnect) OnConnect(this);
     } catch (...) {
         // After a cancel the server may well be the reason nothing came; the
@@ -188,6 +190,7 @@ void TFtpClient::QuitWithoutWaiting()
     ClearCancelRequest();
     ReportStatus(slProtocol, QStringLiteral("QUIT"));
     FDirectoryList.reset();
+    FSession = {};
     Vendor = vnNotDetected;
     try {
         WriteLn("QUIT");
@@ -248,6 +251,22 @@ void TFtpClient::LogIn()
     if (step != TLoginStep::LoggedIn) RefuseLogin(FtpReply::Text(FLastReply));
 }
 
+void TFtpClient::AskFeatures()
+{
+    // RFC 2389: a server without "FEAT" answers 5xx, which is no failure of
+    // the login; a list of features comes as a multi-line "211".
+    ReportStatus(slProtocol, QStringLiteral("FEAT"));
+    const QByteArray first = TSocketSession::Transaction("FEAT");
+    QByteArrayList reply{first};
+    ReadContinuation(first, [&reply](const QByteArray& line) { reply << line; });
+    FSession.Features = TFtpFeatures::FromReply(reply);
+    if (!Utf8Offered()) return;
+    // RFC 2640, 3.2: names are UTF-8 from here on. Servers that speak UTF-8
+    // anyway refuse the option (501); either way the session goes on.
+    ReportStatus(slProtocol, QStringLiteral("OPTS UTF8 ON"));
+    Transaction("OPTS UTF8 ON");
+}
+
 void TFtpClient::RefuseLogin(const QString& message)
 {
     if (OnConnectionFailed) OnConnectionFailed(this);
@@ -260,6 +279,7 @@ void TFtpClient::Disconnect()
     if (!FConnected) return;
     ReportStatus(slProtocol, QStringLiteral("QUIT"));
     FDirectoryList.reset();
+    FSession = {};
     Vendor = vnNotDetected;
     DropStaleInput();
     bool answered = false;

@@ -1,5 +1,6 @@
 #pragma once
 #include "net/FTPDirectoryList.h"
+#include "net/FtpFeatures.h"
 #include "net/SocketSession.h"
 
 #include <memory>
@@ -121,6 +122,14 @@ public:
     // under its temporary name. Empty otherwise.
     QByteArray StrandedUpload() const { return FStrandedUpload; }
 
+    // What the server answered to "FEAT" after the login; nothing before
+    // that, and nothing from an earlier connection.
+    const TFtpFeatures& Features() const { return FSession.Features; }
+    // RFC 2640: names travel as UTF-8 ("OPTS UTF8 ON" went out after "FEAT").
+    bool Utf8Offered() const { return FSession.Features.Has("UTF8"); }
+    // RFC 3659: "MLST" in "FEAT" promises "MLSD" as well.
+    bool MlsdOffered() const { return FSession.Features.Has("MLST"); }
+
     TFTPDirectoryList* DirectoryList() const { return FDirectoryList.get(); }
     TSocketSession* DataConnection() const { return FData.Connection.get(); }
     qint64 DataReceivedBytes() const;
@@ -183,6 +192,12 @@ private:
     enum class TDataOp { List, Download, Upload };
 
     void ReadGreeting();
+    void AskFeatures();
+    // Listings go by "MLSD" now: offered, not forced off, not refused.
+    bool UseMlsd() const { return MlsdOffered() && !ForceList && !FSession.MlsdRefused; }
+    // Sends "MLSD" or "LIST"; false when refused. A refused "MLSD" runs no
+    // failure procedure: refusedMlsd is set instead, for "LIST" to follow.
+    bool SendListCommand(const QByteArray& verb, bool* refusedMlsd);
     QByteArray UserCommand() const;
     void CheckLoginTexts() const;
     void LogIn();
@@ -200,6 +215,7 @@ private:
     bool SendRetrieveCommand(const QByteArray& remoteName);
     static qint64 LocalFileSize(const QString& path);
     void PrepareListParser();
+    void UseListParser(bool mlsd);
     void SendPort(TCmdType type);
     // False when the server refused before connecting (failure procedure run).
     bool AcceptDataConnection(TCmdType type);
@@ -235,6 +251,13 @@ private:
     void RemoveTemporaryUpload(const QByteArray& temp, bool replyMayFollow) noexcept;
     void AbandonUpload(const QByteArray& temp, bool originalDeleted, bool replyMayFollow) noexcept;
     void FailReplacement(const QByteArray& line, qint16 code, bool unsupportedCheck);
+
+    // What this session learned about the server; each connection starts afresh.
+    struct TSessionTraits {
+        TFtpFeatures Features;
+        bool MlsdRefused = false;  // then "LIST" for the rest of the session
+    };
+    TSessionTraits FSession;
 
     std::unique_ptr<TFTPDirectoryList> FDirectoryList;
     bool FAsciiTransfers = false;

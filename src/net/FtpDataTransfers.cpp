@@ -4,6 +4,7 @@
 // reads the final reply on the control connection.
 #include "net/FtpClient.h"
 
+#include "net/FTPMlsdList.h"
 #include "net/FTPUnixList.h"
 #include "net/FtpReply.h"
 #include "net/SocketErrorText.h"
@@ -116,18 +117,35 @@ qint32 TFtpClient::VendorFromSystemReply(const QByteArray& reply)
 
 void TFtpClient::ListDirectory()
 {
-    RunDataOperation(TDataOp::List, ctList,
-                     [this] {
-                         ReportStatus(slProtocol, QStringLiteral("LIST"));
-                         Transaction("LIST");
-                         if (FtpReply::IsRefusal(FReplyCode, 301, 599)) {
-                             Failure(ctList, true);
-                             return false;
-                         }
-                         FTotalBytes = ParseByteCount(FLastReply);
-                         return true;
-                     },
-                     {}, {});
+    bool refusedMlsd = false;
+    if (UseMlsd()) {
+        RunDataOperation(TDataOp::List, ctList,
+                         [this, &refusedMlsd] { return SendListCommand("MLSD", &refusedMlsd); }, {}, {});
+        if (!refusedMlsd) return;
+    }
+    RunDataOperation(TDataOp::List, ctList, [this] { return SendListCommand("LIST", nullptr); }, {}, {});
+}
+
+bool TFtpClient::SendListCommand(const QByteArray& verb, bool* refusedMlsd)
+{
+    UseListParser(refusedMlsd != nullptr);
+    ReportStatus(slProtocol, QString::fromLatin1(verb));
+    Transaction(verb);
+    if (refusedMlsd && FReplyCode / 100 == 5) {
+        // A server may list "MLST" in "FEAT" and still refuse "MLSD" here, or
+        // everywhere: this listing goes by "LIST" instead. Only "not
+        // implemented" (500-504, RFC 959) is taken for the whole session;
+        // another 5xx may be about this one folder.
+        *refusedMlsd = true;
+        if (FReplyCode <= 504) FSession.MlsdRefused = true;
+        return false;
+    }
+    if (FtpReply::IsRefusal(FReplyCode, 301, 599)) {
+        Failure(ctList, true);
+        return false;
+    }
+    FTotalBytes = ParseByteCount(FLastReply);
+    return true;
 }
 
 void TFtpClient::RetrieveFile(const QByteArray& remoteName, const QString& localPath, qint64 expectedSize)
@@ -392,6 +410,16 @@ void TFtpClient::PrepareListParser()
         FDirectoryList = std::make_unique<TFTPUnixList>();
     }
     FDirectoryList->ClearLists();
+}
+
+void TFtpClient::UseListParser(bool mlsd)
+{
+    // Each listing is read by the parser of the command that asks for it.
+    if (!ParseList || !FDirectoryList) return;
+    if (mlsd && !dynamic_cast<TFTPMlsdList*>(FDirectoryList.get()))
+        FDirectoryList = std::make_unique<TFTPMlsdList>();
+    else if (!mlsd && !dynamic_cast<TFTPUnixList*>(FDirectoryList.get()))
+        FDirectoryList = std::make_unique<TFTPUnixList>();
 }
 
 void TFtpClient::SendPort(TCmdType type)

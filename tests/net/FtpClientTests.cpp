@@ -59,7 +59,8 @@ protected:
         Log.Status.clear();
         Log.Events.clear();
     }
-    QByteArrayList CommandsAfterLogin() const { return Server.Commands().mid(2); }
+    // After "USER", "PASS" and "FEAT".
+    QByteArrayList CommandsAfterLogin() const { return Server.Commands().mid(3); }
 
     // A logged-in client of its own, for tests that destroy it.
     std::unique_ptr<TFtpClient> SeparateClient()
@@ -98,11 +99,12 @@ TEST_F(FtpClientTest, LoginReadsTheWholeGreetingThenSendsUserAndPassword)
     Ftp.Connect();
 
     EXPECT_TRUE(Ftp.Connected());
-    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS s3cret"}));
+    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS s3cret", "FEAT"}));
     EXPECT_EQ(Log.Events, QStringList{"connect"});
     // Every greeting line and reply shows; the password never does.
-    EXPECT_EQ(Log.Status, (QStringList{"220-Welcome to the", "220-scripted server", "220 Ready", "USER alice",
-                                       "331 Password required", "PASS ", "230 Logged in"}));
+    EXPECT_EQ(Log.Status,
+              (QStringList{"220-Welcome to the", "220-scripted server", "220 Ready", "USER alice",
+                           "331 Password required", "PASS ", "230 Logged in", "FEAT", "500 Unknown"}));
     EXPECT_FALSE(Log.Status.join('\n').contains("s3cret"));
 }
 
@@ -124,7 +126,8 @@ TEST(FtpLogin, EveryGreetingLineIsReadBeforeUserIsSent)
         LoginRig rig;
         rig.Server.SetGreeting(c.greeting);
         EXPECT_EQ(rig.LogInAndOut(), "connected") << c.greeting;
-        EXPECT_EQ(rig.Commands(3), (QByteArrayList{"USER alice", "PASS s3cret", "QUIT"})) << c.greeting;
+        EXPECT_EQ(rig.Commands(4), (QByteArrayList{"USER alice", "PASS s3cret", "FEAT", "QUIT"}))
+            << c.greeting;
         EXPECT_EQ(rig.Log.Status.indexOf("USER alice"), c.lines) << c.greeting;
         EXPECT_EQ(rig.Log.Events, QStringList{"connect"}) << c.greeting;
         EXPECT_FALSE(rig.Log.WatchdogFired());
@@ -142,9 +145,12 @@ TEST(FtpLogin, OnlyALoggedInReplyCompletesTheLogin)
     const QString account =
         "refused: The server requires an account for this login, which is not supported: ";
     const LoginCase cases[] = {
-        {"230 Welcome\r\n", nullptr, "connected", {"USER alice", "QUIT"}},
-        {"202 Already in\r\n", nullptr, "connected", {"USER alice", "QUIT"}},
-        {"331 Password\r\n", "202 Superfluous\r\n", "connected", {"USER alice", "PASS s3cret", "QUIT"}},
+        {"230 Welcome\r\n", nullptr, "connected", {"USER alice", "FEAT", "QUIT"}},
+        {"202 Already in\r\n", nullptr, "connected", {"USER alice", "FEAT", "QUIT"}},
+        {"331 Password\r\n",
+         "202 Superfluous\r\n",
+         "connected",
+         {"USER alice", "PASS s3cret", "FEAT", "QUIT"}},
         {"400 Odd\r\n", nullptr, "refused: 400 Odd", {"USER alice", "QUIT"}},
         {"200 Odd\r\n", nullptr, "refused: 200 Odd", {"USER alice", "QUIT"}},
         {"332 Need account\r\n", nullptr, account + "332 Need account", {"USER alice", "QUIT"}},
@@ -248,7 +254,7 @@ TEST_F(FtpClientTest, AuthenticationHandlerMayFillMissingCredentials)
     Ftp.Password.clear();
     Ftp.OnAuthenticationNeeded = [this](bool&) { Ftp.Password = "given"; };
     Ftp.Connect();
-    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS given"}));
+    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER alice", "PASS given", "FEAT"}));
 }
 
 TEST_F(FtpClientTest, RefusedConnectionReportsTheSocketErrorText)
@@ -327,9 +333,9 @@ TEST_F(FtpClientTest, ReplyWithoutAValidCodeEndsTheSessionWithAProtocolError)
         EXPECT_THROW(Ftp.SendCommand("NOOP"), EProtocolError) << reply.constData();
         EXPECT_FALSE(Ftp.Connected());
         EXPECT_TRUE(Log.Events.isEmpty()) << reply.constData();
-        ASSERT_TRUE(Server.WaitForCommandCount(before + 4, 5000));
+        ASSERT_TRUE(Server.WaitForCommandCount(before + 5, 5000));
         EXPECT_EQ(Server.Commands().mid(before),
-                  (QByteArrayList{"USER alice", "PASS s3cret", "NOOP", "QUIT"}));
+                  (QByteArrayList{"USER alice", "PASS s3cret", "FEAT", "NOOP", "QUIT"}));
     }
 }
 
@@ -340,7 +346,7 @@ TEST_F(FtpClientTest, ListingAfterASystReplyWithoutACodeFailsWithTheProtocolErro
     Server.QueueReply("SYST", "UNIX Type: L8\r\n");
     EXPECT_THROW(Ftp.ListDirectory(), EProtocolError);
     EXPECT_FALSE(Ftp.Connected());
-    ASSERT_TRUE(Server.WaitForCommandCount(4, 5000));
+    ASSERT_TRUE(Server.WaitForCommandCount(5, 5000));
     EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"SYST", "QUIT"}));
 }
 
@@ -505,8 +511,8 @@ TEST_F(FtpClientTest, DestroyedClientWaitsForAnUnansweredQuitOnlyBriefly)
     auto ftp = SeparateClient();
     Server.IgnoreNext("QUIT");
     EXPECT_LT(MillisecondsToDestroy(std::move(ftp)), TFtpClient::QuitReplyWaitMs + 2000);
-    ASSERT_TRUE(Server.WaitForCommandCount(3, 5000));
-    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER u", "PASS p", "QUIT"}));
+    ASSERT_TRUE(Server.WaitForCommandCount(4, 5000));
+    EXPECT_EQ(Server.Commands(), (QByteArrayList{"USER u", "PASS p", "FEAT", "QUIT"}));
 }
 
 TEST_F(FtpClientTest, ClientClosedByTheServerIsDestroyedWithoutWaiting)

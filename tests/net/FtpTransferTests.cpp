@@ -60,7 +60,8 @@ protected:
     }
     void TearDown() override { EXPECT_FALSE(Log.WatchdogFired()); }
     QString Local(const QString& name) const { return Dir.filePath(name); }
-    QByteArrayList CommandsAfterLogin() const { return Server.MaskedCommands().mid(2); }
+    // After "USER", "PASS" and "FEAT".
+    QByteArrayList CommandsAfterLogin() const { return Server.MaskedCommands().mid(3); }
     QStringList FolderEntries() const
     {
         return QDir(Dir.path())

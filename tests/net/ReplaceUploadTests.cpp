@@ -33,14 +33,14 @@ TEST(TemporaryUploadName, IsHiddenBesideTheFileAndKeepsNamesShort)
         EXPECT_EQ(TFtpClient::TemporaryUploadName(c.remote, c.random), c.expected) << c.remote.constData();
 }
 
-// The commands after the login, each temporary name as "TMP"; all of them
+// The commands after the login and "FEAT", each temporary name as "TMP"; all of them
 // must be one and the same name, hidden in the same folder.
 QByteArrayList CommandsWithTemporaryName(const ScriptedFtpServer& server)
 {
     static const QRegularExpression temp(QStringLiteral("\\.f\\.qftp-part-[0-9a-f]{16}$"));
     QByteArrayList result;
     QString seen;
-    for (const QByteArray& line : server.MaskedCommands().mid(2)) {
+    for (const QByteArray& line : server.MaskedCommands().mid(3)) {
         QString text = QString::fromLatin1(line);
         const auto match = temp.match(text);
         if (match.hasMatch()) {

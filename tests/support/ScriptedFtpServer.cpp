@@ -317,7 +317,7 @@ void ScriptedFtpServer::Dispatch(const QByteArray& verb, const QByteArray& argum
         HandlePort(argument);
     else if (verb == "REST")
         HandleRest(argument);
-    else if (verb == "LIST" || verb == "RETR" || verb == "STOR")
+    else if (verb == "LIST" || verb == "MLSD" || verb == "RETR" || verb == "STOR")
         RunTransfer(verb);
     else
         Answer(verb, TakeReply(verb, argument));

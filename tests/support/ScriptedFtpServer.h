@@ -19,7 +19,7 @@
 //
 // A verb is a command's first word, upper-cased ("RETR"). Raw texts go out
 // exactly as given: a multi-line reply is several lines in one text.
-// Transfers are active mode only: LIST, RETR and STOR connect back to the
+// Transfers are active mode only: LIST, MLSD, RETR and STOR connect back to the
 // address of the last "PORT" (loopback addresses only; otherwise "425").
 class ScriptedFtpServer {
 public:

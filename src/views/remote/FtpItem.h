@@ -23,7 +23,7 @@ public:
     QString SizeText;
     QString Attributes;  // permission text as listed, e.g. 'drwxr-xr-x'
     TDateTime Date = 0;
-    QString DateText;  // the line's three date words joined by single spaces
+    QString DateText;  // the line's date words joined by single spaces
     QString LinkTarget;
     // Set by the view for a directory it has just made itself: the entry counts
     // as a directory until the next listing replaces it, with blank Attributes.

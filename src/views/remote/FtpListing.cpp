@@ -5,6 +5,7 @@
 
 #include <QFileIconProvider>
 #include <QMimeDatabase>
+#include <QTime>
 #include <charconv>
 
 namespace {
@@ -144,6 +145,15 @@ TDateTime TFtpListing::ParseListingDate(const QString& text, int currentYear)
     if (rest.isEmpty()) return 0;
 
     TDateTime result = 0;
+    // 'Mon D YYYY HH:MM:SS', the exact time of an "MLSD" listing.
+    if (const qsizetype yearEnd = rest.indexOf(u' '); yearEnd >= 0) {
+        int year = 0;
+        const QTime time =
+            QTime::fromString(rest.sliced(yearEnd).trimmed().toString(), QStringLiteral("h:mm:ss"));
+        if (ReadDecimal(rest.first(yearEnd), year) && time.isValid())
+            TryEncodeDateTime(year, month, day, time.hour(), time.minute(), time.second(), result);
+        return result;
+    }
     const qsizetype separator = qMax(rest.lastIndexOf(u':'), rest.lastIndexOf(u'.'));
     int hour = 0;
     int minute = 0;

@@ -27,8 +27,9 @@ public:
     static bool IsLink(const TFtpItem& item);           // "l"
     static bool IsDirectoryItem(const TFtpItem& item);  // can be entered: "d" or "l"
 
-    // A listing date ('Jan 12 12:30', 'Mar 3 1999') as TDateTime, 0 when it
-    // does not parse. A date without a year falls in currentYear.
+    // A listing date ('Jan 12 12:30', 'Mar 3 1999', or 'Mar 3 1999 12:30:05'
+    // from "MLSD") as TDateTime, 0 when it does not parse. A date without a
+    // year falls in currentYear.
     static TDateTime ParseListingDate(const QString& text, int currentYear);
     // The size column: whole kilobytes, empty for directory items.
     static QString SizeText(const TFtpItem& item);

@@ -1,3 +1,4 @@
+#include "net/FTPMlsdList.h"
 #include "net/FTPUnixList.h"
 #include "net/ListingSamples.h"
 #include "views/remote/FtpListing.h"
@@ -127,6 +128,13 @@ TEST(FtpListing, ParsesListingDates)
         {"Janu 5 1999", ""},
         {"12 12:30 my", ""},
         {"", ""},
+        // The exact local time an "MLSD" listing gives.
+        {"Jan 2 2023 04:05:06", "2023-01-02 04:05"},
+        {"Dec 31 2023 23:59:59", "2023-12-31 23:59"},
+        {"Feb 29 2023 10:00:00", ""},
+        {"Jan 2 2023 24:00:00", ""},
+        {"Jan 2 2023 04:05", ""},
+        {"Jan 2 23x 04:05:06", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -225,3 +233,49 @@ TEST(FtpListing, TypeNameFromTheNameOnly)
 }
 
 }  // namespace
+
+TEST(FtpListing, MlsdEntriesFillTheColumnsAsListEntriesDo)
+{
+    // The same five entries, once as "LIST" and once as "MLSD" give them.
+    TFTPUnixList unix;
+    for (const QByteArray line : {"drwxr-xr-x 2 u g 4096 Mar 3 2023 sub dir",
+                                  "-rw-r--r-- 1 u g 5368709120 Mar 3 2023 \xc3\xbcn\xc3\xaf.txt",
+                                  "lrwxrwxrwx 1 u g 7 Mar 3 2023 lnk -> sub dir",
+                                  "-rw-r--r-- 1 u g 0 Mar 3 2023  lead", "-rw-r--r-- 1 u g 1 Mar 3 2023 a/b"})
+        unix.ParseLine(line);
+    TFTPMlsdList mlsd;
+    mlsd.Zone = QTimeZone(0);
+    for (const QByteArray line :
+         {"type=cdir; .", "type=dir;sizd=4096;modify=20230303101112;UNIX.mode=0755; sub dir",
+          "type=file;size=5368709120;modify=20230303101112;UNIX.mode=0644; \xc3\xbcn\xc3\xaf.txt",
+          "type=OS.unix=slink:sub dir;modify=20230303101112;UNIX.mode=0777; lnk",
+          "type=file;size=0;modify=20230303101112;UNIX.mode=0644;  lead",
+          "type=file;size=1;modify=20230303101112;UNIX.mode=0644; a/b"})
+        mlsd.ParseLine(line);
+    const TFtpListing::TItems fromList = TFtpListing::BuildItems(unix, {faFolders, faNormal});
+    const TFtpListing::TItems fromMlsd = TFtpListing::BuildItems(mlsd, {faFolders, faNormal});
+    ASSERT_EQ(fromMlsd.size(), 5u);
+    ASSERT_EQ(fromList.size(), fromMlsd.size());
+    for (size_t i = 0; i < fromMlsd.size(); ++i) {
+        TFtpItem& list = *fromList[i];
+        TFtpItem& item = *fromMlsd[i];
+        SCOPED_TRACE(item.Name.toStdString());
+        TFtpListing::UpdateItemInfo(list, SampleYear, false);
+        TFtpListing::UpdateItemInfo(item, SampleYear, false);
+        EXPECT_EQ(item.Name, list.Name);
+        EXPECT_EQ(item.RemoteName(), list.RemoteName());
+        EXPECT_EQ(item.LinkTarget, list.LinkTarget);
+        EXPECT_EQ(item.Attributes, list.Attributes);
+        EXPECT_EQ(TFtpListing::IsDirectory(item), TFtpListing::IsDirectory(list));
+        EXPECT_EQ(TFtpListing::IsLink(item), TFtpListing::IsLink(list));
+        EXPECT_EQ(item.Size, list.Size);
+        EXPECT_EQ(item.SizeText, list.SizeText);
+        // Only the time differs: "MLSD" knows it to the second.
+        if (!TFtpListing::IsLink(item)) {
+            EXPECT_EQ(item.DateText, "Mar 3 2023 10:11:12");
+            EXPECT_EQ(DateTimeToQDateTime(item.Date), QDateTime(QDate(2023, 3, 3), QTime(10, 11, 12)));
+        }
+    }
+    EXPECT_EQ(fromMlsd[2]->LinkTarget, "sub dir");
+    EXPECT_EQ(fromMlsd[3]->Name, " lead");
+}

@@ -6,6 +6,7 @@
 #include "views/tree/Directory.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -79,3 +80,56 @@ TEST_F(RemoteViewEndToEnd, BrowseCreateRenameAndDeleteATree)
 }
 
 }  // namespace
+
+TEST_F(RemoteViewEndToEnd, MlsdListingFillsTheColumnsWithSpacedAndUtf8NamesAndLinks)
+{
+    Put("sub dir/x.txt");
+    Put("a.txt");
+    Put("\xc3\xbcn\xc3\xaf.txt");
+    ASSERT_TRUE(QFile::link("a.txt", OnServer("link")));
+    ASSERT_TRUE(QFile::link("sub dir", OnServer("dirlink")));
+    ASSERT_TRUE(QFile::link("nowhere", OnServer("dangling")));
+    const QDateTime written(QDate(2021, 3, 4), QTime(5, 6, 7), Qt::UTC);
+    QFile file(OnServer("a.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+    file.close();
+
+    Ftp.Connect();
+    ASSERT_TRUE(Ftp.MlsdOffered());
+    EXPECT_TRUE(Ftp.Utf8Offered());
+    View.Open({});
+    const auto cell = [this](const QString& name, int column) {
+        return View.model()->index(Row(name), column).data().toString();
+    };
+    const QString utf8Name = QString::fromUtf8("\xc3\xbcn\xc3\xaf.txt");
+    for (const QString& name : {QStringLiteral("sub dir"), QStringLiteral("a.txt"), utf8Name,
+                                QStringLiteral("link"), QStringLiteral("dirlink")})
+        EXPECT_GE(Row(name), 0) << name.toStdString();
+    EXPECT_EQ(cell(utf8Name, 0), utf8Name);
+    // pyftpdlib describes a link by what it leads to, and leaves out one
+    // that leads nowhere.
+    EXPECT_EQ(Row("dangling"), -1);
+    EXPECT_TRUE(View.IsDirectoryItem(Row("sub dir")));
+    EXPECT_TRUE(View.IsDirectoryItem(Row("dirlink")));
+    EXPECT_FALSE(View.IsDirectoryItem(Row("link")));
+    EXPECT_TRUE(cell("sub dir", 4).startsWith(u'd'));
+    EXPECT_TRUE(cell("a.txt", 4).startsWith(u'-'));
+    // The exact size, and the time in local time to the second.
+    EXPECT_EQ(View.GetItemFacts(Row("a.txt")).Size, 11u);
+    EXPECT_EQ(View.GetItemFacts(Row("link")).Size, 11u);
+    EXPECT_EQ(cell("a.txt", 3), written.toLocalTime().toString("MMM d yyyy hh:mm:ss"));
+    EXPECT_EQ(DateTimeToQDateTime(View.GetItemFacts(Row("a.txt")).Date), written);
+    EXPECT_TRUE(cell("sub dir", 1).isEmpty());
+    EXPECT_FALSE(cell("a.txt", 1).isEmpty());
+
+    ASSERT_TRUE(View.OpenDirectory("sub dir"));
+    EXPECT_EQ(View.Directory(), "/sub dir");
+    EXPECT_EQ(Captions(View), QStringList{"x.txt"});
+
+    // Forced back to "LIST", the same folder shows the same entries.
+    const QStringList byMlsd = Captions(View);
+    Ftp.ForceList = true;
+    ASSERT_TRUE(View.RefreshList());
+    EXPECT_EQ(Captions(View), byMlsd);
+}

@@ -190,7 +190,7 @@ TEST_F(RemoteViewTest, AWindowsServerComparesNamesWithoutCase)
     Server.SetReply("SYST", "215 Windows_NT\r\n");
     Site.AddDirectory("/newdir");
     Connect();
-    EXPECT_EQ(Server.MaskedCommands().mid(2), (Commands{"PWD", "TYPE A", "SYST", "PORT *", "LIST", "SYST"}));
+    EXPECT_EQ(Server.MaskedCommands().mid(3), (Commands{"PWD", "TYPE A", "SYST", "PORT *", "LIST", "SYST"}));
     EXPECT_TRUE(View.ServerIgnoresCase());
     EXPECT_EQ(Ftp.Vendor, vnWindowsNT);
     EXPECT_EQ(View.CreateDirectory("NewDir", false, false), 1);

@@ -149,7 +149,7 @@ TEST_F(FileCommands, PermissionsChangeAsChosenAndKeepTheSpecialBits)
     }
     // By "LIST": pyftpdlib's "MLSD" gives no mode by default, only its own
     // "perm" letters, which no permissions can be read from.
-    Main.Ftp.ForceList = true;
+    ForceList = true;
     Connect();
     for (const auto& c : cases) {
         Focus(*Main.RemoteDir, {c.Name});

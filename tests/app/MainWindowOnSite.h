@@ -43,6 +43,7 @@ protected:
         site.UserName = QString::fromLatin1(Server.User());
         site.Password = QString::fromLatin1(Server.Password());
         site.NormalLogin = true;
+        site.ForceList = ForceList;
         Main.show();
         Main.LocalDir->SetDirectory(Local.path());
         ASSERT_EQ(Main.LocalDir->Directory(), Local.path());
@@ -57,4 +58,5 @@ protected:
     TfrmMain Main;
     QTimer Watchdog;
     bool Fired = false;
+    bool ForceList = false;  // the site lists by "LIST" even where "MLSD" is offered
 };

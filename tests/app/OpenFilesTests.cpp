@@ -206,7 +206,7 @@ TEST_F(OpenFiles, ALinkTheServerWillNotEnterOpensAsAFile)
     ASSERT_TRUE(QFile::link("real.txt", Remote("link.txt")));
     ASSERT_TRUE(QFile::link("dir", Remote("dirlink")));
     // By "LIST": pyftpdlib's "MLSD" describes a link by what it leads to.
-    Main.Ftp.ForceList = true;
+    ForceList = true;
     Connect();
     ASSERT_TRUE(Main.RemoteDir->IsDirectoryItem(Row("link.txt"))) << "the listing cannot tell";
 

@@ -163,6 +163,7 @@ void TFtpClient::Connect()
     TSocketSession::Connect();
     try {
         FAsciiTransfers = false;
+        FPassive = {};
         ReadGreeting();
         LogIn();
         if (OnConnect) OnConnect(this);

@@ -35,7 +35,7 @@ bool TFtpClient::OpenPassive()
     // unless the refusal was a temporary one.
     FPassive.PassiveRefused = !transient;
     ReportStatus(slProtocol, transient ? QStringLiteral("Passive mode is not available now; this "
-                                                       "transfer uses active mode")
+                                                        "transfer uses active mode")
                                        : QStringLiteral("The server refused passive mode; active mode is "
                                                         "used for the rest of the session"));
     return false;
@@ -109,10 +109,10 @@ void TFtpClient::SendPort(TCmdType type)
 {
     // The listening socket is bound to the control connection's address.
     const TSocketSession& data = *FData.Connection;
-    const QString command =
-        ControlIsIPv6()
-            ? QStringLiteral("EPRT ") + QString::fromLatin1(FtpPassive::EprtArgument(LocalHostAddress(), data.LocalPort()))
-            : QStringLiteral("PORT ") + LocalAddressForPort() + data.PortSuffix();
+    const QString command = ControlIsIPv6()
+                                ? QStringLiteral("EPRT ") + QString::fromLatin1(FtpPassive::EprtArgument(
+                                                                LocalHostAddress(), data.LocalPort()))
+                                : QStringLiteral("PORT ") + LocalAddressForPort() + data.PortSuffix();
     ReportStatus(slProtocol, command);
     Transaction(command.toLatin1());
     if (FtpReply::IsRefusal(FReplyCode, 301, 599)) Failure(type, false);

@@ -10,8 +10,9 @@ std::optional<TPasvTarget> ParsePasvReply(const QByteArray& line)
     // Up to three digits each, so "1000" is no 100 with a stray 0; a run of
     // more digits before or after is no number of the six either, nor is a
     // negative one.
-    static const QRegularExpression six(QStringLiteral(
-        "(?<![-\\d])(\\d{1,3}) *, *(\\d{1,3}) *, *(\\d{1,3}) *, *(\\d{1,3}) *, *(\\d{1,3}) *, *(\\d{1,3})(?!\\d)"));
+    static const QRegularExpression six(
+        QStringLiteral("(?<![-\\d])(\\d{1,3}) *, *(\\d{1,3}) *, *(\\d{1,3}) *, *(\\d{1,3}) *, *(\\d{1,3}) *, "
+                       "*(\\d{1,3})(?!\\d)"));
     const QRegularExpressionMatch match = six.match(QString::fromLatin1(line.mid(3)));
     if (!match.hasMatch()) return std::nullopt;
     int values[6];
@@ -20,8 +21,8 @@ std::optional<TPasvTarget> ParsePasvReply(const QByteArray& line)
         if (values[i] > 255) return std::nullopt;
     }
     TPasvTarget target;
-    target.Address = QHostAddress(quint32(values[0]) << 24 | quint32(values[1]) << 16 | quint32(values[2]) << 8 |
-                                  quint32(values[3]));
+    target.Address = QHostAddress(quint32(values[0]) << 24 | quint32(values[1]) << 16 |
+                                  quint32(values[2]) << 8 | quint32(values[3]));
     target.Port = quint16(values[4] * 256 + values[5]);
     if (target.Port == 0) return std::nullopt;
     return target;

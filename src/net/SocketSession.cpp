@@ -51,7 +51,8 @@ void FillSocketInfo()
 // of digits still goes to the resolver.
 bool ParseLiteralAddress(QString text, QHostAddress& address)
 {
-    if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) text = text.mid(1, text.size() - 2);
+    if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']')))
+        text = text.mid(1, text.size() - 2);
     const QByteArray latin = text.toLatin1();
     in_addr v4{};
     in6_addr v6{};

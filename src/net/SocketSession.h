@@ -297,7 +297,7 @@ private:
 
     int Fd = -1;
     TState State = TState::Idle;
-    QHostAddress RemoteAddress;       // null = unresolved
+    QHostAddress RemoteAddress;      // null = unresolved
     QList<QHostAddress> Candidates;  // what the host name stands for, in order
     bool FdIsIPv6 = false;           // Fd's family is AF_INET6, not AF_INET
     quint16 RemotePort = 0;

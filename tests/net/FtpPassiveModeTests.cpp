@@ -13,7 +13,8 @@ namespace {
 
 const QByteArray EpsvOk = "229 Entering Extended Passive Mode (|||{port}|)\r\n";
 const QByteArray PasvOk = "227 Entering Passive Mode (127,0,0,1,{p1},{p2})\r\n";
-const QString ForSession = QStringLiteral("The server refused passive mode; active mode is used for the rest of the session");
+const QString ForSession =
+    QStringLiteral("The server refused passive mode; active mode is used for the rest of the session");
 const QString ForNow = QStringLiteral("Passive mode is not available now; this transfer uses active mode");
 
 class FtpPassiveTest : public ::testing::Test {
@@ -51,19 +52,35 @@ TEST_F(FtpPassiveTest, RefusalsDecideTheNextDataConnectionsUntilTheNextLogin)
         QString logged;  // empty: no fallback line
     } cases[] = {
         // First, so a session state that outlived its login would show below.
-        {"both refused", "500 Unknown\r\n", "502 Not here\r\n", {"EPSV", "PASV", "PORT *", "LIST"},
-         {"PORT *", "LIST"}, ForSession},
+        {"both refused",
+         "500 Unknown\r\n",
+         "502 Not here\r\n",
+         {"EPSV", "PASV", "PORT *", "LIST"},
+         {"PORT *", "LIST"},
+         ForSession},
         {"EPSV works", EpsvOk, PasvOk, {"EPSV", "LIST"}, {"EPSV", "LIST"}, {}},
         {"EPSV refused", "500 Unknown\r\n", PasvOk, {"EPSV", "PASV", "LIST"}, {"PASV", "LIST"}, {}},
         // A 4xx says "not now" (RFC 959): this transfer goes active, the next asks again.
-        {"both busy", "425 No port free\r\n", "425 No port free\r\n", {"EPSV", "PASV", "PORT *", "LIST"},
-         {"EPSV", "PASV", "PORT *", "LIST"}, ForNow},
+        {"both busy",
+         "425 No port free\r\n",
+         "425 No port free\r\n",
+         {"EPSV", "PASV", "PORT *", "LIST"},
+         {"EPSV", "PASV", "PORT *", "LIST"},
+         ForNow},
         {"EPSV busy", "450 Later\r\n", PasvOk, {"EPSV", "PASV", "LIST"}, {"EPSV", "PASV", "LIST"}, {}},
         // An answer that names no port counts as a refusal.
-        {"EPSV unreadable", "229 Extended Passive Mode (|||0|)\r\n", PasvOk, {"EPSV", "PASV", "LIST"},
-         {"PASV", "LIST"}, {}},
-        {"PASV unreadable", "500 Unknown\r\n", "227 Passive (127,0,0,1,4)\r\n",
-         {"EPSV", "PASV", "PORT *", "LIST"}, {"PORT *", "LIST"}, ForSession},
+        {"EPSV unreadable",
+         "229 Extended Passive Mode (|||0|)\r\n",
+         PasvOk,
+         {"EPSV", "PASV", "LIST"},
+         {"PASV", "LIST"},
+         {}},
+        {"PASV unreadable",
+         "500 Unknown\r\n",
+         "227 Passive (127,0,0,1,4)\r\n",
+         {"EPSV", "PASV", "PORT *", "LIST"},
+         {"PORT *", "LIST"},
+         ForSession},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -89,8 +106,9 @@ TEST_F(FtpPassiveTest, TheDataConnectionGoesToTheControlPeerWhateverPasvNames)
     const QByteArray payload = testfiles::SeededBytes(70000, 3);
     Server.SetData("RETR", payload);
     Server.SetReply("EPSV", "500 Unknown\r\n");
-    const QString natLine = QStringLiteral("The server named %1 for the data connection; connecting to "
-                                           "127.0.0.1, the address of the control connection, instead");
+    const QString natLine = QStringLiteral(
+        "The server named %1 for the data connection; connecting to "
+        "127.0.0.1, the address of the control connection, instead");
     const struct {
         QByteArray pasv;
         const char* named;
@@ -166,13 +184,14 @@ TEST_F(FtpPassiveTest, APortThatRefusesOrNeverAnswersFailsInTimeAndTheSessionGoe
         quint16 port;
         QString message;
     } cases[] = {
-        {silent.Port(),
-         QStringLiteral("The data connection to 127.0.0.1 port %1 was not made within 300 ms").arg(silent.Port())},
+        {silent.Port(), QStringLiteral("The data connection to 127.0.0.1 port %1 was not made within 300 ms")
+                            .arg(silent.Port())},
         {closed, QStringLiteral("Cannot open the data connection to 127.0.0.1 port %1: ").arg(closed)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.port);
-        Server.SetReply("EPSV", "229 Entering Extended Passive Mode (|||" + QByteArray::number(c.port) + "|)\r\n");
+        Server.SetReply("EPSV",
+                        "229 Entering Extended Passive Mode (|||" + QByteArray::number(c.port) + "|)\r\n");
         try {
             Ftp.ListDirectory();
             ADD_FAILURE() << "a listing without a data connection passed";

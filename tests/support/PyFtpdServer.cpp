@@ -9,7 +9,8 @@ namespace {
 const QString Interpreter = QStringLiteral("/usr/bin/python3");
 }  // namespace
 
-PyFtpdServer::PyFtpdServer(bool allowAnonymous, const QString& host) : FAnonymous(allowAnonymous), FHost(host) {}
+PyFtpdServer::PyFtpdServer(bool allowAnonymous, const QString& host) : FAnonymous(allowAnonymous), FHost(host)
+{}
 
 PyFtpdServer::~PyFtpdServer()
 {

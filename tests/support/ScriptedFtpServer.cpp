@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <limits>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 

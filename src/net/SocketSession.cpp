@@ -370,6 +370,7 @@ void TSocketSession::ConnectTo(const QList<QHostAddress>& addresses, quint16 por
 {
     ClearCancelRequest();
     if (FConnected) throw ESockError(QStringLiteral("Already connected"));
+    FLastError = 0;
     RemotePort = port;
     bool atOnce = false;  // the last attempt failed before it was under way
     // A name may stand for several addresses, IPv6 and IPv4: they are tried

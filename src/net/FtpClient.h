@@ -2,7 +2,6 @@
 #include "net/FTPDirectoryList.h"
 #include "net/SocketSession.h"
 
-#include <QHostAddress>
 #include <memory>
 
 // The command type carried by the outcome events. Callers compare the numbers.

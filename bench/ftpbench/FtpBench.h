@@ -7,7 +7,7 @@
 struct TBenchUrl;
 
 // The commands of the benchmark driver, each one login, one transfer in
-// active mode with "TYPE I", and "QUIT":
+// active mode (passive with SetPassive) with "TYPE I", and "QUIT":
 //   get URL DEST           prints the number of bytes received
 //   put SRC URL            prints the number of bytes sent
 //   list URL [--entries]   prints the entry count, or with --entries one line
@@ -25,6 +25,8 @@ public:
     // out receives the results; with verbose every status text goes to stderr.
     explicit TFtpBench(std::FILE* out, bool verbose = false);
 
+    // Data connections in passive mode instead of active.
+    void SetPassive(bool on) { Ftp.PassiveMode = on; }
     // arguments: the command and its operands, without the program name.
     void Run(const QStringList& arguments);
 

@@ -31,6 +31,8 @@ public:
     ~TTransferBench() override;
 
     static bool Handles(const QString& command);
+    // Data connections in passive mode instead of active.
+    void SetPassive(bool on) { Ftp.PassiveMode = on; }
     // arguments: the command and its operands, without the program name.
     void Run(const QStringList& arguments);
 

@@ -32,15 +32,32 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const bool verbose = arguments.value(0) == QLatin1String("-v");
-    if (verbose) arguments.removeFirst();
+    // Options come before the command, in any order. Active mode is the
+    // default: the benchmark's server and its recorded ratios use it.
+    bool verbose = false;
+    bool passive = false;
+    for (;;) {
+        const QString option = arguments.value(0);
+        if (option == QLatin1String("-v"))
+            verbose = true;
+        else if (option == QLatin1String("--passive") || option == QLatin1String("--active"))
+            passive = option == QLatin1String("--passive");
+        else
+            break;
+        arguments.removeFirst();
+    }
     const bool window = TTransferBench::Handles(arguments.value(0));
     const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, window);
     try {
-        if (window)
-            TTransferBench(stdout, verbose).Run(arguments);
-        else
-            TFtpBench(stdout, verbose).Run(arguments);
+        if (window) {
+            TTransferBench bench(stdout, verbose);
+            bench.SetPassive(passive);
+            bench.Run(arguments);
+        } else {
+            TFtpBench bench(stdout, verbose);
+            bench.SetPassive(passive);
+            bench.Run(arguments);
+        }
     } catch (const TFtpBench::EUsage& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 2;

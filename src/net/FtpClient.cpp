@@ -164,6 +164,7 @@ void TFtpClient::Connect()
     try {
         FAsciiTransfers = false;
         FSession = {};
+        FPassive = {};
         ReadGreeting();
         LogIn();
         AskFeatures();

@@ -48,8 +48,9 @@ using TListItemEvent = std::function<void(const QByteArray& listing)>;
 // The FTP client: the socket session is the control connection. Every
 // operation reports its steps as status texts and its outcome as OnSuccess or
 // OnFailure; a failure raises FTPException unless an OnFailure handler sets
-// Handled. Listings, downloads and uploads run over a short-lived active-mode
-// data connection (the client listens, the server connects).
+// Handled. Listings, downloads and uploads run over a short-lived data
+// connection: passive (the client connects to the server) or active (the
+// client listens, the server connects), see PassiveMode.
 //
 // Command texts and remote names are bytes on the wire. A text that contains
 // CR, LF or a zero byte, or a command longer than MaxCommandLength, is refused
@@ -184,7 +185,8 @@ protected:
         qint64 WholeSize = -1;
     };
     void RetrieveChecked(const QByteArray& remoteName, const QString& localPath, TSizeCheck check);
-    // Called once "PORT" has been answered, right before the transfer command
+    // Called once the data connection is set up ("PORT" answered, or the
+    // passive connection made), right before the transfer command
     // of a listing, download or upload goes out.
     virtual void BeforeTransferCommand(TCmdType /*type*/) {}
 
@@ -216,6 +218,20 @@ private:
     static qint64 LocalFileSize(const QString& path);
     void PrepareListParser();
     void UseListParser(bool mlsd);
+    // The data connection's set-up (FtpDataChannel.cpp): passive, connected
+    // before the transfer command, or active, listening with "PORT"/"EPRT"
+    // answered.
+    void OpenDataConnection(TCmdType type);
+    // Connects passively; false when the server refuses passive mode.
+    bool OpenPassive();
+    // Asks "EPSV" or "PASV": the port (and the address "PASV" named), or 0
+    // when the server refused (transient: with a 4xx) or named no port.
+    quint16 AskPassive(const QByteArray& command, QHostAddress& named, bool& transient);
+    void ConnectPassive(const QHostAddress& named, quint16 port);
+    void ListenActive(TCmdType type);
+    // The control connection runs over IPv6: "EPSV"/"EPRT" only (RFC 2428).
+    bool ControlIsIPv6() const;
+    void CloseRefusedDataConnection();
     void SendPort(TCmdType type);
     // False when the server refused before connecting (failure procedure run).
     bool AcceptDataConnection(TCmdType type);
@@ -279,8 +295,16 @@ private:
         QString ReplacedPath;       // the file CapturePath replaces once complete
         bool CommandSent = false;   // the transfer command went out
         bool Succeeded = false;
+        bool Passive = false;  // we connected to the server, before the command
     };
     TDataOperation FData;
+
+    // What this session learnt about passive mode; forgotten at each login.
+    struct TPassiveState {
+        bool EpsvRefused = false;     // the next data connection asks "PASV" at once
+        bool PassiveRefused = false;  // active mode for the rest of the session
+    };
+    TPassiveState FPassive;
 
     // While StoreFileReplacing runs its upload, that upload's outcome is held
     // back here: the caller hears one outcome, once the file is in place or

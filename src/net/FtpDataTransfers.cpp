@@ -1,7 +1,7 @@
-// Listings, downloads and uploads of TFtpClient over an active-mode data
-// connection: the client listens, announces itself with "PORT", sends the
-// transfer command, accepts the server's connection, moves the data, and
-// reads the final reply on the control connection.
+// Listings, downloads and uploads of TFtpClient: the data connection is set
+// up (FtpDataChannel.cpp), the transfer command goes out, the server's
+// connection is accepted in active mode, the data moves, and the final reply
+// is read on the control connection.
 #include "net/FtpClient.h"
 
 #include "net/FTPMlsdList.h"
@@ -315,18 +315,17 @@ bool TFtpClient::TransferData(TDataOp op, TCmdType type, const std::function<boo
     if (op == TDataOp::List && ParseList) PrepareListParser();
     if (op == TDataOp::Download) PrepareDownloadTarget(localPath);
     data.TimeOut = TimeOut;
-    data.Port = 0;
-    // Listening on the control connection's address only: the data
-    // connection is the server's, and nobody else's business.
-    data.Listen(true, LocalIPv4());
     if (op == TDataOp::Upload) FTotalBytes = LocalFileSize(localPath);
-    SendPort(type);
+    OpenDataConnection(type);
     if (op == TDataOp::Download && OnPacketRecvd) data.OnPacketRecvd = OnPacketRecvd;
     if (op == TDataOp::Upload && OnPacketSent) data.OnPacketSent = OnPacketSent;
     BeforeTransferCommand(type);
     FData.CommandSent = true;
     // A refused transfer command ends the operation: no connection will come.
-    if (!sendTransferCommand()) return false;
+    if (!sendTransferCommand()) {
+        CloseRefusedDataConnection();
+        return false;
+    }
     FData.PhaseStarted = true;
     if (!AcceptDataConnection(type)) return false;
     if (!ControlCancelledOrTimedOut()) {
@@ -422,18 +421,16 @@ void TFtpClient::UseListParser(bool mlsd)
         FDirectoryList = std::make_unique<TFTPUnixList>();
 }
 
-void TFtpClient::SendPort(TCmdType type)
-{
-    // The listening socket is bound to the control connection's address.
-    const QString command = QStringLiteral("PORT ") + LocalAddressForPort() + FData.Connection->PortSuffix();
-    ReportStatus(slProtocol, command);
-    Transaction(command.toLatin1());
-    if (FtpReply::IsRefusal(FReplyCode, 301, 599)) Failure(type, false);
-}
-
 bool TFtpClient::AcceptDataConnection(TCmdType type)
 {
     TSocketSession& data = *FData.Connection;
+    if (FData.Passive) {
+        // Our own connection, made before the command: the transfer is on now.
+        FData.DataConnected = true;
+        if (!FConnected) EndTransferForServer(TDataOperation::TEnd::ControlClosed);
+        if (OnTransactionStart) OnTransactionStart(this);
+        return true;
+    }
     const QDeadlineTimer deadline(TimeOut > 0 ? qint64(TimeOut) : qint64(-1));
     for (;;) {
         // The server may give up before it connects: a 425 after its 150, a
@@ -458,7 +455,7 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
         const int fd = data.Accept();
         // Only the server may connect: anybody else who found the port
         // could feed us a file or listing, or take an upload.
-        if (data.RemoteIPv4() == RemoteIPv4()) {
+        if (data.RemoteHostAddress().isEqual(RemoteHostAddress(), QHostAddress::ConvertV4MappedToIPv4)) {
             data.AdoptAcceptedSocket(fd);
             FData.DataConnected = true;
             // The control connection may have closed while the server connected.

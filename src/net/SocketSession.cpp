@@ -15,6 +15,8 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/resource.h>
@@ -45,12 +47,57 @@ void FillSocketInfo()
     };
 }
 
-bool ParseDottedIPv4(const QString& text, quint32& address)
+// A literal IPv4 or IPv6 address ("[::1]" too); strict, so that a name made
+// of digits still goes to the resolver.
+bool ParseLiteralAddress(QString text, QHostAddress& address)
 {
-    in_addr parsed{};
-    if (inet_pton(AF_INET, text.toLatin1().constData(), &parsed) != 1) return false;
-    address = ntohl(parsed.s_addr);
+    if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']')))
+        text = text.mid(1, text.size() - 2);
+    const QByteArray latin = text.toLatin1();
+    in_addr v4{};
+    in6_addr v6{};
+    if (inet_pton(AF_INET, latin.constData(), &v4) == 1) {
+        address = QHostAddress(ntohl(v4.s_addr));
+        return true;
+    }
+    if (inet_pton(AF_INET6, latin.constData(), &v6) != 1) return false;
+    address = QHostAddress(v6.s6_addr);
     return true;
+}
+
+bool IsIPv6(const QHostAddress& address)
+{
+    return address.protocol() == QAbstractSocket::IPv6Protocol;
+}
+
+// address and port as the system's socket address; its length.
+socklen_t ToSocketAddress(const QHostAddress& address, quint16 port, sockaddr_storage& out)
+{
+    out = {};
+    if (IsIPv6(address)) {
+        auto& in6 = reinterpret_cast<sockaddr_in6&>(out);
+        in6.sin6_family = AF_INET6;
+        in6.sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&in6.sin6_addr, bytes.c, sizeof bytes.c);
+        // A link-local address needs its interface.
+        bool numeric = false;
+        in6.sin6_scope_id = address.scopeId().toUInt(&numeric);
+        if (!numeric && !address.scopeId().isEmpty())
+            in6.sin6_scope_id = if_nametoindex(address.scopeId().toLatin1().constData());
+        return sizeof in6;
+    }
+    auto& in4 = reinterpret_cast<sockaddr_in&>(out);
+    in4.sin_family = AF_INET;
+    in4.sin_port = htons(port);
+    in4.sin_addr.s_addr = htonl(address.toIPv4Address());
+    return sizeof in4;
+}
+
+quint16 PortOf(const sockaddr_storage& address)
+{
+    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
+    return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
 }
 
 }  // namespace
@@ -125,7 +172,7 @@ void TSocketSession::CheckError(int expected, int actual)
 
 void TSocketSession::CreateSocket(bool resetOnClose)
 {
-    Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    Fd = ::socket(FdIsIPv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (Fd < 0) CheckError(seWouldBlock, SocketErrorFromErrno(errno));
     State = TState::Idle;
     SetResetOnClose(resetOnClose);
@@ -315,26 +362,66 @@ void TSocketSession::Connect()
     // An error number left from an earlier session must not be taken for
     // the cause of this attempt's failure.
     FLastError = 0;
-
     ResolveWithOneRetry();
-    RemotePort = static_cast<quint16>(Proxy.isEmpty() ? Port : ProxyPort);
-    FLookupDone = false;
-    FLastEventOK = true;
-    // A socket that already tried to connect cannot try again.
-    if (State != TState::Idle || Fd < 0) ReplaceSocketSilently();
-    StartConnect();
+    ConnectTo(Candidates, static_cast<quint16>(Proxy.isEmpty() ? Port : ProxyPort));
+}
 
+void TSocketSession::ConnectTo(const QList<QHostAddress>& addresses, quint16 port)
+{
+    ClearCancelRequest();
+    if (FConnected) throw ESockError(QStringLiteral("Already connected"));
+    FLastError = 0;
+    RemotePort = port;
+    bool atOnce = false;  // the last attempt failed before it was under way
+    // A name may stand for several addresses, IPv6 and IPv4: they are tried
+    // in the resolver's order (RFC 6724) until one connects, all within the
+    // one time limit.
     TimerOn();
-    WaitUntil([this] { return FConnected || FTimedOut || FCancelRequested || !FLastEventOK; });
+    for (const QHostAddress& address : addresses) {
+        if (TryAddress(address, atOnce)) break;
+        if (FTimedOut || FCancelRequested) break;
+    }
     TimerOff();
-    if (!FTimedOut && !FCancelRequested && FLastEventOK) return;
+    if (FConnected && !FTimedOut && !FCancelRequested && FLastEventOK) return;
 
     // Never let a late completion of this attempt connect the session.
     ReplaceSocketSilently();
     if (OnConnectionFailed) OnConnectionFailed(this);
     if (FTimedOut) throw ETimeOutError(QStringLiteral("Connection Timed out"));
     if (FCancelRequested) throw ESockError(QStringLiteral("Connection Canceled"));
+    if (atOnce) CheckError(seWouldBlock, FLastError);
     throw ESockError(QStringLiteral("Connection Failed"));
+}
+
+bool TSocketSession::TryAddress(const QHostAddress& address, bool& atOnce)
+{
+    atOnce = false;
+    RemoteAddress = address;
+    FLookupDone = false;
+    FLastEventOK = true;
+    try {
+        UseFamilyOf(address);
+    } catch (const ESockError&) {
+        // No socket of that family on this machine (IPv6 switched off): the
+        // next address may still do.
+        FdIsIPv6 = false;
+        FLastEventOK = false;
+        return false;
+    }
+    if (!StartConnect()) {
+        atOnce = true;
+        return false;
+    }
+    WaitUntil([this] { return FConnected || FTimedOut || FCancelRequested || !FLastEventOK; });
+    return FConnected && FLastEventOK && !FTimedOut && !FCancelRequested;
+}
+
+void TSocketSession::UseFamilyOf(const QHostAddress& address)
+{
+    // A socket that already tried to connect cannot try again.
+    if (State == TState::Idle && Fd >= 0 && FdIsIPv6 == IsIPv6(address)) return;
+    FdIsIPv6 = IsIPv6(address);
+    ReplaceSocketSilently();
 }
 
 void TSocketSession::ResolveWithOneRetry()
@@ -345,7 +432,7 @@ void TSocketSession::ResolveWithOneRetry()
         } catch (const EHostLookupFailed&) {
             // The name is unknown: OnInvalidHost below may offer another.
         }
-        if (RemoteAddress != 0) return;
+        if (!Candidates.isEmpty()) return;
         bool handled = false;
         if (attempts > 0 || !OnInvalidHost) throw ESockError(QStringLiteral("Null Remote Address"));
         OnInvalidHost(handled);
@@ -353,36 +440,42 @@ void TSocketSession::ResolveWithOneRetry()
     }
 }
 
-void TSocketSession::StartConnect()
+bool TSocketSession::StartConnect()
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(RemotePort);
-    address.sin_addr.s_addr = htonl(RemoteAddress);
+    sockaddr_storage address{};
+    const socklen_t length = ToSocketAddress(RemoteAddress, RemotePort, address);
     State = TState::Connecting;
     UpdateNotifiers();
-    if (::connect(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    if (::connect(Fd, reinterpret_cast<sockaddr*>(&address), length) == 0) {
         ConnectCompleted(0);
-        return;
+        return true;
     }
     const int err = errno;
-    if (err == EINPROGRESS) return;  // completion arrives as a write notification
+    if (err == EINPROGRESS) return true;  // completion arrives as a write notification
     State = TState::Failed;
     UpdateNotifiers();
-    CheckError(seWouldBlock, SocketErrorFromErrno(err));
+    FLastEventOK = false;
+    FLastError = SocketErrorFromErrno(err);
+    return false;
 }
 
 void TSocketSession::ResolveHost()
 {
     ReportStatus(slInternal, QStringLiteral("Resolve Host"));
     const QString name = Proxy.isEmpty() ? Host : Proxy;
-    if (ParseDottedIPv4(name, RemoteAddress)) return;
+    Candidates.clear();
+    RemoteAddress.clear();
+    QHostAddress literal;
+    if (ParseLiteralAddress(name, literal)) {
+        Candidates = {literal};
+        RemoteAddress = literal;
+        return;
+    }
 
-    RemoteAddress = 0;
     TimerOn();
     FLookupDone = false;
     LookupFailed = false;
-    LookupAddress = 0;
+    LookupAddresses.clear();
     LookupId = QHostInfo::lookupHost(name, this, SLOT(LookupAnswered(QHostInfo)));
     WaitUntil([this] { return FLookupDone || FTimedOut || FCancelRequested; });
     TimerOff();
@@ -393,7 +486,8 @@ void TSocketSession::ResolveHost()
     if (FTimedOut) throw ETimeOutError(QStringLiteral("Host Lookup Timed Out"));
     if (FCancelRequested) throw ESockError(QStringLiteral("Host Lookup Canceled"));
     if (LookupFailed) throw EHostLookupFailed(QStringLiteral("Host Lookup Failed"));
-    RemoteAddress = LookupAddress;
+    Candidates = LookupAddresses;
+    RemoteAddress = Candidates.first();
     if (OnHostResolved) OnHostResolved(this);
 }
 
@@ -401,12 +495,11 @@ void TSocketSession::LookupAnswered(const QHostInfo& info)
 {
     if (LookupId < 0 || info.lookupId() != LookupId) return;
     for (const QHostAddress& a : info.addresses()) {
-        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-            LookupAddress = a.toIPv4Address();
-            break;
-        }
+        const bool usable =
+            a.protocol() == QAbstractSocket::IPv4Protocol || a.protocol() == QAbstractSocket::IPv6Protocol;
+        if (usable && !LookupAddresses.contains(a)) LookupAddresses << a;
     }
-    LookupFailed = LookupAddress == 0;
+    LookupFailed = LookupAddresses.isEmpty();
     if (LookupFailed) FLastError = seHostNotFound;
     FLastEventOK = !LookupFailed;
     FLookupDone = true;
@@ -438,11 +531,12 @@ void TSocketSession::TimerTriggered()
 
 // --- listen and accept ---------------------------------------------------------
 
-bool TSocketSession::BindListeningPort(sockaddr_in& address)
+bool TSocketSession::BindListeningPort(const QHostAddress& address)
 {
     const auto bindTo = [&](quint16 port) {
-        address.sin_port = htons(port);
-        return ::bind(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        sockaddr_storage local{};
+        const socklen_t length = ToSocketAddress(address, port, local);
+        return ::bind(Fd, reinterpret_cast<sockaddr*>(&local), length) == 0;
     };
     if (Port != 0) return bindTo(static_cast<quint16>(Port));
     // Port 0 makes the system search for a free port, and on one address
@@ -463,10 +557,14 @@ bool TSocketSession::BindListeningPort(sockaddr_in& address)
 
 void TSocketSession::Listen(bool useLookupMessage, quint32 localAddress)
 {
+    Listen(useLookupMessage, QHostAddress(localAddress));
+}
+
+void TSocketSession::Listen(bool useLookupMessage, const QHostAddress& localAddress)
+{
     ReportStatus(slInternal, QStringLiteral("Listening"));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(localAddress);
+    const QHostAddress address = localAddress.isNull() ? QHostAddress(QHostAddress::AnyIPv4) : localAddress;
+    UseFamilyOf(address);
     if (!BindListeningPort(address) || ::listen(Fd, 1) != 0) CheckError(0, SocketErrorFromErrno(errno));
     AcceptAsLookup = useLookupMessage;
     FLookupDone = false;
@@ -486,12 +584,12 @@ int TSocketSession::Accept()
     if (FCancelRequested) throw ESockError(QStringLiteral("Accepting Canceled"));
     if (!FLastEventOK) throw ESockError(QStringLiteral("Error creating Data Connection"));
     ReportStatus(slSocket, QStringLiteral("Accepting"));
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t len = sizeof peer;
     const int fd = ::accept4(Fd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) CheckError(0, SocketErrorFromErrno(errno));
-    RemoteAddress = ntohl(peer.sin_addr.s_addr);
-    RemotePort = ntohs(peer.sin_port);
+    RemoteAddress.setAddress(reinterpret_cast<const sockaddr*>(&peer));
+    RemotePort = PortOf(peer);
     if (FCancelRequested) {
         ::close(fd);
         FCancelRequested = false;
@@ -545,23 +643,28 @@ void TSocketSession::RequireConnection()
 
 QString TSocketSession::RemoteAddressText() const
 {
-    return QHostAddress(RemoteAddress).toString();
+    return RemoteAddress.toString();
 }
 
 quint16 TSocketSession::LocalPort() const
 {
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t len = sizeof local;
     if (Fd < 0 || ::getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
-    return ntohs(local.sin_port);
+    return PortOf(local);
+}
+
+QHostAddress TSocketSession::LocalHostAddress() const
+{
+    sockaddr_storage local{};
+    socklen_t len = sizeof local;
+    if (Fd < 0 || ::getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) != 0) return {};
+    return QHostAddress(reinterpret_cast<const sockaddr*>(&local));
 }
 
 quint32 TSocketSession::LocalIPv4() const
 {
-    sockaddr_in local{};
-    socklen_t len = sizeof local;
-    if (Fd < 0 || ::getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
-    return ntohl(local.sin_addr.s_addr);
+    return LocalHostAddress().toIPv4Address();
 }
 
 QString TSocketSession::LocalAddressForPort() const

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QHostAddress>
 #include <QHostInfo>
 #include <QObject>
 #include <QSocketNotifier>
@@ -97,6 +98,9 @@ public:
     // after TimeOut ms (0 = no limit) with ETimeOutError, or on Cancel.
     virtual int Accept();
     virtual void Connect();
+    // Connects to the first of addresses (IPv6 or IPv4) that answers on
+    // port, trying them in order, all within one TimeOut. Raises like Connect.
+    void ConnectTo(const QList<QHostAddress>& addresses, quint16 port);
     virtual void Disconnect();
     virtual QByteArray Transaction(const QByteArray& command);
     virtual void Abort() {}
@@ -123,14 +127,19 @@ public:
     void CaptureFile(const QString& path);
     // Listens on localAddress (IPv4, host order; 0 = every address).
     void Listen(bool useLookupMessage, quint32 localAddress = 0);
+    // Listens on localAddress, IPv6 or IPv4.
+    void Listen(bool useLookupMessage, const QHostAddress& localAddress);
 
     QString RemoteAddressText() const;
     QString LocalAddressForPort() const;
     QString PortSuffix() const;
     quint16 LocalPort() const;
-    // IPv4 addresses in host order (0 when unknown).
+    // IPv4 addresses in host order (0 when unknown or IPv6).
     quint32 LocalIPv4() const;
-    quint32 RemoteIPv4() const { return RemoteAddress; }
+    quint32 RemoteIPv4() const { return RemoteAddress.toIPv4Address(); }
+    // The peer's and our own address, IPv6 or IPv4 (null when unknown).
+    QHostAddress RemoteHostAddress() const { return RemoteAddress; }
+    QHostAddress LocalHostAddress() const;
 
     void RequestCloseSocket();
     // Replaces the listening socket by the connection Accept returned.
@@ -247,7 +256,7 @@ private:
     void WriteNotification();
     void AcceptNotification();
     // Binds the socket to address and Port; Port 0 means any free port.
-    bool BindListeningPort(struct sockaddr_in& address);
+    bool BindListeningPort(const QHostAddress& address);
     void ConnectCompleted(int errorCode);
     void CloseNotification(int errorCode);
     void ReadToStream();
@@ -275,14 +284,22 @@ private:
     void FlushCaptureBlock();
     void ResolveWithOneRetry();
     void ResolveHost();
-    void StartConnect();
+    // One connection attempt; false when it did not connect (atOnce: the
+    // system refused it before it was under way).
+    bool TryAddress(const QHostAddress& address, bool& atOnce);
+    // False with FLastError set when the attempt failed at once.
+    bool StartConnect();
+    // A socket of the family address needs, fresh unless it is unused.
+    void UseFamilyOf(const QHostAddress& address);
     void TimerOn();
     void TimerOff();
     void TimerTriggered();
 
     int Fd = -1;
     TState State = TState::Idle;
-    quint32 RemoteAddress = 0;  // IPv4, host order; 0 = unresolved
+    QHostAddress RemoteAddress;      // null = unresolved
+    QList<QHostAddress> Candidates;  // what the host name stands for, in order
+    bool FdIsIPv6 = false;           // Fd's family is AF_INET6, not AF_INET
     quint16 RemotePort = 0;
     qint32 FReportLevel = 0;
     bool FTextMode = false;
@@ -295,7 +312,7 @@ private:
     bool CountingOn = false;
     bool LookupFailed = false;
     int LookupId = -1;  // the running host lookup; -1 when none is awaited
-    quint32 LookupAddress = 0;
+    QList<QHostAddress> LookupAddresses;
     qint64 WireSentBytes = 0;  // every byte the socket took, for the time-out's progress
     TSendJob Sending;
     TCaptureJob Capture;

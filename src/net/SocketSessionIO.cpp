@@ -504,7 +504,10 @@ void TSocketSession::CaptureFile(const QString& path)
     CountingOn = true;
     FReceivedBytes = 0;
     if (!InputBuffer.IsEmpty()) {
+        // Bytes that came before the capture (a passive data connection is
+        // open before the server's go-ahead) were counted as they arrived.
         const QByteArray early = InputBuffer.TakeAll();
+        FArrivedBytes -= early.size();
         StoreReceived(early.constData(), early.size());
     }
     const bool moving = WaitWhileMoving(

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -102,6 +103,33 @@ TEST_F(FtpBenchSmoke, GetAndPutMoveFilesByteExact)
     ASSERT_EQ(put.ExitCode, 0) << put.Err.constData();
     EXPECT_EQ(put.Out, QByteArray::number(payload.size()) + '\n');
     EXPECT_EQ(testfiles::Read(Remote("sub dir/up load.bin")), payload);
+}
+
+TEST_F(FtpBenchSmoke, TheDataConnectionModeIsActiveUnlessPassiveIsAskedFor)
+{
+    ASSERT_TRUE(testfiles::Write(Remote("f.bin"), "some bytes"));
+    const struct {
+        QStringList options;
+        bool passive;
+    } cases[] = {
+        {{}, false},
+        {{"--active"}, false},
+        {{"--passive"}, true},
+        {{"--passive", "--active"}, false},
+        {{"--active", "-v", "--passive"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options.join(' ').toStdString());
+        const BenchRun run =
+            Run(QStringList{"-v"} + c.options + QStringList{"get", Url("f.bin"), Local("f.bin")});
+        ASSERT_EQ(run.ExitCode, 0) << run.Err.constData();
+        EXPECT_EQ(run.Out, "10\n");
+        const QList<QByteArray> lines = run.Err.split('\n');
+        EXPECT_EQ(lines.count("EPSV"), c.passive ? 1 : 0);
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const QByteArray& l) { return l.startsWith("PORT "); }),
+                  c.passive ? 0 : 1);
+    }
 }
 
 TEST_F(FtpBenchSmoke, ListCountsAndPrintsParsedEntries)

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -21,7 +23,8 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     ASSERT_TRUE(testfiles::Write(path, bytes)) << path.toStdString();
 }
 
-class FtpEndToEnd : public ::testing::Test {
+// Each case runs in active and in passive mode.
+class FtpEndToEnd : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
@@ -29,6 +32,7 @@ protected:
         ASSERT_TRUE(Ftp.TemporaryDirectory().startsWith(QFileInfo(Temp.Path()).canonicalFilePath() + "/"));
         ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
         SetUpTestClient(Ftp, Server.Port(), Server.User(), Server.Password());
+        Ftp.PassiveMode = GetParam();
         Ftp.ParseList = true;
         // As the main window does: a closed control connection ends any wait.
         Ftp.OnDisconnect = [this](QObject*) { Ftp.Cancel(); };
@@ -49,7 +53,10 @@ protected:
     EngineRecorder Log{Ftp, 60000};
 };
 
-TEST_F(FtpEndToEnd, LoginIsAcceptedOrRefused)
+INSTANTIATE_TEST_SUITE_P(DataConnection, FtpEndToEnd, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Passive" : "Active"; });
+
+TEST_P(FtpEndToEnd, LoginIsAcceptedOrRefused)
 {
     Ftp.Connect();
     EXPECT_TRUE(Ftp.Connected());
@@ -66,7 +73,7 @@ TEST_F(FtpEndToEnd, LoginIsAcceptedOrRefused)
     EXPECT_FALSE(Ftp.Connected());
 }
 
-TEST_F(FtpEndToEnd, ListingIsParsed)
+TEST_P(FtpEndToEnd, ListingIsParsed)
 {
     QDir(Server.RootPath()).mkdir("sub dir");
     WriteFile(Remote("a file.txt"), "12345");
@@ -80,7 +87,7 @@ TEST_F(FtpEndToEnd, ListingIsParsed)
     EXPECT_EQ(Ftp.Vendor, vnUnix);
 }
 
-TEST_F(FtpEndToEnd, BinaryTransfersAreByteExact)
+TEST_P(FtpEndToEnd, BinaryTransfersAreByteExact)
 {
     Ftp.Connect();
     Ftp.SetTransferType(2);
@@ -93,9 +100,12 @@ TEST_F(FtpEndToEnd, BinaryTransfersAreByteExact)
         Ftp.RetrieveFile(name.toUtf8(), Local(name + ".back"));
         EXPECT_EQ(Read(Local(name + ".back")), payload) << size;
     }
+    // The mode asked for is the one that moved the data.
+    EXPECT_EQ(Log.Status.count("EPSV"), GetParam() ? 6 : 0);
+    EXPECT_EQ(Log.Status.filter(QRegularExpression("^PORT 127,0,0,1,\\d+,\\d+$")).size(), GetParam() ? 0 : 6);
 }
 
-TEST_F(FtpEndToEnd, TextModeConvertsLineEndsBothWays)
+TEST_P(FtpEndToEnd, TextModeConvertsLineEndsBothWays)
 {
     Ftp.Connect();
     Ftp.SetTransferType(1);
@@ -107,7 +117,7 @@ TEST_F(FtpEndToEnd, TextModeConvertsLineEndsBothWays)
     EXPECT_EQ(Read(Local("back.txt")), "first\nsecond\n\nlast");
 }
 
-TEST_F(FtpEndToEnd, ResumedTransfersEndByteExact)
+TEST_P(FtpEndToEnd, ResumedTransfersEndByteExact)
 {
     const QByteArray payload = SeededBytes(1 << 20, 42);
     WriteFile(Remote("down.bin"), payload);
@@ -122,7 +132,7 @@ TEST_F(FtpEndToEnd, ResumedTransfersEndByteExact)
     EXPECT_EQ(Read(Remote("up.bin")), payload);
 }
 
-TEST_F(FtpEndToEnd, AbortedDownloadKeepsItsPartAndTheClientGoesOn)
+TEST_P(FtpEndToEnd, AbortedDownloadKeepsItsPartAndTheClientGoesOn)
 {
     WriteFile(Remote("big.bin"), SeededBytes(32 << 20, 8));
     Ftp.Connect();
@@ -142,7 +152,7 @@ TEST_F(FtpEndToEnd, AbortedDownloadKeepsItsPartAndTheClientGoesOn)
     EXPECT_EQ(Read(Local("small")), "small file");
 }
 
-TEST_F(FtpEndToEnd, ReplacingUploadKeepsTheOldFileUntilTheNewOneIsComplete)
+TEST_P(FtpEndToEnd, ReplacingUploadKeepsTheOldFileUntilTheNewOneIsComplete)
 {
     const QByteArray old = SeededBytes(200000, 1);
     const QByteArray payload = SeededBytes(8 << 20, 2);
@@ -177,7 +187,7 @@ TEST_F(FtpEndToEnd, ReplacingUploadKeepsTheOldFileUntilTheNewOneIsComplete)
     EXPECT_EQ(remoteEntries(), (QStringList{"keep.bin", "notes.txt"}));
 }
 
-TEST_F(FtpEndToEnd, ResumeOffsetAboveFourGigabytesReachesTheServerExactly)
+TEST_P(FtpEndToEnd, ResumeOffsetAboveFourGigabytesReachesTheServerExactly)
 {
     // A sparse remote file of 4 GiB + 10 bytes; only its last bytes are fetched.
     const qint64 offset = (4LL << 30) + 3;
@@ -202,6 +212,55 @@ TEST_F(FtpEndToEnd, ResumeOffsetAboveFourGigabytesReachesTheServerExactly)
     EXPECT_EQ(local.size(), offset + 10);
     ASSERT_TRUE(local.seek(offset));
     EXPECT_EQ(local.readAll(), "tail bytes");
+}
+
+bool HasIPv6Loopback()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHostIPv6);
+}
+
+// The server on "::1": the data connection is made with "EPSV" (passive) or
+// "EPRT" (active), since "PASV" and "PORT" know only IPv4 addresses.
+class FtpOverIPv6 : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        if (!HasIPv6Loopback()) GTEST_SKIP() << "this machine has no IPv6 loopback";
+        ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
+        SetUpTestClient(Ftp, Server.Port(), Server.User(), Server.Password());
+        Ftp.Host = QStringLiteral("::1");
+        Ftp.PassiveMode = GetParam();
+        Ftp.ParseList = true;
+    }
+    void TearDown() override { EXPECT_FALSE(Log.WatchdogFired()); }
+
+    PyFtpdServer Server{false, QStringLiteral("::1")};
+    QTemporaryDir Dir;
+    TFtpClient Ftp;
+    EngineRecorder Log{Ftp, 30000};
+};
+
+INSTANTIATE_TEST_SUITE_P(DataConnection, FtpOverIPv6, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Passive" : "Active"; });
+
+TEST_P(FtpOverIPv6, ListsAndTransfersByteExact)
+{
+    const QByteArray payload = SeededBytes(300000, 6);
+    WriteFile(Dir.filePath("up.bin"), payload);
+    Ftp.Connect();
+    EXPECT_EQ(Ftp.RemoteAddressText(), "::1");
+    Ftp.SetTransferType(2);
+    Ftp.StoreFile(Dir.filePath("up.bin"), "six.bin");
+    EXPECT_EQ(Read(QDir(Server.RootPath()).filePath("six.bin")), payload);
+    Ftp.RetrieveFile("six.bin", Dir.filePath("back.bin"));
+    EXPECT_EQ(Read(Dir.filePath("back.bin")), payload);
+    Ftp.ListDirectory();
+    EXPECT_EQ(Ftp.DirectoryList()->NameList, QByteArrayList{"six.bin"});
+    const QStringList asked = Log.Status.filter(QRegularExpression("^(EPSV|PASV|EPRT|PORT)"));
+    const QRegularExpression expected(GetParam() ? "^EPSV$" : "^EPRT \\|2\\|::1\\|\\d+\\|$");
+    EXPECT_EQ(asked.filter(expected).size(), 3) << asked.join(", ").toStdString();
+    EXPECT_EQ(asked.size(), 3) << asked.join(", ").toStdString();
 }
 
 }  // namespace

@@ -54,6 +54,19 @@ TEST(FtpTimeOut, ASilentControlConnectionEndsTheWaitAndTheSession)
          [](TimeOutRig& r) { r.Ftp.ListDirectory(); }, true},
         {"transfer command", [](TimeOutRig& r) { r.Server.IgnoreNext("RETR"); },
          [](TimeOutRig& r) { r.Ftp.RetrieveFile("f", r.Local("f")); }, true},
+        {"EPSV reply", [](TimeOutRig& r) { r.Server.IgnoreNext("EPSV"); },
+         [](TimeOutRig& r) {
+             r.Ftp.PassiveMode = true;
+             r.Ftp.ListDirectory();
+         },
+         true},
+        // Our passive connection is open while the server keeps silent.
+        {"transfer command, passive", [](TimeOutRig& r) { r.Server.IgnoreNext("RETR"); },
+         [](TimeOutRig& r) {
+             r.Ftp.PassiveMode = true;
+             r.Ftp.RetrieveFile("f", r.Local("f"));
+         },
+         true},
         {"final reply", [](TimeOutRig& r) { r.Server.SendControlAfterBytes(200000, "", true); },
          [](TimeOutRig& r) { r.Ftp.RetrieveFile("f", r.Local("f")); }, true},
     };
@@ -94,27 +107,30 @@ const StallCase Stalls[] = {
 
 TEST(FtpTimeOut, AStalledDataConnectionFailsOnlyTheTransfer)
 {
-    for (const StallCase& c : Stalls) {
-        SCOPED_TRACE(c.name);
-        TimeOutRig rig;
-        rig.Ftp.Connect();
-        rig.Server.StallDataAfterBytes(1000);
-        try {
-            c.run(rig);
-            ADD_FAILURE() << "the stalled transfer did not end";
-        } catch (const ETimeOutError& e) {
-            EXPECT_EQ(e.Message(), "The data connection stalled: nothing moved for 300 ms");
+    for (const bool passive : {false, true})
+        for (const StallCase& c : Stalls) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(passive ? "passive" : "active");
+            TimeOutRig rig;
+            rig.Ftp.PassiveMode = passive;
+            rig.Ftp.Connect();
+            rig.Server.StallDataAfterBytes(1000);
+            try {
+                c.run(rig);
+                ADD_FAILURE() << "the stalled transfer did not end";
+            } catch (const ETimeOutError& e) {
+                EXPECT_EQ(e.Message(), "The data connection stalled: nothing moved for 300 ms");
+            }
+            EXPECT_EQ(rig.Ftp.DataConnection(), nullptr);
+            EXPECT_EQ(rig.Log.Events.filter("success").size(), 0);
+            // The server's late answer was taken, so the next command gets its own.
+            EXPECT_TRUE(rig.Log.Status.contains("426 Data connection broken"));
+            EXPECT_TRUE(rig.Ftp.Connected());
+            EXPECT_EQ(rig.Disconnects, 0);
+            rig.Ftp.SendCommand("NOOP");
+            EXPECT_EQ(rig.Ftp.LastReply(), "200 NOOP ok\r\n");
+            EXPECT_FALSE(rig.Log.WatchdogFired());
         }
-        EXPECT_EQ(rig.Ftp.DataConnection(), nullptr);
-        EXPECT_EQ(rig.Log.Events.filter("success").size(), 0);
-        // The server's late answer was taken, so the next command gets its own.
-        EXPECT_TRUE(rig.Log.Status.contains("426 Data connection broken"));
-        EXPECT_TRUE(rig.Ftp.Connected());
-        EXPECT_EQ(rig.Disconnects, 0);
-        rig.Ftp.SendCommand("NOOP");
-        EXPECT_EQ(rig.Ftp.LastReply(), "200 NOOP ok\r\n");
-        EXPECT_FALSE(rig.Log.WatchdogFired());
-    }
 }
 
 TEST(FtpTimeOut, AfterAStallAServerThatStaysSilentLosesTheSession)

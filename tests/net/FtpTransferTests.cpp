@@ -1,5 +1,5 @@
-// Listings, downloads and uploads over the active-mode data connection,
-// against the scripted server.
+// Listings, downloads and uploads against the scripted server: in active
+// mode, and the cases that hold for both in passive mode as well.
 #include "platform/PumpedWait.h"
 #include "support/EngineRecorder.h"
 #include "support/ScriptedFtpServer.h"
@@ -82,6 +82,20 @@ protected:
     EngineRecorder Log{Ftp};
 };
 
+// The cases that hold for either data connection: run in active and in
+// passive mode.
+class FtpTransferInBothModes : public FtpTransferTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        Ftp.PassiveMode = GetParam();
+        FtpTransferTest::SetUp();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(DataConnection, FtpTransferInBothModes, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Passive" : "Active"; });
+
 TEST_F(FtpTransferTest, FirstListingDetectsTheServerSystemAndLaterOnesDoNot)
 {
     Server.SetData("LIST", "-rw-r--r-- 1 u g 5 Jan 01 2020 a.txt\r\n");
@@ -96,7 +110,7 @@ TEST_F(FtpTransferTest, FirstListingDetectsTheServerSystemAndLaterOnesDoNot)
     EXPECT_EQ(Ftp.DataConnection(), nullptr);
 }
 
-TEST_F(FtpTransferTest, ListingLinesLoseTheirLineEndsAndTheLastLineNeedsNone)
+TEST_P(FtpTransferInBothModes, ListingLinesLoseTheirLineEndsAndTheLastLineNeedsNone)
 {
     Server.SetData("LIST", "first line\r\nsecond line\n\r\nx\nlast line");
     QByteArrayList lines;
@@ -107,7 +121,7 @@ TEST_F(FtpTransferTest, ListingLinesLoseTheirLineEndsAndTheLastLineNeedsNone)
     EXPECT_TRUE(Log.Status.contains("Received 37 Bytes"));
 }
 
-TEST_F(FtpTransferTest, OneListingLineCrossingManyChunksStaysWhole)
+TEST_P(FtpTransferInBothModes, OneListingLineCrossingManyChunksStaysWhole)
 {
     QByteArray listing;
     for (int i = 0; i < 3000; ++i)
@@ -154,7 +168,7 @@ TEST_F(FtpTransferTest, DownloadStoresTheBytesExactlyAndReportsInOrder)
     EXPECT_EQ(CommandsAfterLogin(), (QByteArrayList{"PORT *", "RETR big.bin"}));
 }
 
-TEST_F(FtpTransferTest, DownloadWithoutAnnouncedSizeCountsWhatArrivedAndReplacesTheFile)
+TEST_P(FtpTransferInBothModes, DownloadWithoutAnnouncedSizeCountsWhatArrivedAndReplacesTheFile)
 {
     WriteFile(Local("f"), QByteArray(5000, 'o'));
     Server.SetData("RETR", "new");
@@ -163,7 +177,7 @@ TEST_F(FtpTransferTest, DownloadWithoutAnnouncedSizeCountsWhatArrivedAndReplaces
     EXPECT_EQ(Ftp.TotalBytes(), 3);
 }
 
-TEST_F(FtpTransferTest, SizeMayBeAnnouncedInAContinuationLine)
+TEST_P(FtpTransferInBothModes, SizeMayBeAnnouncedInAContinuationLine)
 {
     Server.SetData("RETR", "12345");
     Server.SetReply("RETR", "150-Opening data connection\r\n150 Sending 5 bytes\r\n");
@@ -173,7 +187,7 @@ TEST_F(FtpTransferTest, SizeMayBeAnnouncedInAContinuationLine)
     EXPECT_EQ(announced, 5);
 }
 
-TEST_F(FtpTransferTest, TextModeDownloadStoresLocalLineEnds)
+TEST_P(FtpTransferInBothModes, TextModeDownloadStoresLocalLineEnds)
 {
     Ftp.SetTransferType(1);
     // A CR LF pair split by the chunk size must still become one LF.
@@ -183,7 +197,7 @@ TEST_F(FtpTransferTest, TextModeDownloadStoresLocalLineEnds)
     EXPECT_EQ(Read(Local("t.txt")), QByteArray(16382, 'a') + "\nb\n\nlone\rcr\r");
 }
 
-TEST_F(FtpTransferTest, TextModeUploadSendsCrLf)
+TEST_P(FtpTransferInBothModes, TextModeUploadSendsCrLf)
 {
     Ftp.SetTransferType(1);
     WriteFile(Local("u.txt"), "one\ntwo\r\nthree\n");
@@ -209,7 +223,7 @@ TEST_F(FtpTransferTest, UploadSendsTheWholeFileAndNamesItByItsFileName)
     EXPECT_EQ(Log.Events, QStringList{"success 9"});
 }
 
-TEST_F(FtpTransferTest, EmptyUploadCompletes)
+TEST_P(FtpTransferInBothModes, EmptyUploadCompletes)
 {
     WriteFile(Local("empty"), {});
     Server.SetData("RETR", "placeholder");
@@ -218,7 +232,7 @@ TEST_F(FtpTransferTest, EmptyUploadCompletes)
     EXPECT_EQ(Log.Events, QStringList{"success 9"});
 }
 
-TEST_F(FtpTransferTest, RefusedTransferCommandEndsTheOperationWithoutWaiting)
+TEST_P(FtpTransferInBothModes, RefusedTransferCommandEndsTheOperationWithoutWaiting)
 {
     Log.HandleFailures = true;
     Server.QueueReply("RETR", "550 No such file\r\n");
@@ -314,7 +328,7 @@ TEST_F(FtpTransferTest, ServerGivingUpBeforeItConnectsEndsTheWait)
     EXPECT_EQ(Ftp.ReplyCode(), 215);
 }
 
-TEST_F(FtpTransferTest, AbortDuringDownloadKeepsThePartAndLeavesTheClientReady)
+TEST_P(FtpTransferInBothModes, AbortDuringDownloadKeepsThePartAndLeavesTheClientReady)
 {
     Server.SetData("RETR", SeededBytes(4 << 20, 3));
     Ftp.OnPacketRecvd = [this](QObject*) {
@@ -335,7 +349,7 @@ TEST_F(FtpTransferTest, AbortDuringDownloadKeepsThePartAndLeavesTheClientReady)
     EXPECT_EQ(Ftp.LastReply(), "200 Answer to this command\r\n");
 }
 
-TEST_F(FtpTransferTest, Reply426DuringDownloadIsAFailureNotASuccess)
+TEST_P(FtpTransferInBothModes, Reply426DuringDownloadIsAFailureNotASuccess)
 {
     Server.SetData("RETR", SeededBytes(2 << 20, 5));
     Server.SendControlAfterBytes(200000, "426 Connection closed; transfer aborted.\r\n", true);
@@ -354,7 +368,7 @@ TEST_F(FtpTransferTest, Reply426DuringDownloadIsAFailureNotASuccess)
 
 // Only a completion reply (2xx) after the data makes a success; a further
 // preliminary reply is read past, and the replies stay in step either way.
-TEST_F(FtpTransferTest, OnlyACompletionReplyAfterTheDataIsASuccess)
+TEST_P(FtpTransferInBothModes, OnlyACompletionReplyAfterTheDataIsASuccess)
 {
     Server.SetData("RETR", "0123456789");
     const std::pair<QByteArray, bool> finals[] = {
@@ -379,7 +393,7 @@ TEST_F(FtpTransferTest, OnlyACompletionReplyAfterTheDataIsASuccess)
 
 // A "421" or a closed control connection ends a transfer whose data would
 // otherwise keep the wait going: here the data connection stays open.
-TEST_F(FtpTransferTest, TheServerEndsATransferThroughTheControlConnection)
+TEST_P(FtpTransferInBothModes, TheServerEndsATransferThroughTheControlConnection)
 {
     Ftp.TimeOut = 20000;  // the stall must not be what ends it
     Server.SetData("RETR", SeededBytes(2 << 20, 5));
@@ -405,7 +419,7 @@ TEST_F(FtpTransferTest, TheServerEndsATransferThroughTheControlConnection)
     EXPECT_FALSE(Log.WatchdogFired());
 }
 
-TEST_F(FtpTransferTest, RefusingFinalReplyAfterTheDataIsAFailure)
+TEST_P(FtpTransferInBothModes, RefusingFinalReplyAfterTheDataIsAFailure)
 {
     WriteFile(Local("up"), SeededBytes(5000, 3));
     Server.SetFinalReply("STOR", "552 Exceeded storage allocation\r\n");
@@ -423,7 +437,7 @@ TEST_F(FtpTransferTest, RefusingFinalReplyAfterTheDataIsAFailure)
     EXPECT_NO_THROW(Ftp.StoreFile(Local("up"), "up"));
 }
 
-TEST_F(FtpTransferTest, UploadToAPeerThatQuitsEarlyFails)
+TEST_P(FtpTransferInBothModes, UploadToAPeerThatQuitsEarlyFails)
 {
     WriteFile(Local("big"), SeededBytes(8 << 20, 9));
     Server.CloseDataAfterBytes(100000);
@@ -432,7 +446,7 @@ TEST_F(FtpTransferTest, UploadToAPeerThatQuitsEarlyFails)
     EXPECT_EQ(Ftp.DataConnection(), nullptr);
 }
 
-TEST_F(FtpTransferTest, MissingLocalFileFailsBeforeAnythingIsSent)
+TEST_P(FtpTransferInBothModes, MissingLocalFileFailsBeforeAnythingIsSent)
 {
     EXPECT_ANY_THROW(Ftp.StoreFile(Local("not there"), "x"));
     EXPECT_EQ(CommandsAfterLogin(), QByteArrayList{});
@@ -463,7 +477,7 @@ TEST(FtpTransferParsing, OnlyAPlainByteCountInBinaryTypeIsAnAnnouncedSize)
         EXPECT_EQ(TFtpClient::AnnouncedByteCount(c.line, c.textType), c.size) << c.line;
 }
 
-TEST_F(FtpTransferTest, DownloadThatEndsShortFailsEvenWhenTheServerSaysComplete)
+TEST_P(FtpTransferInBothModes, DownloadThatEndsShortFailsEvenWhenTheServerSaysComplete)
 {
     const QByteArray payload(5000, 'a');
     Server.SetData("RETR", payload);
@@ -509,7 +523,7 @@ TEST_F(FtpTransferTest, DownloadThatEndsShortFailsEvenWhenTheServerSaysComplete)
     }
 }
 
-TEST_F(FtpTransferTest, Final426IsReportedWithTheServersText)
+TEST_P(FtpTransferInBothModes, Final426IsReportedWithTheServersText)
 {
     Server.SetData("RETR", "data");
     Server.SetFinalReply("RETR", "");
@@ -528,7 +542,7 @@ TEST_F(FtpTransferTest, Final426IsReportedWithTheServersText)
     EXPECT_EQ(Ftp.ReplyCode(), 215);
 }
 
-TEST_F(FtpTransferTest, FailedDownloadLeavesTheFileItWasToReplace)
+TEST_P(FtpTransferInBothModes, FailedDownloadLeavesTheFileItWasToReplace)
 {
     const auto ownerReadWriteGroupRead =
         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;

@@ -234,6 +234,7 @@ TEST_F(ResumableFtpTest, ResumingWorksAtTheDefaultReportLevel)
     quiet.Port = Server.Port();
     quiet.UserID = "alice";
     quiet.Password = "pw";
+    quiet.PassiveMode = false;
     EngineRecorder log{quiet};
     quiet.Connect();
     const int before = Server.Commands().size();

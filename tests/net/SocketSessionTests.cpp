@@ -163,6 +163,9 @@ TEST_P(CaptureAcrossBlocks, KeepsEveryByteInOrder)
     }
     EXPECT_EQ(testfiles::Read(path), text ? QByteArray(wire).replace("\r\n", "\n") : wire);
     EXPECT_EQ(Session.ReceivedBytes(), wire.size());
+    // A download's byte count (and so its completeness check) comes from
+    // here: the early bytes count once, though they are stored twice.
+    EXPECT_EQ(Session.ArrivedBytes(), wire.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, CaptureAcrossBlocks, ::testing::Values(false, true),
@@ -425,6 +428,54 @@ TEST(SocketSession, DottedAddressNeedsNoLookupButANameDoes)
         EXPECT_EQ(resolved, QByteArray(host) == "localhost" ? 1 : 0) << host;
         EXPECT_EQ(session.RemoteAddressText(), "127.0.0.1");
     }
+}
+
+// IPv6 literals connect as they are, with or without brackets; a machine
+// without IPv6 loopback skips the case.
+TEST(SocketSession, IPv6LiteralsConnectWithoutALookup)
+{
+    QTcpServer listener;
+    if (!listener.listen(QHostAddress::LocalHostIPv6)) GTEST_SKIP() << "no IPv6 loopback";
+    for (const char* host : {"::1", "[::1]", "0:0:0:0:0:0:0:1"}) {
+        TSocketSession session;
+        session.Host = QString::fromLatin1(host);
+        session.Port = listener.serverPort();
+        session.TimeOut = 5000;
+        int resolved = 0;
+        session.OnHostResolved = [&](QObject*) { ++resolved; };
+        session.Connect();
+        EXPECT_TRUE(session.Connected()) << host;
+        EXPECT_EQ(resolved, 0) << host;
+        EXPECT_EQ(session.RemoteAddressText(), "::1") << host;
+        EXPECT_EQ(session.LocalHostAddress(), QHostAddress::LocalHostIPv6) << host;
+    }
+}
+
+// A name that stands for several addresses: the first that answers wins,
+// whichever its family, and one that fails does not end the attempt.
+TEST(SocketSession, AddressesAreTriedInOrderUntilOneConnects)
+{
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    const quint16 port = listener.serverPort();
+    TSocketSession session;
+    session.TimeOut = 5000;
+    // Nothing listens on the other loopback addresses at this port.
+    session.ConnectTo({QHostAddress("::1"), QHostAddress("127.0.0.2"), QHostAddress::LocalHost}, port);
+    EXPECT_TRUE(session.Connected());
+    EXPECT_EQ(session.RemoteAddressText(), "127.0.0.1");
+    session.Disconnect();
+
+    // When none answers, the attempt fails as a single address would.
+    QTcpServer other;
+    ASSERT_TRUE(other.listen(QHostAddress::LocalHost));
+    const quint16 unused = other.serverPort();
+    other.close();
+    EXPECT_THROW(session.ConnectTo({QHostAddress("::1"), QHostAddress::LocalHost}, unused), ESockError);
+    EXPECT_FALSE(session.Connected());
+    // And the session can go on.
+    session.ConnectTo({QHostAddress::LocalHost}, port);
+    EXPECT_TRUE(session.Connected());
 }
 
 TEST(SocketSession, UnresolvableHostGetsExactlyOneRetryFromTheHandler)

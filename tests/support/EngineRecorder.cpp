@@ -34,4 +34,7 @@ void SetUpTestClient(TFtpClient& ftp, quint16 port, const QByteArray& user, cons
     ftp.SetReportLevel(2);
     ftp.UserID = user;
     ftp.Password = password;
+    // The scripted exchanges are written for active mode ("PORT"); a test of
+    // passive mode asks for it.
+    ftp.PassiveMode = false;
 }

@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <QTimer>
 
-// Points a client at a loopback server on port with report level 2, the
-// set-up the engine and remote view tests share. The scripted server takes
+// Points a client at a loopback server on port with report level 2 and
+// active mode, the set-up the engine and remote view tests share. The scripted server takes
 // any login; a real one is given its own user and password.
 void SetUpTestClient(TFtpClient& ftp, quint16 port, const QByteArray& user = "alice",
                      const QByteArray& password = "s3cret");

@@ -9,7 +9,8 @@ namespace {
 const QString Interpreter = QStringLiteral("/usr/bin/python3");
 }  // namespace
 
-PyFtpdServer::PyFtpdServer(bool allowAnonymous) : FAnonymous(allowAnonymous) {}
+PyFtpdServer::PyFtpdServer(bool allowAnonymous, const QString& host) : FAnonymous(allowAnonymous), FHost(host)
+{}
 
 PyFtpdServer::~PyFtpdServer()
 {
@@ -34,7 +35,9 @@ bool PyFtpdServer::Start(int timeoutMs)
                           QStringLiteral("--user"),
                           QString::fromLatin1(User()),
                           QStringLiteral("--password"),
-                          QString::fromLatin1(Password())};
+                          QString::fromLatin1(Password()),
+                          QStringLiteral("--host"),
+                          FHost};
     if (FAnonymous) arguments << QStringLiteral("--anonymous");
     FProcess.start(Interpreter, arguments);
     const QDeadlineTimer deadline(timeoutMs);

@@ -5,12 +5,13 @@
 #include <QTemporaryDir>
 
 // A real FTP server for end-to-end tests: the system python3 with
-// pyftpdlib, serving a temporary folder on 127.0.0.1 (port chosen by the
-// system) to one read/write user, and read-only to anonymous when asked.
-// Active mode works: the server connects back to 127.0.0.1.
+// pyftpdlib, serving a temporary folder on 127.0.0.1, or "::1" when asked
+// (port chosen by the system) to one read/write user, and read-only to
+// anonymous when asked. Passive and active mode work: the server connects
+// back to the loopback address.
 class PyFtpdServer {
 public:
-    explicit PyFtpdServer(bool allowAnonymous = false);
+    explicit PyFtpdServer(bool allowAnonymous = false, const QString& host = QStringLiteral("127.0.0.1"));
     // Kills and waits for the server process.
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer&) = delete;
@@ -36,6 +37,7 @@ private:
     QTemporaryDir FRoot;
     QProcess FProcess;
     bool FAnonymous;
+    QString FHost;
     quint16 FPort = 0;
     QString FError;
 };

@@ -9,6 +9,7 @@
 
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -33,6 +34,8 @@ QByteArray DefaultReply(const QByteArray& verb, const QByteArray& argument)
         {"RNFR", "350 Ready\r\n"},
         {"REST", "350 Restarting\r\n"},
         {"PORT", "200 PORT ok\r\n"},
+        {"PASV", "227 Entering Passive Mode (127,0,0,1,{p1},{p2})\r\n"},
+        {"EPSV", "229 Entering Extended Passive Mode (|||{port}|)\r\n"},
         {"QUIT", "221 Bye\r\n"},
         {"LIST", "150 Opening data connection\r\n"},
         {"RETR", "150 Opening data connection\r\n"},
@@ -85,6 +88,7 @@ ScriptedFtpServer::~ScriptedFtpServer()
     [[maybe_unused]] const ssize_t written = ::write(FWake[1], "x", 1);
     FThread.join();
     loopback::Close(FListenFd);
+    loopback::Close(FPassiveFd);
     loopback::Close(FWake[0]);
     loopback::Close(FWake[1]);
 }
@@ -315,6 +319,8 @@ void ScriptedFtpServer::Dispatch(const QByteArray& verb, const QByteArray& argum
 {
     if (verb == "PORT")
         HandlePort(argument);
+    else if (verb == "PASV" || verb == "EPSV")
+        HandlePassive(verb, argument);
     else if (verb == "REST")
         HandleRest(argument);
     else if (verb == "LIST" || verb == "MLSD" || verb == "RETR" || verb == "STOR")
@@ -336,7 +342,30 @@ void ScriptedFtpServer::HandlePort(const QByteArray& argument)
         FPortAddress = address;
         FPortPort = port;
     }
+    loopback::Close(FPassiveFd);
     Answer("PORT", TakeReply("PORT", argument));
+}
+
+void ScriptedFtpServer::HandlePassive(const QByteArray& verb, const QByteArray& argument)
+{
+    QByteArray reply = TakeReply(verb, argument);
+    loopback::Close(FPassiveFd);
+    if (reply.startsWith('2')) {
+        quint16 port = 0;
+        FPassiveFd = loopback::Listen(port);
+        if (FPassiveFd < 0) reply = "425 Cannot listen\r\n";
+        reply.replace("{p1}", QByteArray::number(port / 256))
+            .replace("{p2}", QByteArray::number(port % 256))
+            .replace("{port}", QByteArray::number(port));
+    }
+    Answer(verb, reply);
+}
+
+int ScriptedFtpServer::AcceptPassive(const TransferPlan& plan)
+{
+    pollfd waits[2] = {{plan.passiveFd, POLLIN, 0}, {FWake[0], POLLIN, 0}};
+    if (::poll(waits, 2, ConnectTimeoutMs) <= 0 || waits[0].revents == 0) return -1;
+    return loopback::Accept(plan.passiveFd, FWake[0]);
 }
 
 // Only an accepted REST (3xx) moves the start of the next RETR.
@@ -361,16 +390,24 @@ void ScriptedFtpServer::RunTransfer(const QByteArray& verb)
             std::lock_guard lock(FMutex);
             FPendingRest = 0;
         }
+        loopback::Close(FPassiveFd);
         Answer(verb, preliminary);
         return;
     }
     SendControl(preliminary);
-    const TransferPlan plan = TakePlan(verb);
-    if (plan.faults.skipConnect) return;
+    TransferPlan plan = TakePlan(verb);
+    if (plan.faults.skipConnect) {
+        // A passive connection the client made stays open, and silent.
+        FPassiveFd = plan.passiveFd;
+        return;
+    }
     // Never reach beyond this machine, whatever address the client sent.
-    int fd = plan.address.startsWith("127.")
-                 ? loopback::Connect(plan.address, plan.port, FWake[0], ConnectTimeoutMs)
-                 : -1;
+    int fd = -1;
+    if (plan.passiveFd >= 0)
+        fd = AcceptPassive(plan);
+    else if (plan.address.startsWith("127."))
+        fd = loopback::Connect(plan.address, plan.port, FWake[0], ConnectTimeoutMs);
+    loopback::Close(plan.passiveFd);  // one passive port serves one transfer
     if (fd < 0) {
         Answer(verb, "425 Can't open data connection\r\n");
         return;
@@ -400,6 +437,7 @@ ScriptedFtpServer::TransferPlan ScriptedFtpServer::TakePlan(const QByteArray& ve
     FFaults = TransferFaults();
     plan.address = FPortAddress;
     plan.port = FPortPort;
+    plan.passiveFd = std::exchange(FPassiveFd, -1);
     const auto data = FData.find(verb);
     if (data != FData.end()) plan.payload = data->second;
     if (verb == "RETR") plan.payload = plan.payload.mid(FPendingRest);

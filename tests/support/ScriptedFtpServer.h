@@ -19,8 +19,11 @@
 //
 // A verb is a command's first word, upper-cased ("RETR"). Raw texts go out
 // exactly as given: a multi-line reply is several lines in one text.
-// Transfers are active mode only: LIST, MLSD, RETR and STOR connect back to the
-// address of the last "PORT" (loopback addresses only; otherwise "425").
+// After "PORT", LIST, MLSD, RETR and STOR connect back to its address (loopback
+// addresses only; otherwise "425"). After an accepted "PASV" or "EPSV" the
+// server listens on 127.0.0.1, and the next transfer takes the client's
+// connection there instead. A scripted 2xx reply to them may say "{p1},{p2}"
+// or "{port}" for the port it listens on.
 class ScriptedFtpServer {
 public:
     ScriptedFtpServer();
@@ -109,6 +112,7 @@ private:
         QByteArray payload;
         QByteArray address;
         quint16 port = 0;
+        int passiveFd = -1;  // listening for the client's connection; owned
     };
     enum class TOutcome { Done, Stopped, Broken };
 
@@ -118,6 +122,9 @@ private:
     bool HandleCommand(const QByteArray& line);
     void Dispatch(const QByteArray& verb, const QByteArray& argument);
     void HandlePort(const QByteArray& argument);
+    void HandlePassive(const QByteArray& verb, const QByteArray& argument);
+    // The client's connection to the passive port; -1 when none came in time.
+    int AcceptPassive(const TransferPlan& plan);
     void HandleRest(const QByteArray& argument);
     void RunTransfer(const QByteArray& verb);
     TransferPlan TakePlan(const QByteArray& verb);
@@ -149,6 +156,7 @@ private:
     QByteArrayList FCommands;
     QByteArray FPortAddress;
     quint16 FPortPort = 0;
+    int FPassiveFd = -1;  // the listener of the last "PASV"/"EPSV"; server thread only
     qint64 FRestOffset = 0;
     qint64 FPendingRest = 0;
     QByteArray FUploaded;

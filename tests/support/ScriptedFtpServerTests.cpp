@@ -2,6 +2,7 @@
 #include "support/ScriptedFtpServer.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,6 +77,40 @@ TEST(ScriptedFtpServer, ActiveListAndRetrieveDeliverTheDataFromTheAcceptedRestar
     server.QueueReply("REST", "502 No restarts\r\n");
     EXPECT_EQ(client.Command("REST 7"), "502 No restarts\r\n");
     EXPECT_EQ(Fetch(client, "RETR f", final), "0123456789");
+}
+
+TEST(ScriptedFtpServer, PassiveRepliesNameThePortTheNextTransferIsTakenOn)
+{
+    ScriptedFtpServer server;
+    server.SetData("RETR", "passive bytes");
+    PlainClient client;
+    Open(client, server);
+    const struct {
+        const char* verb;
+        const char* pattern;  // captures the port, or its high and low byte
+    } cases[] = {
+        {"EPSV", R"(^229 Entering Extended Passive Mode \(\|\|\|(\d+)\|\)\r\n$)"},
+        {"PASV", R"(^227 Entering Passive Mode \(127,0,0,1,(\d+),(\d+)\)\r\n$)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.verb);
+        const QByteArray reply = client.Command(c.verb);
+        const QRegularExpressionMatch match = QRegularExpression(c.pattern).match(QString::fromLatin1(reply));
+        ASSERT_TRUE(match.hasMatch()) << reply.constData();
+        const int port = match.lastCapturedIndex() == 1
+                             ? match.captured(1).toInt()
+                             : match.captured(1).toInt() * 256 + match.captured(2).toInt();
+        QTcpSocket data;
+        data.connectToHost(QHostAddress::LocalHost, quint16(port));
+        ASSERT_TRUE(data.waitForConnected(5000));
+        EXPECT_EQ(client.Command("RETR f"), "150 Opening data connection\r\n");
+        EXPECT_EQ(PlainClient::ReadToEnd(data), "passive bytes");
+        EXPECT_EQ(client.ReadReply(), "226 Transfer complete\r\n");
+    }
+    // After "PORT" the server connects back again.
+    QByteArray final;
+    EXPECT_EQ(Fetch(client, "RETR f", final), "passive bytes");
+    EXPECT_EQ(final, "226 Transfer complete\r\n");
 }
 
 TEST(ScriptedFtpServer, NoDataConnectionAfterARefusalOrWhenToldNotToConnect)

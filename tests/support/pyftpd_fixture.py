@@ -1,4 +1,4 @@
-"""A real FTP server for end-to-end tests, on 127.0.0.1 only.
+"""A real FTP server for end-to-end tests, on 127.0.0.1 (or ::1) only.
 
 Serves one folder to one user (and optionally anonymous, read-only), on a
 port chosen by the system, and prints that port as its first line. It exits
@@ -25,6 +25,7 @@ def main():
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
     parser.add_argument("--anonymous", action="store_true")
+    parser.add_argument("--host", default="127.0.0.1", choices=["127.0.0.1", "::1"])
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -40,8 +41,8 @@ def main():
     # no brute-force protection.
     Handler.auth_failed_timeout = 0.1
     # The default refuses to connect back to any address but the client's own,
-    # which for these tests is 127.0.0.1, so active mode works as it is.
-    server = FTPServer(("127.0.0.1", 0), Handler)
+    # which for these tests is the loopback address, so active mode works as it is.
+    server = FTPServer((args.host, 0), Handler)
     print(server.socket.getsockname()[1], flush=True)
 
     def exit_when_parent_goes():

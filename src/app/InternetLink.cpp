@@ -36,9 +36,14 @@ std::optional<QString> Decoded(const QString& text)
             bytes += utf8[i];
         }
     }
-    for (const char byte : bytes)
-        if (uchar(byte) < 0x20 || uchar(byte) == 0x7F) return std::nullopt;
-    return QString::fromUtf8(bytes);
+    // Nor a format or separator character: a right-to-left mark or a line
+    // separator would rearrange the question that names the file.
+    const QString decoded = QString::fromUtf8(bytes);
+    for (const QChar c : decoded)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
+            return std::nullopt;
+    return decoded;
 }
 
 // One name of a path: an escaped "/" would make it two names, and "."
@@ -69,7 +74,8 @@ bool PlainHostName(const QString& host)
 {
     if (host.isEmpty()) return false;
     for (const QChar c : host)
-        if (c.unicode() <= 0x20 || c.unicode() == 0x7F || c == u'@' || c == u'[' || c == u']' || !c.isPrint())
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7F || c == u'@' || c == u'[' || c == u']' ||
+            !c.isPrint() || c.isSpace())
             return false;
     return true;
 }
@@ -85,6 +91,9 @@ bool SplitHostPort(const QString& address, QString& host, int& port)
         const qsizetype close = address.indexOf(u']');
         if (close < 0) return false;
         host = address.left(close + 1);
+        // No zone ("%eth0"): it names an interface of this machine, and its
+        // text could carry anything.
+        if (host.contains(u'%')) return false;
         if (QHostAddress(address.mid(1, close - 1)).protocol() != QAbstractSocket::IPv6Protocol) return false;
         const QString after = address.mid(close + 1);
         if (!after.isEmpty() && !after.startsWith(u':')) return false;

@@ -304,6 +304,7 @@ private:
     bool LinkDownloadRunning = false;
     bool LinkFileArrived = false;
     bool LinkFolderEntered = false;  // the session stands in the link's folder
+    bool LinkSessionOpened = false;  // the session that stands was opened for LinkFile
     QString LinkTarget;              // the file a link's download brings
     QString LinkFailure;             // why an unattended session has failed
     class TfrmURL* URLDialog = nullptr;

@@ -9,6 +9,7 @@
 #include "views/remote/FtpFileListView.h"
 
 #include <QComboBox>
+#include <utility>
 
 namespace {
 
@@ -108,6 +109,7 @@ void TfrmMain::RemoteDirDeleting(int count, const QString& name, bool isDir, boo
 void TfrmMain::FtpConnect()
 {
     SetConnectionState(csConnected);
+    LinkSessionOpened = LinkFile.Pending;
     // A link's file is looked for only in the link's own folder: the login
     // folder may hold another file of the same name.
     LinkFolderEntered = false;
@@ -132,6 +134,8 @@ void TfrmMain::FtpDisconnect()
     const bool lost = stood && !tmrDisconnect.isActive();
     const TLostConnectionFacts cause{Ftp.TimedOut(), Ftp.LastEventOK() ? 0 : Ftp.LastError()};
     tmrDisconnect.stop();
+    // A link's file belongs to the session opened for it, never to the next.
+    if (std::exchange(LinkSessionOpened, false)) LinkFile.Clear();
     if (Transfer && Transfer->Active()) Transfer->AbortTransfer();
     try {
         Ftp.Cancel();

@@ -70,12 +70,9 @@ bool TfrmMain::ConnectToLink(const QString& link, bool normalLogin)
         return false;
     }
     LinkFile.Clear();
-    if (!fileName.isEmpty()) {
-        LinkFile.Pending = true;
-        LinkFile.FileName = fileName;
-    } else {
-        QuitAfterLink = false;  // nothing to fetch: the program stays for the user
-    }
+    LinkSessionOpened = false;  // a session that stands now is ended for this link
+    LinkFile.Pending = !fileName.isEmpty();
+    LinkFile.FileName = fileName;
     LinkFailure.clear();
     LinkFileArrived = false;
     if (ConnectToSite(site, QString())) return true;
@@ -87,15 +84,21 @@ bool TfrmMain::ConnectToLink(const QString& link, bool normalLogin)
 
 void TfrmMain::EndLinkAttempts()
 {
+    // A cancelled attempt unwinding after the link's own connection was
+    // queued behind it leaves the file to that connection.
+    if (PendingConnect) return;
     LinkFile.Clear();
     if (QuitAfterLink) QuitUnattended(QStringLiteral("Could not connect to \"%1\"").arg(CurrentSite.Address));
 }
 
 void TfrmMain::DownloadLinkFile()
 {
-    if (!LinkFile.Pending || !IsConnected()) return;
+    // Taken at once: a file left pending would be looked for on whatever
+    // site the user connects to next.
+    const bool pending = LinkFile.Pending;
     const QString name = LinkFile.FileName;
     LinkFile.Clear();
+    if (!pending || !IsConnected()) return;
     if (!LinkFolderEntered) {
         LinkFailure = QStringLiteral("The folder \"%1\" in the Internet link could not be opened")
                           .arg(CurrentSite.RemoteStartupDir);
@@ -113,8 +116,15 @@ void TfrmMain::DownloadLinkFile()
     }
     const QString folder = LocalDir->Directory();
     if (std::exchange(ConfirmLinkDownload, false) && !QuitAfterLink) {
-        // A web page must not drop files into the user's folders unasked.
+        // A web page must not drop files into the user's folders unasked, nor
+        // a hidden one (".profile") at all: one hasty "Yes" would replace a
+        // file the user never sees.
         SelectRemoteItems({name});
+        if (name.startsWith(u'.')) {
+            LogError(
+                QStringLiteral("The hidden file \"%1\" in the Internet link is not downloaded").arg(name));
+            return;
+        }
         if (!AskYesNo(LinkDownloadQuestion(name, folder), false)) return;
     }
     // The download asks nothing: a file of that name is replaced only once

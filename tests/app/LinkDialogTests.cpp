@@ -3,6 +3,7 @@
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "support/PyFtpdServer.h"
+#include "support/ScriptedFtpServer.h"
 #include "support/TestFiles.h"
 #include "support/dialogs/ScriptedDialogs.h"
 #include "views/local/FileListView.h"
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,6 +122,43 @@ TEST_F(LinkInWindow, ADesktopLinkFetchesOnlyWhatTheUserAgrees)
     EXPECT_EQ(Dialogs.Asked.back().Text,
               question + QStringLiteral("\r\nThe file of that name in the folder will be replaced."));
     EXPECT_EQ(testfiles::Read(Fetched()), "mine");
+}
+
+TEST_F(LinkInWindow, AHiddenFileFromTheDesktopIsNotFetched)
+{
+    ASSERT_TRUE(testfiles::Write(Server.RootPath() + QStringLiteral("/pub/.profile"), "evil"));
+    Main.ConfirmLinkDownload = true;
+    ASSERT_TRUE(Main.ConnectToLink(Link(QStringLiteral("pub/.profile")), false));
+    ASSERT_TRUE(WaitFor([&] { return Log().contains(QStringLiteral("is not downloaded")); }))
+        << Log().toStdString();
+    EXPECT_TRUE(Dialogs.Asked.empty());
+    EXPECT_FALSE(QFileInfo::exists(Local.filePath(QStringLiteral(".profile"))));
+}
+
+// A session that ends before the link's file is looked for takes the file
+// with it: the next site the user opens must not be searched for it.
+TEST_F(LinkInWindow, ALinksFileDoesNotFollowIntoTheNextSession)
+{
+    ScriptedFtpServer dying;
+    dying.CloseControlOn("CWD");
+    EXPECT_FALSE(
+        Main.ConnectToLink(QStringLiteral("ftp://ann:pw@127.0.0.1:%1/pub/my%20data.bin").arg(dying.Port()),
+                           false) &&
+        Main.IsConnected());
+    TSiteSettings site;
+    site.SiteName = QStringLiteral("Other site");
+    site.Address = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
+    site.UserName = QString::fromLatin1(Server.User());
+    site.Password = QString::fromLatin1(Server.Password());
+    site.NormalLogin = true;
+    site.RemoteStartupDir = QStringLiteral("pub");
+    ASSERT_TRUE(Main.ConnectToSite(site, QString())) << Log().toStdString();
+    // Anything queued by the connection runs before this.
+    bool settled = false;
+    QTimer::singleShot(0, [&] { settled = true; });
+    ASSERT_TRUE(WaitFor([&] { return settled; }));
+    EXPECT_FALSE(Log().contains(QStringLiteral("RETR"))) << Log().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Fetched()));
 }
 
 TEST_F(LinkInWindow, AFolderThatCannotBeEnteredFetchesNothing)

@@ -47,7 +47,10 @@ void TfrmMain::actStopExecute()
                 ListingInProgress = false;
                 Ftp.Abort();
             } else {
+                // A data connection still being made (passive: connecting
+                // to the server; active: waiting for it) waits on its own.
                 Ftp.Cancel();
+                Ftp.Abort();
             }
         } catch (...) {}
         LogError(QStringLiteral("Operation aborted"));

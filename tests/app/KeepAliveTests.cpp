@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "platform/PumpedWait.h"
 #include "support/ScriptedFtpServer.h"
+#include "support/UnansweredPort.h"
 #include "support/dialogs/ScriptedDialogs.h"
 #include "views/remote/FtpFileListView.h"
 
@@ -99,6 +100,28 @@ TEST_F(KeepAliveTest, NoKeepAliveGoesOutWhileAListingRuns)
     ASSERT_TRUE(Main.IsConnected());
     // Idle again once the listing has ended.
     ASSERT_TRUE(WaitUntilFor([&] { return Server.Commands().mid(list).contains("NOOP"); }, 5000));
+}
+
+// A data connection that is never made, either way round, ends at Stop
+// rather than at the time limit.
+TEST_F(KeepAliveTest, StopEndsAListingWhoseDataConnectionIsNotMade)
+{
+    UnansweredPort silent;
+    for (const bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        Main.Settings().PassiveMode = passive;
+        if (Main.IsConnected()) Dialogs.Answer(mrOk);  // "Are you sure you want to disconnect?"
+        Connect();
+        Main.Ftp.TimeOut = 60000;  // beyond the watchdog
+        if (passive)
+            Server.QueueReply("EPSV", "229 Entering Extended Passive Mode (|||" +
+                                          QByteArray::number(silent.Port()) + "|)\r\n");
+        else
+            Server.SkipNextConnectBack();
+        QTimer::singleShot(300, &Main, [this] { Main.Actions[QStringLiteral("actStop")]->trigger(); });
+        Main.RefreshPane(true);
+        EXPECT_TRUE(Main.IsConnected()) << Log().join('\n').toStdString();
+    }
 }
 
 // The session ends like any session the server ends: one line for it.

@@ -115,6 +115,7 @@ QByteArray TFTPMlsdList::DateText(QByteArrayView modify, const std::optional<QTi
     if (!date.isValid() || !time.isValid()) return {};
     const QDateTime utc(date, time, Qt::UTC);
     const QDateTime shown = zone ? utc.toTimeZone(*zone) : utc.toLocalTime();
+    if (!shown.isValid()) return {};  // a zone that cannot be used
     // The pane's own month names, whatever the language of the desktop.
     static constexpr std::array<const char*, 12> Months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

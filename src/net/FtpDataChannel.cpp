@@ -55,6 +55,9 @@ quint16 TFtpClient::AskPassive(const QByteArray& command, QHostAddress& named, b
     }
     ReportStatus(slProtocol,
                  QStringLiteral("The answer to %1 names no usable port").arg(QString::fromLatin1(command)));
+    // Accepted but unreadable (a reply laid out in a way of its own): the
+    // server does offer passive mode, so the next connection asks again.
+    transient = true;
     return 0;
 }
 

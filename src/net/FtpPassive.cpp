@@ -28,10 +28,12 @@ std::optional<TPasvTarget> ParsePasvReply(const QByteArray& line)
     return target;
 }
 
-std::optional<quint16> ParseEpsvReply(const QByteArray& line)
+namespace {
+
+// The port in "(" d d d port d ")" starting at open, if that is what stands there.
+std::optional<quint16> EpsvPortAt(const QByteArray& line, qsizetype open)
 {
-    const qsizetype open = line.indexOf('(', 3);
-    if (open < 0 || open + 1 >= line.size()) return std::nullopt;
+    if (open + 1 >= line.size()) return std::nullopt;
     const char d = line[open + 1];
     // A digit would make the port unreadable, though the range allows it.
     if (d < 33 || d > 126 || (d >= '0' && d <= '9')) return std::nullopt;
@@ -48,6 +50,16 @@ std::optional<quint16> ParseEpsvReply(const QByteArray& line)
     }
     if (port == 0 || port > 65535) return std::nullopt;
     return quint16(port);
+}
+
+}  // namespace
+
+std::optional<quint16> ParseEpsvReply(const QByteArray& line)
+{
+    // The text before the parentheses is free: "229 Server (v2) ready (|||6446|)".
+    for (qsizetype open = line.indexOf('(', 3); open >= 0; open = line.indexOf('(', open + 1))
+        if (const std::optional<quint16> port = EpsvPortAt(line, open)) return port;
+    return std::nullopt;
 }
 
 QByteArray EprtArgument(const QHostAddress& address, quint16 port)

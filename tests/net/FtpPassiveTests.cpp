@@ -55,6 +55,7 @@ const EpsvCase EpsvCases[] = {
     {"229 Entering Extended Passive Mode (|||6446|)\r\n", 6446},
     {"229 Entering Extended Passive Mode (!!!65535!)\r\n", 65535},
     {"229 ok (~~~1~)", 1},
+    {"229 Server (v2) ready (|||6446|)\r\n", 6446},
     {"229 Entering Extended Passive Mode (|||0|)\r\n", -1},
     {"229 Entering Extended Passive Mode (|||65536|)\r\n", -1},
     {"229 Entering Extended Passive Mode (|||123456|)\r\n", -1},

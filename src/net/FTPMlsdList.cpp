@@ -126,7 +126,9 @@ QByteArray TFTPMlsdList::DateText(QByteArrayView modify, const std::optional<QTi
 
 QByteArray TFTPMlsdList::ModeLetters(QByteArrayView mode)
 {
-    // Octal; servers send "755", "0755" or the whole "100644" of stat(2).
+    // Octal; servers send "755", "0755", the whole "100644" of stat(2), or
+    // in the notation of one server's language, "0o755".
+    if (mode.startsWith("0o") || mode.startsWith("0O")) mode = mode.sliced(2);
     if (mode.isEmpty() || mode.size() > 7) return {};
     int bits = 0;
     for (const char c : mode) {

@@ -261,11 +261,22 @@ void TFtpClient::AskFeatures()
     QByteArrayList reply{first};
     ReadContinuation(first, [&reply](const QByteArray& line) { reply << line; });
     FSession.Features = TFtpFeatures::FromReply(reply);
+    AskForFileModes();
     if (!Utf8Offered()) return;
     // RFC 2640, 3.2: names are UTF-8 from here on. Servers that speak UTF-8
     // anyway refuse the option (501); either way the session goes on.
     ReportStatus(slProtocol, QStringLiteral("OPTS UTF8 ON"));
     Transaction("OPTS UTF8 ON");
+}
+
+void TFtpClient::AskForFileModes()
+{
+    const QByteArray options = FSession.Features.MlstOptionsWithMode();
+    if (options.isEmpty()) return;
+    // A refusal leaves the facts as they were: the listing still works.
+    const QByteArray command = "OPTS MLST " + options;
+    ReportStatus(slProtocol, QString::fromLatin1(command));
+    Transaction(command);
 }
 
 void TFtpClient::RefuseLogin(const QString& message)

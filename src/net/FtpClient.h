@@ -195,6 +195,8 @@ private:
 
     void ReadGreeting();
     void AskFeatures();
+    // Asks for the file mode among the listing facts where it is offered.
+    void AskForFileModes();
     // Listings go by "MLSD" now: offered, not forced off, not refused.
     bool UseMlsd() const { return MlsdOffered() && !ForceList && !FSession.MlsdRefused; }
     // Sends "MLSD" or "LIST"; false when refused. A refused "MLSD" runs no

@@ -22,3 +22,23 @@ TFtpFeatures TFtpFeatures::FromReply(const QByteArrayList& reply)
     }
     return features;
 }
+
+QByteArray TFtpFeatures::MlstOptionsWithMode() const
+{
+    // "type*;size*;modify*;perm*;UNIX.mode;": a "*" marks what is sent.
+    QByteArray options;
+    bool modeOffered = false;
+    for (const QByteArray& fact : Parameters("MLST").split(';')) {
+        if (fact.isEmpty()) continue;
+        const bool enabled = fact.endsWith('*');
+        const QByteArray name = enabled ? fact.chopped(1) : fact;
+        if (name.compare("UNIX.mode", Qt::CaseInsensitive) == 0) {
+            if (enabled) return {};
+            modeOffered = true;
+            options += name + ';';
+        } else if (enabled) {
+            options += name + ';';
+        }
+    }
+    return modeOffered ? options : QByteArray();
+}

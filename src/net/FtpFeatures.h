@@ -15,6 +15,11 @@ public:
     // The parameters of a feature; empty when it has none or is not offered.
     QByteArray Parameters(const QByteArray& name) const { return FFeatures.value(name.toUpper()); }
     qsizetype Count() const { return FFeatures.size(); }
+    // The argument of "OPTS MLST" that adds the file mode to the facts the
+    // server sends anyway (RFC 3659, 7.9): "type;size;modify;UNIX.mode;".
+    // Empty when the mode is sent already or not offered at all: without it
+    // a listing shows no permissions and none can be changed from it.
+    QByteArray MlstOptionsWithMode() const;
 
 private:
     QMap<QByteArray, QByteArray> FFeatures;

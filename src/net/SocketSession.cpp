@@ -12,6 +12,7 @@
 #include <QHostInfo>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -377,8 +378,14 @@ void TSocketSession::ConnectTo(const QList<QHostAddress>& addresses, quint16 por
     // in the resolver's order (RFC 6724) until one connects, all within the
     // one time limit.
     TimerOn();
-    for (const QHostAddress& address : addresses) {
-        if (TryAddress(address, atOnce)) break;
+    for (qsizetype i = 0; i < addresses.size(); ++i) {
+        // While others remain, an address gets its share of the time limit:
+        // one that swallows the attempt (a broken IPv6 route) must not use
+        // it all. The last takes what is left.
+        const qsizetype left = addresses.size() - i;
+        const int share =
+            left > 1 && TimeOut > 0 ? qMax(MinAddressShareMs, int(TimeOut / addresses.size())) : 0;
+        if (TryAddress(addresses[i], atOnce, share)) break;
         if (FTimedOut || FCancelRequested) break;
     }
     TimerOff();
@@ -393,7 +400,7 @@ void TSocketSession::ConnectTo(const QList<QHostAddress>& addresses, quint16 por
     throw ESockError(QStringLiteral("Connection Failed"));
 }
 
-bool TSocketSession::TryAddress(const QHostAddress& address, bool& atOnce)
+bool TSocketSession::TryAddress(const QHostAddress& address, bool& atOnce, int shareMs)
 {
     atOnce = false;
     RemoteAddress = address;
@@ -412,7 +419,12 @@ bool TSocketSession::TryAddress(const QHostAddress& address, bool& atOnce)
         atOnce = true;
         return false;
     }
-    WaitUntil([this] { return FConnected || FTimedOut || FCancelRequested || !FLastEventOK; });
+    bool shareUsed = false;
+    QTimer share;
+    share.setSingleShot(true);
+    QObject::connect(&share, &QTimer::timeout, [&shareUsed] { shareUsed = true; });
+    if (shareMs > 0) share.start(shareMs);
+    WaitUntil([&] { return FConnected || FTimedOut || FCancelRequested || !FLastEventOK || shareUsed; });
     return FConnected && FLastEventOK && !FTimedOut && !FCancelRequested;
 }
 

@@ -286,7 +286,10 @@ private:
     void ResolveHost();
     // One connection attempt; false when it did not connect (atOnce: the
     // system refused it before it was under way).
-    bool TryAddress(const QHostAddress& address, bool& atOnce);
+    // shareMs > 0: gives up on this address after that long.
+    bool TryAddress(const QHostAddress& address, bool& atOnce, int shareMs);
+    // The least time an address gets while others remain to be tried.
+    static constexpr int MinAddressShareMs = 3000;
     // False with FLastError set when the attempt failed at once.
     bool StartConnect();
     // A socket of the family address needs, fresh unless it is unused.

@@ -147,8 +147,8 @@ TEST_F(FileCommands, PermissionsChangeAsChosenAndKeepTheSpecialBits)
         ASSERT_TRUE(testfiles::Write(Remote(c.Name), "#!/bin/sh\n"));
         ASSERT_EQ(::chmod(QFile::encodeName(Remote(c.Name)).constData(), c.Before), 0);
     }
-    // By "LIST": pyftpdlib's "MLSD" gives no mode by default, only its own
-    // "perm" letters, which no permissions can be read from.
+    // By "LIST": pyftpdlib's "MLSD" gives the mode without its setuid,
+    // setgid and sticky bits, which the table needs.
     ForceList = true;
     Connect();
     for (const auto& c : cases) {

@@ -154,9 +154,9 @@ TEST_F(FtpBenchSmoke, ListCountsAndPrintsParsedEntries)
         ASSERT_GE(fields.size(), 4) << line.constData();
         const QByteArray name = line.mid(fields[0].size() + fields[1].size() + fields[2].size() + 3);
         names.insert(name);
-        // pyftpdlib offers "MLSD": the type, then its "perm" letters; the
-        // exact time to the second.
-        EXPECT_TRUE(fields[0].startsWith(name == "a folder" ? "d " : "- ")) << line.constData();
+        // pyftpdlib offers "MLSD" and, once asked for it, the file mode: the
+        // permission letters as "LIST" shows them; the exact time to the second.
+        EXPECT_EQ(fields[0], name == "a folder" ? "drwxr-xr-x" : "-rw-r--r--") << line.constData();
         EXPECT_EQ(fields[2].count(' '), 3) << "date text: " << fields[2].constData();
         EXPECT_EQ(fields[2].count(':'), 2) << "date text: " << fields[2].constData();
         if (name == "five.txt") {

@@ -130,6 +130,7 @@ TEST(MlsdList, UnixModesBecomeTheNinePermissionLetters)
         {"2750", "rwxr-s---"},
         {"1777", "rwxrwxrwt"},
         {"1776", "rwxrwxrwT"},
+        {"0o755", "rwxr-xr-x"},
         {"", ""},
         {"0x1F", ""},
         {"89", ""},

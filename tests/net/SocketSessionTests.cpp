@@ -478,6 +478,22 @@ TEST(SocketSession, AddressesAreTriedInOrderUntilOneConnects)
     EXPECT_TRUE(session.Connected());
 }
 
+// An address that swallows the attempt (a broken IPv6 route, say) must not
+// use up the whole time limit: the next address gets its turn.
+TEST(SocketSession, ASilentAddressLeavesTimeForTheNext)
+{
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    const quint16 port = listener.serverPort();
+    UnansweredPort silent(0x7f000002, port);  // 127.0.0.2, same port
+    ASSERT_EQ(silent.Port(), port);
+    TSocketSession session;
+    session.TimeOut = 6000;
+    EXPECT_NO_THROW(session.ConnectTo({QHostAddress("127.0.0.2"), QHostAddress::LocalHost}, port));
+    EXPECT_TRUE(session.Connected());
+    EXPECT_EQ(session.RemoteAddressText(), "127.0.0.1");
+}
+
 TEST(SocketSession, UnresolvableHostGetsExactlyOneRetryFromTheHandler)
 {
     TSocketSession session;

@@ -6,12 +6,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-UnansweredPort::UnansweredPort()
+UnansweredPort::UnansweredPort() : UnansweredPort(INADDR_LOOPBACK, 0) {}
+
+UnansweredPort::UnansweredPort(quint32 host, quint16 port)
 {
     FListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_addr.s_addr = htonl(host);
+    address.sin_port = htons(port);
     socklen_t len = sizeof address;
     if (::bind(FListener, reinterpret_cast<sockaddr*>(&address), len) != 0 || ::listen(FListener, 0) != 0)
         return;

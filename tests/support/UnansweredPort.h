@@ -8,6 +8,9 @@
 class UnansweredPort {
 public:
     UnansweredPort();
+    // On a given IPv4 address and port (host byte order), such as a port
+    // that answers on another loopback address.
+    UnansweredPort(quint32 address, quint16 port);
     ~UnansweredPort();
     UnansweredPort(const UnansweredPort&) = delete;
     UnansweredPort& operator=(const UnansweredPort&) = delete;

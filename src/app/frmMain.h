@@ -137,6 +137,7 @@ public:
     // The session.
     bool ConnectToSite(const TSiteSettings& site, const QString& folderName);
     bool ConfirmNewConnection();
+    bool NewConnectionConfirmed = false;  // the next ConfirmNewConnection has been answered
     void DisconnectFromSite();
     void SetConnectionState(TConnectionState state);
     void UpdateCaption();

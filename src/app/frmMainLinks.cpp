@@ -26,7 +26,10 @@ void TfrmMain::actConnectToURLExecute()
     bool normalLogin = false;
     if (!AskForLink(link, normalLogin)) return;
     ConfirmLinkDownload = false;  // the user typed this link
+    // Already asked: an attempt that is still unwinding must not ask again.
+    NewConnectionConfirmed = true;
     ConnectToLink(link, normalLogin);
+    NewConnectionConfirmed = false;
 }
 
 bool TfrmMain::AskForLink(QString& link, bool& normalLogin)

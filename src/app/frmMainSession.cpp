@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <utility>
 
 bool TfrmMain::IsConnected() const
 {
@@ -91,6 +92,7 @@ bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderNam
 
 bool TfrmMain::ConfirmNewConnection()
 {
+    if (std::exchange(NewConnectionConfirmed, false)) return true;
     switch (ConnectionState) {
     case csConnecting: {
         const bool ok =

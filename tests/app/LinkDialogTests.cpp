@@ -161,6 +161,28 @@ TEST_F(LinkInWindow, ALinksFileDoesNotFollowIntoTheNextSession)
     EXPECT_FALSE(QFileInfo::exists(Fetched()));
 }
 
+// Ctrl+L while an attempt hangs: one question, then the link's site and file.
+TEST_F(LinkInWindow, ALinkDuringAnAttemptAsksOnceAndFetches)
+{
+    QTcpServer mute;  // accepts, never greets
+    ASSERT_TRUE(mute.listen(QHostAddress::LocalHost));
+    TSiteSettings site;
+    site.Address = QStringLiteral("127.0.0.1:%1").arg(mute.serverPort());
+    site.UserName = site.Password = QStringLiteral("x");
+    site.NormalLogin = true;
+    Dialogs.Answer(mrOk);  // "... trying to connect to an another site ..."
+    Dialogs.OnModal([&](QDialog& dialog) {
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("edURL"));
+        if (!edit) return int(QDialog::Rejected);
+        edit->setText(Link(QStringLiteral("pub/my%20data.bin")));
+        return int(QDialog::Accepted);
+    });
+    QTimer::singleShot(200, &Main, [this] { Main.Actions[QStringLiteral("actConnectToURL")]->trigger(); });
+    EXPECT_FALSE(Main.ConnectToSite(site, QString()));
+    ASSERT_TRUE(WaitFor([&] { return testfiles::Read(Fetched()) == Payload; })) << Log().toStdString();
+    EXPECT_EQ(Dialogs.Asked.size(), 1u);
+}
+
 TEST_F(LinkInWindow, AFolderThatCannotBeEnteredFetchesNothing)
 {
     // The login folder holds a file of the same name, which is not the one meant.

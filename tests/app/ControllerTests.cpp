@@ -1,6 +1,7 @@
 // The connection controller of the main window against the scripted server:
 // connecting, the failure classes and retries, stopping, disconnecting and
 // closing.
+#include "SessionWatchdog.h"
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "platform/PumpedWait.h"
@@ -32,15 +33,7 @@ protected:
         Server.SetData("LIST",
                        "-rw-r--r-- 1 u g 1234 Jan 12 12:30 notes.txt\r\n"
                        "drwxr-xr-x 2 u g 4096 Mar  3  2001 pub\r\n");
-        Watchdog.setSingleShot(true);
-        QObject::connect(&Watchdog, &QTimer::timeout, [this] {
-            Fired = true;
-            Main.Ftp.Abort();
-            Main.Ftp.Cancel();
-        });
-        Watchdog.start(15000);
     }
-    void TearDown() override { EXPECT_FALSE(Fired) << "a wait ran into the watchdog"; }
 
     static TSiteSettings Site(const QString& address = QStringLiteral("127.0.0.1"))
     {
@@ -83,8 +76,7 @@ protected:
     TScriptedDialogs Dialogs;
     ScriptedFtpServer Server;
     TfrmMain Main;
-    QTimer Watchdog;
-    bool Fired = false;
+    TSessionWatchdog Watchdog{Main, 15000};
 };
 
 TEST_F(ControllerTest, StartsNotConnected)

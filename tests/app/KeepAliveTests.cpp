@@ -1,6 +1,7 @@
 // The keep-alive of an idle session, and the data connection and listing
 // command a session takes from its site and the settings, against the
 // scripted server.
+#include "SessionWatchdog.h"
 #include "app/AttemptFailure.h"
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
@@ -29,15 +30,7 @@ protected:
         Main.KeepAliveIntervalMs = ShortIdleMs;
         Server.SetData("LIST", "-rw-r--r-- 1 u g 1234 Jan 12 12:30 notes.txt\r\n");
         Server.SetReply("NOOP", "200 NOOP ok\r\n");
-        Watchdog.setSingleShot(true);
-        QObject::connect(&Watchdog, &QTimer::timeout, [this] {
-            Fired = true;
-            Main.Ftp.Abort();
-            Main.Ftp.Cancel();
-        });
-        Watchdog.start(20000);
     }
-    void TearDown() override { EXPECT_FALSE(Fired) << "a wait ran into the watchdog"; }
 
     static TSiteSettings Site(const QString& address = QStringLiteral("127.0.0.1"))
     {
@@ -62,8 +55,7 @@ protected:
     TScriptedDialogs Dialogs;
     ScriptedFtpServer Server;
     TfrmMain Main;
-    QTimer Watchdog;
-    bool Fired = false;
+    TSessionWatchdog Watchdog{Main, 20000};
     int LinesAtLogin = 0;
 };
 

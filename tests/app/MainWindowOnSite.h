@@ -2,6 +2,7 @@
 // The main window against a real FTP server of its own, as the end-to-end
 // tests of the window use it: the server, a local folder, scripted answers
 // to every box, and a watchdog that stops any wait a test would hang in.
+#include "SessionWatchdog.h"
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "support/IsolatedTempFolder.h"
@@ -20,15 +21,7 @@ protected:
     {
         ASSERT_TRUE(Server.Start()) << Server.ErrorText().toStdString();
         ASSERT_TRUE(Temp.IsValid() && Local.isValid());
-        Watchdog.setSingleShot(true);
-        QObject::connect(&Watchdog, &QTimer::timeout, [this] {
-            Fired = true;
-            Main.Ftp.Abort();
-            Main.Ftp.Cancel();
-        });
-        Watchdog.start(90000);
     }
-    void TearDown() override { EXPECT_FALSE(Fired) << "a wait ran into the watchdog"; }
 
     QString Remote(const QString& path) const { return QDir(Server.RootPath()).filePath(path); }
     QString LocalPath(const QString& path) const { return QDir(Local.path()).filePath(path); }
@@ -56,7 +49,6 @@ protected:
     QTemporaryDir Local;
     TScriptedDialogs Dialogs;
     TfrmMain Main;
-    QTimer Watchdog;
-    bool Fired = false;
+    TSessionWatchdog Watchdog{Main, 90000};
     bool ForceList = false;  // the site lists by "LIST" even where "MLSD" is offered
 };

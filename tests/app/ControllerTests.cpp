@@ -2,6 +2,7 @@
 // connecting, the failure classes and retries, stopping, disconnecting and
 // closing.
 #include "SessionWatchdog.h"
+#include "TestSite.h"
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
 #include "platform/PumpedWait.h"
@@ -37,13 +38,7 @@ protected:
 
     static TSiteSettings Site(const QString& address = QStringLiteral("127.0.0.1"))
     {
-        TSiteSettings site;
-        site.SiteName = QStringLiteral("Test site");
-        site.Address = address;
-        site.UserName = QStringLiteral("alice");
-        site.Password = QStringLiteral("secret");
-        site.NormalLogin = true;
-        return site;
+        return TestSite(address);
     }
     // A loopback port nobody listens on any more: connecting is refused.
     static quint16 RefusingPort()

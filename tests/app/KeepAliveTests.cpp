@@ -2,6 +2,7 @@
 // command a session takes from its site and the settings, against the
 // scripted server.
 #include "SessionWatchdog.h"
+#include "TestSite.h"
 #include "app/AttemptFailure.h"
 #include "app/StatusLog.h"
 #include "app/frmMain.h"
@@ -34,13 +35,7 @@ protected:
 
     static TSiteSettings Site(const QString& address = QStringLiteral("127.0.0.1"))
     {
-        TSiteSettings site;
-        site.SiteName = QStringLiteral("Test site");
-        site.Address = address;
-        site.UserName = QStringLiteral("alice");
-        site.Password = QStringLiteral("secret");
-        site.NormalLogin = true;
-        return site;
+        return TestSite(address);
     }
     void Connect()
     {

@@ -1,0 +1,14 @@
+#pragma once
+// The site the window tests log in to on their scripted server.
+#include "sites/SiteSettings.h"
+
+inline TSiteSettings TestSite(const QString& address = QStringLiteral("127.0.0.1"))
+{
+    TSiteSettings site;
+    site.SiteName = QStringLiteral("Test site");
+    site.Address = address;
+    site.UserName = QStringLiteral("alice");
+    site.Password = QStringLiteral("secret");
+    site.NormalLogin = true;
+    return site;
+}

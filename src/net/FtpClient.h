@@ -1,5 +1,6 @@
 #pragma once
 #include "net/FTPDirectoryList.h"
+#include "net/FtpEncryption.h"
 #include "net/FtpFeatures.h"
 #include "net/SocketSession.h"
 
@@ -76,6 +77,15 @@ public:
     bool PassiveMode = true;
     // Listings use "LIST" even where the server offers "MLSD".
     bool ForceList = false;
+    // Whether and how the session is encrypted; see TFtpEncryption. The
+    // engine is plain unless asked; the program asks per site.
+    TFtpEncryption Encryption = TFtpEncryption::PlainOnly;
+    // Asked when the system's trusted authorities do not vouch for the
+    // server's certificate for Host (self-signed, unknown issuer, another
+    // name, expired); problem is the verification's complaint. True goes on
+    // with it; false ends the connection with ECertificateRefused, never
+    // falling back to plain FTP. Without a handler the certificate is refused.
+    std::function<bool(const TCertificateInfo& certificate, const QString& problem)> OnUntrustedCertificate;
 
     TNotifyEvent OnConnect;  // login completed
     TNotifyEvent OnTransactionStart;

@@ -66,3 +66,17 @@ class EProtocolError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// The server's certificate was not trusted (the user refused it, or nobody
+// could be asked): the connection ended before anything secret went out.
+class ECertificateRefused : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Encryption was required, and the server refused it or it failed: the
+// connection ended before anything secret went out.
+class ETlsError : public Exception {
+public:
+    using Exception::Exception;
+};

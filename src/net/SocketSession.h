@@ -1,6 +1,7 @@
 #pragma once
 #include "net/ByteQueue.h"
 #include "net/NetErrors.h"
+#include "net/TlsChannel.h"
 
 #include <QEvent>
 #include <QFile>
@@ -85,6 +86,13 @@ public:
     qint64 SentBytes() const { return FSentBytes; }
     qint64 ReceivedBytes() const { return FReceivedBytes; }
     qint64 TotalBytes() const { return FTotalBytes; }
+    // The connection runs over TLS now.
+    bool Encrypted() const { return Tls && Tls->State() == TTlsChannel::TState::Open; }
+    // "TLSv1.3, TLS_AES_256_GCM_SHA384" while encrypted; empty otherwise.
+    QString TlsDescription() const
+    {
+        return Encrypted() ? Tls->ProtocolName() + QStringLiteral(", ") + Tls->CipherName() : QString();
+    }
     static const QStringList& WinsockInfo();
     static int LiveSocketCount();
 
@@ -184,6 +192,8 @@ protected:
     bool FConnected = false;
     bool FCancelRequested = false;
     bool FTimedOut = false;
+    // The TLS channel the connection runs over, if any.
+    std::unique_ptr<TTlsChannel> Tls;
     bool FLastEventOK = true;
     bool FLookupDone = false;
     qint16 FReplyCode = 0;

@@ -13,6 +13,14 @@ inline constexpr int SiteNameLimit = 100;
 // How a site's data connections open: as the settings say, or its own way.
 enum TDataConnection : quint8 { dcDefault, dcPassive, dcActive };
 
+// Whether and how a site's sessions are encrypted with TLS.
+enum TSiteEncryption : quint8 {
+    enExplicitIfAvailable,  // "AUTH TLS"; plain FTP when the server refuses it
+    enRequireExplicit,      // "AUTH TLS" or no session
+    enImplicit,             // TLS from the first byte (port 990 unless the address names one)
+    enPlainOnly,            // never encrypted
+};
+
 class TSiteSettings {
 public:
     QString SiteName;
@@ -25,6 +33,7 @@ public:
     bool NormalLogin = false;  // false: anonymous login
     TDataConnection DataConnection = dcDefault;
     bool ForceList = false;  // listings use "LIST" even where "MLSD" is offered
+    TSiteEncryption Encryption = enExplicitIfAvailable;
 
     // Copies every field; from nullptr it does nothing.
     void Assign(const TSiteSettings* source);

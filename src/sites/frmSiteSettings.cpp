@@ -229,7 +229,7 @@ QGroupBox* TfrmSiteSettings::BuildConnectionGroup()
         NewLabel(QStringLiteral("lblEncryption"), QStringLiteral("&Encryption:"), cboEncryption, group), 1,
         0);
     grid->addWidget(cboEncryption, 1, 1);
-    grid->addWidget(lblImplicitPort, 2, 1);
+    grid->addWidget(lblImplicitPort, 2, 0, 1, 2);
     grid->addWidget(chkForceList, 3, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     return group;

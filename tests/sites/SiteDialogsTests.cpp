@@ -242,13 +242,9 @@ TEST_F(SiteSettingsDialogTest, ImplicitPortNoteFollowsTheChoiceAndTheAddress)
         const char* Address;
         bool Shown;
     } cases[] = {
-        {enImplicit, "ftp.example.org", true},
         {enImplicit, " ftp.example.org: ", true},
-        {enImplicit, "[::1]", true},
-        {enImplicit, "ftp.example.org:2990", false},
         {enImplicit, "[::1]:2990", false},
         {enRequireExplicit, "ftp.example.org", false},
-        {enExplicitIfAvailable, "ftp.example.org", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Address);

@@ -153,7 +153,7 @@ void TSocketSession::ReadTlsToStream()
         // close_notify ends the stream, whether or not the peer closes the
         // socket too (some wait for ours first).
         Tls->Shutdown();
-        CipherOut += Tls->TakeCipher();
+        Tls->AppendCipher(CipherOut);
         FlushCipherOut();
         CloseNotification(0);
         return;
@@ -173,11 +173,18 @@ bool TSocketSession::TakeWire(const char* bytes, qint64 count)
     const bool handshaking = Tls->State() == TTlsChannel::TState::Handshaking;
     Tls->FeedCipher(QByteArray::fromRawData(bytes, count));
     // Handshake messages, and answers such as a key update, go out at once.
-    CipherOut += Tls->TakeCipher();
+    Tls->AppendCipher(CipherOut);
     FlushCipherOut();
     if (handshaking && Tls->State() == TTlsChannel::TState::Open && !TlsHandshakeDone()) return false;
-    const QByteArray plain = Tls->TakePlain();
-    if (!plain.isEmpty()) StoreReceived(plain.constData(), plain.size());
+    // Decrypted straight into where the bytes go, as plain input is received.
+    char chunk[ChunkSize];
+    for (;;) {
+        qsizetype room = ChunkSize;
+        char* const into = ReceiveTarget(chunk, room);
+        const qsizetype read = Tls->ReadPlain(into, room);
+        if (read == 0) break;
+        StoreReceived(into, read);
+    }
     if (Tls->State() != TTlsChannel::TState::Failed) return true;
     if (FTlsError.isEmpty()) FTlsError = Tls->ErrorText();
     return false;
@@ -305,7 +312,7 @@ qint64 TSocketSession::SendThroughTls(const char* bytes, qint64 count)
     }
     if (!FlushCipherOut()) return -1;
     Tls->Write(QByteArray::fromRawData(bytes, count));
-    CipherOut += Tls->TakeCipher();
+    Tls->AppendCipher(CipherOut);
     if (Tls->State() == TTlsChannel::TState::Failed) {
         FTlsError = Tls->ErrorText();
         FLastError = seConnectionReset;
@@ -335,7 +342,11 @@ bool TSocketSession::FlushCipherOut()
         WireSentBytes += n;
         sent += n;
     }
-    CipherOut.remove(0, sent);
+    // The buffer keeps its memory: an upload refills it at every step.
+    if (sent == CipherOut.size())
+        CipherOut.resize(0);
+    else
+        CipherOut.remove(0, sent);
     return CipherOut.isEmpty();
 }
 
@@ -356,7 +367,8 @@ void TSocketSession::StartTls(const QString& hostName, const TTlsSession& resume
         if (FConnected) RequestCloseSocket();
         return;
     }
-    CipherOut = Tls->TakeCipher();
+    CipherOut.clear();
+    Tls->AppendCipher(CipherOut);
     FlushCipherOut();
 }
 
@@ -382,7 +394,7 @@ void TSocketSession::EndTls()
 {
     if (!Tls || Fd < 0 || Tls->State() != TTlsChannel::TState::Open) return;
     Tls->Shutdown();
-    CipherOut += Tls->TakeCipher();
+    Tls->AppendCipher(CipherOut);
     FlushCipherOut();
 }
 

@@ -108,17 +108,29 @@ TTlsChannel::~TTlsChannel()
 void TTlsChannel::FeedCipher(const QByteArray& bytes)
 {
     if (bytes.isEmpty() || FState == TState::Failed) return;
+    if (qsizetype(BIO_ctrl_pending(FNetworkIn)) + bytes.size() > MaxInputBacklog) {
+        Fail(QStringLiteral("The server sent more than could be taken"));
+        return;
+    }
     BIO_write(FNetworkIn, bytes.constData(), int(bytes.size()));
     Advance();
 }
 
 QByteArray TTlsChannel::TakeCipher()
 {
-    QByteArray bytes(qsizetype(BIO_ctrl_pending(FNetworkOut)), Qt::Uninitialized);
-    if (bytes.isEmpty()) return bytes;
-    const int read = BIO_read(FNetworkOut, bytes.data(), int(bytes.size()));
-    bytes.resize(qMax(read, 0));
+    QByteArray bytes;
+    AppendCipher(bytes);
     return bytes;
+}
+
+void TTlsChannel::AppendCipher(QByteArray& out)
+{
+    const qsizetype pending = qsizetype(BIO_ctrl_pending(FNetworkOut));
+    if (pending == 0) return;
+    const qsizetype start = out.size();
+    out.resize(start + pending);
+    const int read = BIO_read(FNetworkOut, out.data() + start, int(pending));
+    out.resize(start + qMax(read, 0));
 }
 
 void TTlsChannel::Write(const QByteArray& plain)
@@ -135,9 +147,28 @@ void TTlsChannel::Write(const QByteArray& plain)
         Fail(QStringLiteral("The encrypted connection could not send: %1").arg(LastOpenSslError()));
 }
 
+qsizetype TTlsChannel::ReadPlain(char* into, qsizetype room)
+{
+    if (FState != TState::Open || room <= 0) return 0;
+    size_t read = 0;
+    ERR_clear_error();  // SSL_get_error reads the queue: only this call's errors may be in it
+    const int result = SSL_read_ex(FSsl, into, size_t(room), &read);
+    if (result == 1) return qsizetype(read);
+    const int error = SSL_get_error(FSsl, result);
+    if (error == SSL_ERROR_ZERO_RETURN)
+        FState = TState::Closed;
+    else if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
+        Fail(QStringLiteral("The encrypted connection failed: %1").arg(LastOpenSslError()));
+    return 0;
+}
+
 QByteArray TTlsChannel::TakePlain()
 {
-    return std::exchange(FPlainIn, QByteArray());
+    QByteArray plain;
+    char buffer[16384];
+    while (const qsizetype read = ReadPlain(buffer, sizeof buffer))
+        plain.append(buffer, read);
+    return plain;
 }
 
 void TTlsChannel::Shutdown()
@@ -148,6 +179,7 @@ void TTlsChannel::Shutdown()
 void TTlsChannel::Advance()
 {
     if (FState == TState::Handshaking) {
+        ERR_clear_error();
         const int result = SSL_do_handshake(FSsl);
         if (result != 1) {
             const int error = SSL_get_error(FSsl, result);
@@ -159,35 +191,11 @@ void TTlsChannel::Advance()
         FState = TState::Open;
         FlushPendingWrites();
     }
-    if (FState == TState::Open) ReadPlain();
 }
 
 void TTlsChannel::FlushPendingWrites()
 {
     if (!FPlainOutPending.isEmpty()) Write(std::exchange(FPlainOutPending, QByteArray()));
-}
-
-void TTlsChannel::ReadPlain()
-{
-    char buffer[16384];
-    while (FState == TState::Open) {
-        size_t read = 0;
-        const int result = SSL_read_ex(FSsl, buffer, sizeof buffer, &read);
-        if (result == 1) {
-            if (FPlainIn.size() + qsizetype(read) > MaxPlainBacklog) {
-                Fail(QStringLiteral("The server sent more than could be taken"));
-                return;
-            }
-            FPlainIn.append(buffer, qsizetype(read));
-            continue;
-        }
-        const int error = SSL_get_error(FSsl, result);
-        if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) return;
-        if (error == SSL_ERROR_ZERO_RETURN)
-            FState = TState::Closed;
-        else
-            Fail(QStringLiteral("The encrypted connection failed: %1").arg(LastOpenSslError()));
-    }
 }
 
 void TTlsChannel::Fail(const QString& why)

@@ -39,9 +39,9 @@ struct TCertificateInfo {
 class TTlsChannel {
 public:
     enum class TState { Handshaking, Open, Closed, Failed };
-    // At most this much decrypted input waits for TakePlain; more fails the
-    // channel (a server must not fill our memory).
-    static constexpr qsizetype MaxPlainBacklog = 4 * 1024 * 1024;
+    // At most this much input waits to be read; more fails the channel (a
+    // server must not fill our memory).
+    static constexpr qsizetype MaxInputBacklog = 4 * 1024 * 1024;
 
     // hostName is checked against the certificate (a name or an IP address).
     // With a session, the channel offers to resume it; sessions the server
@@ -58,7 +58,13 @@ public:
 
     void FeedCipher(const QByteArray& bytes);
     QByteArray TakeCipher();
+    // Appends what TakeCipher would return to out (no buffer of its own).
+    void AppendCipher(QByteArray& out);
     void Write(const QByteArray& plain);
+    // Decrypts up to room bytes of input into into; 0 when no more can be
+    // read now (State() tells whether the peer closed or the channel failed).
+    qsizetype ReadPlain(char* into, qsizetype room);
+    // Everything ReadPlain can give now.
     QByteArray TakePlain();
     // Sends close_notify; the peer's close_notify makes the state Closed.
     void Shutdown();
@@ -79,7 +85,6 @@ public:
 private:
     void Advance();
     void Fail(const QString& why);
-    void ReadPlain();
     void FlushPendingWrites();
 
     std::shared_ptr<TTlsSessionPool> FPool;
@@ -88,6 +93,5 @@ private:
     bio_st* FNetworkOut = nullptr;  // what the socket must send
     TState FState = TState::Handshaking;
     QString FError;
-    QByteArray FPlainIn;
     QByteArray FPlainOutPending;  // written before the handshake ended
 };

@@ -7,11 +7,20 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <csignal>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
 
 const QString Program = QStringLiteral("/usr/sbin/vsftpd");
+
+// Anonymous sessions take on a named user, which must exist; without
+// privileges the sessions run as the starting user anyway, so name that one.
+QString StartingUser()
+{
+    const passwd* user = ::getpwuid(::geteuid());
+    return user ? QString::fromLocal8Bit(user->pw_name) : QStringLiteral("ftp");
+}
 
 quint16 FreePort()
 {
@@ -77,6 +86,7 @@ bool VsftpdServer::WriteConfig(const QString& path)
         QStringLiteral("isolate_network=NO"),
         QStringLiteral("secure_chroot_dir=") + FWork.filePath(QStringLiteral("empty")),
         QStringLiteral("anonymous_enable=YES"),
+        QStringLiteral("ftp_username=") + StartingUser(),
         QStringLiteral("local_enable=NO"),
         QStringLiteral("no_anon_password=YES"),
         QStringLiteral("anon_root=") + FRoot.path(),
@@ -100,9 +110,8 @@ bool VsftpdServer::WriteConfig(const QString& path)
         QStringLiteral("rsa_cert_file=") + certificate,
         QStringLiteral("rsa_private_key_file=") + key,
         QStringLiteral("xferlog_enable=YES"),
-        QStringLiteral("dual_log_enable=YES"),
-        QStringLiteral("vsftpd_log_file=") + FWork.filePath(QStringLiteral("vsftpd.log")),
-        QStringLiteral("xferlog_file=") + FWork.filePath(QStringLiteral("xfer.log")),
+        QStringLiteral("log_ftp_protocol=YES"),
+        QStringLiteral("vsftpd_log_file=") + LogPath(),
     };
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;

@@ -15,11 +15,13 @@
 // The server runs as the user that starts it, without chroot, so it needs
 // neither root nor a system user. The price: the server shows real paths,
 // so the login folder is RootPath() itself, not "/"; use names relative to
-// it or RemotePath().
+// it or RemotePath(). The login is User() and Password(), though vsftpd
+// lets anonymous in with 230 right after "USER".
 class VsftpdServer {
 public:
     explicit VsftpdServer(TTestTls tls = TTestTls::Explicit, const TTestCertificate& certificate = {});
-    // Kills the server (by its PID) and waits for it.
+    // Kills the server and the sessions it forked (its process group, by
+    // its PID) and waits for it.
     ~VsftpdServer();
     VsftpdServer(const VsftpdServer&) = delete;
     VsftpdServer& operator=(const VsftpdServer&) = delete;
@@ -36,6 +38,8 @@ public:
     QByteArray User() const { return "anonymous"; }
     QByteArray Password() const { return "quillo@example.com"; }
     const TTestCertificate& Certificate() const { return FCertificate; }
+    // vsftpd's log: sessions, transfers and every command and reply.
+    QString LogPath() const { return FWork.filePath(QStringLiteral("vsftpd.log")); }
 
 private:
     bool WriteConfig(const QString& path);

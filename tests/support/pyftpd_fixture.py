@@ -41,11 +41,6 @@ def make_handler(args):
         tls_control_required = args.tls_required
         tls_data_required = args.tls_required
 
-    context = TlsHandler.get_ssl_context()
-    # Without a session id context OpenSSL fails every handshake that offers
-    # to resume a session, which is how clients open TLS data connections.
-    context.set_session_id(b"pyftpd-fixture")
-
     if args.tls == "explicit":
         return TlsHandler
 

@@ -17,6 +17,21 @@ TEST(AttemptFailure, UserCancelOutranksWhatTheSocketSaw)
     EXPECT_FALSE(failure.MessageBox);
 }
 
+// A refused certificate is the user's decision: retrying would only ask
+// again, and a box would repeat what was just answered. The engine ends the
+// connection after it, which looks like a close by the site.
+TEST(AttemptFailure, ARefusedCertificateIsNeverRetriedNorReportedInABox)
+{
+    for (const TAttemptFacts& facts : {TAttemptFacts{.CertificateRefused = true},
+                                       TAttemptFacts{.ClosedBySite = true, .CertificateRefused = true},
+                                       TAttemptFacts{.SocketError = 10054, .CertificateRefused = true}}) {
+        const TAttemptFailure failure = ClassifyFailedAttempt(facts, Site);
+        EXPECT_FALSE(failure.RetryAllowed);
+        EXPECT_FALSE(failure.MessageBox);
+        EXPECT_TRUE(failure.Text.contains(QStringLiteral("certificate"))) << failure.Text.toStdString();
+    }
+}
+
 TEST(AttemptFailure, SocketFailuresNameTheirCauseAndMayBeRetried)
 {
     for (const int code : {10051, 10054, 10065, 10061}) {

@@ -105,6 +105,7 @@ TCertificateVerdict DecideOnCertificate(TCertificateTrust& trust, const TCertifi
         return verdict;
     }
     case mrNo:
+        trust.TrustForSession(request.Host, request.Port, certificate.Sha256);
         return Accepted(QStringLiteral("The certificate of %1 was accepted for this session").arg(server));
     default: return Refused(request);
     }

@@ -32,6 +32,8 @@ QString TCertificateTrust::Key(const QString& host, quint16 port)
 TCertificateTrustState TCertificateTrust::Lookup(const QString& host, quint16 port,
                                                  const QByteArray& sha256) const
 {
+    if (!sha256.isEmpty() && SessionEntries.value(Key(host, port)) == sha256)
+        return TCertificateTrustState::Trusted;
     const QByteArray stored = Stored(host, port);
     if (stored.isEmpty()) return TCertificateTrustState::Unknown;
     return stored == sha256 ? TCertificateTrustState::Trusted : TCertificateTrustState::Changed;
@@ -48,6 +50,11 @@ bool TCertificateTrust::Trust(const QString& host, quint16 port, const QByteArra
     if (sha256.size() != Sha256Size || !IsValidKey(key)) return false;
     Entries.insert(key, sha256);
     return Writable && Save();
+}
+
+void TCertificateTrust::TrustForSession(const QString& host, quint16 port, const QByteArray& sha256)
+{
+    SessionEntries.insert(Key(host, port), sha256);
 }
 
 void TCertificateTrust::Load()

@@ -29,6 +29,11 @@ public:
     // Stores (or replaces) the entry and writes the file; false when the
     // file could not be written (the entry then holds for this run only).
     bool Trust(const QString& host, quint16 port, const QByteArray& sha256);
+    // Trusts the certificate until ForgetSessionTrust, without writing it
+    // down: "trust once" holds for the reconnects and data connections of
+    // the session it was given for, not for the next one.
+    void TrustForSession(const QString& host, quint16 port, const QByteArray& sha256);
+    void ForgetSessionTrust() { SessionEntries.clear(); }
 
     QString FileName() const { return FFileName; }
 
@@ -38,5 +43,6 @@ private:
 
     QString FFileName;
     QHash<QString, QByteArray> Entries;
+    QHash<QString, QByteArray> SessionEntries;
     bool Writable = true;  // false when the file on disk was refused
 };

@@ -58,6 +58,8 @@ bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderNam
         return false;
     }
     Status->Clear();
+    // "Trust once" was for the session that ends here.
+    if (FTrustedCertificates) FTrustedCertificates->ForgetSessionTrust();
     CurrentSite.Assign(&site);
     if (CurrentSite.SiteName.isEmpty()) CurrentSite.SiteName = QStringLiteral("Unnamed site");
     if (CurrentSite.UserName.isEmpty() || CurrentSite.Password.isEmpty()) {
@@ -228,8 +230,10 @@ TCertificateTrust& TfrmMain::TrustedCertificates()
 {
     // Beside the per-user settings store.
     if (!FTrustedCertificates)
-        FTrustedCertificates = std::make_unique<TCertificateTrust>(
-            QFileInfo(TSettings::DefaultStoreFileName()).dir().filePath(QStringLiteral("TrustedCertificates")));
+        FTrustedCertificates =
+            std::make_unique<TCertificateTrust>(QFileInfo(TSettings::DefaultStoreFileName())
+                                                    .dir()
+                                                    .filePath(QStringLiteral("TrustedCertificates")));
     return *FTrustedCertificates;
 }
 

@@ -1,5 +1,6 @@
 // The certificates the user trusts: the store that keeps them, the question
 // that decides on an unverified one, and the port an encrypted site uses.
+#include "TestSite.h"
 #include "app/CertificateQuestion.h"
 #include "app/CertificateTrust.h"
 #include "app/SessionEncryption.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -186,6 +188,26 @@ TEST_F(CertificateTrustTest, TheAnswersDecideAndOnlyAlwaysStores)
     }
 }
 
+TEST_F(CertificateTrustTest, TrustOnceHoldsUntilTheSessionIsForgotten)
+{
+    TCertificateTrust trust(StoreName());
+    const TCertificateRequest request{QStringLiteral("files.example.com"), 990,
+                                      QStringLiteral("self-signed certificate")};
+    TScriptedDialogs dialogs;
+    dialogs.Answer(mrNo);
+    EXPECT_TRUE(DecideOnCertificate(trust, request, Certificate('n')).Accepted);
+    // A data connection or a reconnect of the same session asks nothing.
+    EXPECT_TRUE(DecideOnCertificate(trust, request, Certificate('n')).Accepted);
+    EXPECT_EQ(dialogs.Asked.size(), 1u);
+    // Another certificate on the same server is asked about.
+    dialogs.Answer(mrCancel);
+    EXPECT_FALSE(DecideOnCertificate(trust, request, Certificate('x')).Accepted);
+    trust.ForgetSessionTrust();
+    dialogs.Answer(mrCancel);
+    EXPECT_FALSE(DecideOnCertificate(trust, request, Certificate('n')).Accepted);
+    EXPECT_EQ(dialogs.Asked.size(), 3u);
+}
+
 TEST_F(CertificateTrustTest, AChangedCertificateIsAWarningThatSaysSo)
 {
     TCertificateTrust trust(StoreName());
@@ -252,6 +274,34 @@ TEST_F(CertificateTrustTest, AlwaysTrustInTheWindowHoldsForTheNextWindow)
     next.Ftp.Port = 990;
     EXPECT_TRUE(next.Ftp.OnUntrustedCertificate(Certificate('n'), QStringLiteral("self-signed certificate")));
     EXPECT_EQ(dialogs.Asked.size(), 1u);
+}
+
+TEST_F(CertificateTrustTest, ANewConnectionAsksAgainAfterTrustOnce)
+{
+    TScriptedDialogs dialogs;
+    TfrmMain main;
+    QFile::remove(main.TrustedCertificates().FileName());
+    main.Ftp.Host = QStringLiteral("once.example.com");
+    main.Ftp.Port = 990;
+    dialogs.Answer(mrNo);
+    EXPECT_TRUE(main.Ftp.OnUntrustedCertificate(Certificate('n'), QStringLiteral("self-signed certificate")));
+    EXPECT_TRUE(main.Ftp.OnUntrustedCertificate(Certificate('n'), QStringLiteral("self-signed certificate")));
+    ASSERT_EQ(dialogs.Asked.size(), 1u);
+
+    quint16 refusing = 0;
+    {
+        QTcpServer probe;  // a loopback port nobody listens on any more
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        refusing = probe.serverPort();
+    }
+    TSiteSettings site = TestSite(QStringLiteral("127.0.0.1:%1").arg(refusing));
+    main.Settings().ConnectionSettings.Retries = 0;
+    EXPECT_FALSE(main.ConnectToSite(site, QString()));  // its error box needs no answer
+    main.Ftp.Host = QStringLiteral("once.example.com");
+    main.Ftp.Port = 990;
+    dialogs.Answer(mrCancel);
+    EXPECT_FALSE(
+        main.Ftp.OnUntrustedCertificate(Certificate('n'), QStringLiteral("self-signed certificate")));
 }
 
 TEST(SessionEncryption, ImplicitTlsTakesItsOwnPortUnlessTheAddressNamesOne)

@@ -238,6 +238,16 @@ TEST_F(ControllerTest, PortAfterTheHostIsTheOneConnectedTo)
     EXPECT_EQ(Main.windowTitle(), "Test site - QuilloFTP");
 }
 
+TEST_F(ControllerTest, ImplicitTlsSiteWithoutAPortGoesToItsOwnPort)
+{
+    TSiteSettings site = Site();
+    site.Encryption = enImplicit;
+    EXPECT_FALSE(Main.ConnectToSite(site, QString()));  // nothing listens on port 990 here
+    EXPECT_EQ(Main.Ftp.Port, ImplicitTlsPort);
+    EXPECT_EQ(Main.Ftp.Encryption, TFtpEncryption::Implicit);
+    EXPECT_TRUE(Server.Commands().isEmpty()) << "the default port was used";
+}
+
 TEST_F(ControllerTest, RemoteHistoryGetsNoEntryForAnUnknownDirectory)
 {
     Server.IgnoreNext("PWD");  // the first directory never becomes known

@@ -48,6 +48,20 @@ TCertificateVerdict Refused(const TCertificateRequest& request)
 
 }  // namespace
 
+// Escape, Enter and closing the box answer Cancel: accepting has to be chosen.
+static TModalResult AskAbout(const TCertificateTrust& trust, const TCertificateRequest& request,
+                             const TCertificateInfo& certificate, bool changed)
+{
+    const QString text = changed
+                             ? ChangedCertificateText(request, certificate,
+                                                      FingerprintOf(trust.Stored(request.Host, request.Port)))
+                             : UnknownCertificateText(request, certificate);
+    const QString always = changed ? QStringLiteral("&Always trust the new certificate")
+                                   : QStringLiteral("&Always trust this certificate");
+    return AskWithButtons(bkYesNoCancel, text,
+                          {always, QStringLiteral("&Trust once"), QStringLiteral("Cancel")}, true);
+}
+
 QString UnknownCertificateText(const TCertificateRequest& request, const TCertificateInfo& certificate)
 {
     return QStringLiteral("The certificate of %1 could not be verified (%2).\r\n\r\n")
@@ -86,17 +100,8 @@ TCertificateVerdict DecideOnCertificate(TCertificateTrust& trust, const TCertifi
             QStringLiteral("the certificate of %1 is not trusted (%2)").arg(server, problem);
         return verdict;
     }
-    const bool changed = state == TCertificateTrustState::Changed;
-    // Escape, Enter and closing the box answer Cancel: accepting has to be chosen.
-    const TModalResult answer = AskWithButtons(
-        bkYesNoCancel,
-        changed ? ChangedCertificateText(request, certificate,
-                                         FingerprintOf(trust.Stored(request.Host, request.Port)))
-                : UnknownCertificateText(request, certificate),
-        {changed ? QStringLiteral("&Always trust the new certificate")
-                 : QStringLiteral("&Always trust this certificate"),
-         QStringLiteral("&Trust once"), QStringLiteral("Cancel")},
-        true);
+    const TModalResult answer =
+        AskAbout(trust, request, certificate, state == TCertificateTrustState::Changed);
     switch (answer) {
     case mrYes: {
         TCertificateVerdict verdict =

@@ -257,25 +257,6 @@ TEST_F(CertificateTrustTest, AnUnattendedRunRefusesWithoutAskingAndNamesTheServe
         QStringLiteral("the certificate of files.example.com:990 is not trusted (self-signed certificate)"));
 }
 
-TEST_F(CertificateTrustTest, AlwaysTrustInTheWindowHoldsForTheNextWindow)
-{
-    TScriptedDialogs dialogs;
-    dialogs.Answer(mrYes);
-    {
-        TfrmMain main;
-        QFile::remove(main.TrustedCertificates().FileName());
-        main.Ftp.Host = QStringLiteral("files.example.com");
-        main.Ftp.Port = 990;
-        EXPECT_TRUE(
-            main.Ftp.OnUntrustedCertificate(Certificate('n'), QStringLiteral("self-signed certificate")));
-    }
-    TfrmMain next;
-    next.Ftp.Host = QStringLiteral("files.example.com");
-    next.Ftp.Port = 990;
-    EXPECT_TRUE(next.Ftp.OnUntrustedCertificate(Certificate('n'), QStringLiteral("self-signed certificate")));
-    EXPECT_EQ(dialogs.Asked.size(), 1u);
-}
-
 TEST_F(CertificateTrustTest, ANewConnectionAsksAgainAfterTrustOnce)
 {
     TScriptedDialogs dialogs;
@@ -323,10 +304,6 @@ TEST(SessionEncryption, ImplicitTlsTakesItsOwnPortUnlessTheAddressNamesOne)
     for (const auto& c : cases)
         EXPECT_EQ(SessionPort(c.AddressPort, c.Encryption, c.Proxy, 21), c.Port)
             << c.AddressPort << " " << int(c.Encryption) << " " << c.Proxy;
-    EXPECT_EQ(FtpEncryptionOf(enImplicit), TFtpEncryption::Implicit);
-    EXPECT_EQ(FtpEncryptionOf(enRequireExplicit), TFtpEncryption::RequireExplicit);
-    EXPECT_EQ(FtpEncryptionOf(enPlainOnly), TFtpEncryption::PlainOnly);
-    EXPECT_EQ(FtpEncryptionOf(enExplicitIfAvailable), TFtpEncryption::ExplicitIfAvailable);
 }
 
 }  // namespace

@@ -27,6 +27,9 @@ public:
 
     // Data connections in passive mode instead of active.
     void SetPassive(bool on) { Ftp.PassiveMode = on; }
+    // FTP over TLS (explicit required, or implicit), trusting the server's
+    // certificate whoever made it.
+    void SetTls(TFtpEncryption encryption);
     // arguments: the command and its operands, without the program name.
     void Run(const QStringList& arguments);
 

@@ -1,6 +1,7 @@
 #include "ftpbench/TransferBench.h"
 
 #include "app/StatusLog.h"
+#include "ftpbench/BenchTls.h"
 #include "ftpbench/BenchUrl.h"
 #include "settings/Settings.h"
 #include "transfer/frmTransfer.h"
@@ -277,4 +278,9 @@ void TTransferBench::Close()
     try {
         Ftp.Disconnect();
     } catch (const Exception&) {}
+}
+
+void TTransferBench::SetTls(TFtpEncryption encryption)
+{
+    UseBenchTls(Ftp, encryption);
 }

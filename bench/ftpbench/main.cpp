@@ -1,5 +1,6 @@
 // ftpbench: the protocol engine without a window, and the transfer window
 // offscreen, for scripts/bench.
+#include "ftpbench/BenchTls.h"
 #include "ftpbench/FtpBench.h"
 #include "ftpbench/TransferBench.h"
 
@@ -32,13 +33,18 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // Options come before the command, in any order. Active mode is the
-    // default: the benchmark's server and its recorded ratios use it.
+    // Options come before the command, in any order; one it does not know
+    // is taken for the command, which the usage text then answers. Active
+    // mode is the default: the benchmark's server and its recorded ratios
+    // use it.
     bool verbose = false;
     bool passive = false;
+    std::optional<TFtpEncryption> tls;
     for (;;) {
         const QString option = arguments.value(0);
-        if (option == QLatin1String("-v"))
+        if (const std::optional<TFtpEncryption> tlsOption = ParseTlsOption(option))
+            tls = tlsOption;
+        else if (option == QLatin1String("-v"))
             verbose = true;
         else if (option == QLatin1String("--passive") || option == QLatin1String("--active"))
             passive = option == QLatin1String("--passive");
@@ -52,10 +58,12 @@ int main(int argc, char** argv)
         if (window) {
             TTransferBench bench(stdout, verbose);
             bench.SetPassive(passive);
+            if (tls) bench.SetTls(*tls);
             bench.Run(arguments);
         } else {
             TFtpBench bench(stdout, verbose);
             bench.SetPassive(passive);
+            if (tls) bench.SetTls(*tls);
             bench.Run(arguments);
         }
     } catch (const TFtpBench::EUsage& e) {

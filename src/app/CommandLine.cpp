@@ -2,6 +2,14 @@
 
 namespace {
 
+// The schemes a desktop hands over for this program (its desktop entry).
+bool IsBareLink(const QString& argument)
+{
+    for (const char* scheme : {"ftp://", "ftps://", "ftpes://"})
+        if (argument.startsWith(QLatin1String(scheme), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
 bool HasSwitch(const QStringList& arguments, QChar letter)
 {
     for (const QString& argument : arguments)
@@ -29,7 +37,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments)
     line.HasLink = FindSwitchValue(arguments, QStringLiteral("URL"), line.Link);
     if (!line.HasLink) {
         for (const QString& argument : arguments) {
-            if (argument.startsWith(QStringLiteral("ftp://"), Qt::CaseInsensitive)) {
+            if (IsBareLink(argument)) {
                 line.Link = argument;
                 line.FromDesktop = line.HasLink = true;
                 break;

@@ -9,8 +9,9 @@ struct TCommandLine {
     bool NormalLogin = false;    // "-n" or "/n"
     bool QuitAfterLink = false;  // "-q" or "/q": fetch the link's file and end
     QString LogFile;             // "-LOG<file>": where the unattended session's log goes
-    // The link came as a bare "ftp://" argument, as the desktop hands links
-    // from a browser: its file is fetched only when the user agrees.
+    // The link came as a bare "ftp://" (or "ftps://", "ftpes://") argument,
+    // as the desktop hands links from a browser: its file is fetched only
+    // when the user agrees.
     bool FromDesktop = false;
 };
 
@@ -18,5 +19,5 @@ struct TCommandLine {
 // (exact case); everything after the name, nothing stripped.
 bool FindSwitchValue(const QStringList& arguments, const QString& name, QString& value);
 // arguments: without the program's own name. Without "-URL" (or a bare
-// "ftp://" link) every other option is ignored.
+// "ftp://", "ftps://" or "ftpes://" link) every other option is ignored.
 TCommandLine ParseCommandLine(const QStringList& arguments);

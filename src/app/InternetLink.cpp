@@ -113,16 +113,29 @@ bool SplitHostPort(const QString& address, QString& host, int& port)
     return ok && port >= 1 && port <= 65535;
 }
 
+// The scheme names the encryption: "ftps" is TLS from the first byte,
+// "ftpes" plain FTP that must turn to TLS with "AUTH TLS" (RFC 4217). Any
+// other scheme means another protocol, whose password must not go in clear
+// text to an FTP port (RFC 3986, 3.1: schemes are case-insensitive).
+std::optional<TSiteEncryption> EncryptionOfScheme(const QString& scheme)
+{
+    if (scheme.compare(u"ftp", Qt::CaseInsensitive) == 0) return enExplicitIfAvailable;
+    if (scheme.compare(u"ftps", Qt::CaseInsensitive) == 0) return enImplicit;
+    if (scheme.compare(u"ftpes", Qt::CaseInsensitive) == 0) return enRequireExplicit;
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool ParseLink(const QString& link, TSiteSettings& site, QString& fileName)
 {
     QString rest = link.trimmed();
+    TSiteEncryption encryption = enExplicitIfAvailable;
     const qsizetype schemeEnd = rest.indexOf(QStringLiteral("://"));
     if (schemeEnd >= 0) {
-        // Any other scheme means another protocol, whose password must not
-        // go in clear text to an FTP port (RFC 3986, 3.1: case-insensitive).
-        if (rest.left(schemeEnd).compare(u"ftp", Qt::CaseInsensitive) != 0) return false;
+        const std::optional<TSiteEncryption> fromScheme = EncryptionOfScheme(rest.left(schemeEnd));
+        if (!fromScheme) return false;
+        encryption = *fromScheme;
         rest = rest.mid(schemeEnd + 3);
     }
 
@@ -182,6 +195,7 @@ bool ParseLink(const QString& link, TSiteSettings& site, QString& fileName)
     site.Password = password;
     site.NormalLogin = normalLogin;
     site.RemoteStartupDir = directory;
+    site.Encryption = encryption;
     fileName = file;
     return true;
 }

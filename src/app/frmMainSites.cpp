@@ -71,6 +71,7 @@ void TfrmMain::actAddToSitelistExecute()
     site.LocalStartupDir = CurrentSite.LocalStartupDir;
     site.DataConnection = CurrentSite.DataConnection;
     site.ForceList = CurrentSite.ForceList;
+    site.Encryption = CurrentSite.Encryption;
     TSiteFolder* folder = frmSiteList->SelectedFolder();
     if (!folder) folder = frmSiteList->FirstFolder();
     if (!frmSiteList->AddSite(site, folder)) return;

@@ -165,8 +165,12 @@ void TFtpClient::Connect()
         FAsciiTransfers = false;
         FSession = {};
         FPassive = {};
+        if (Encryption == TFtpEncryption::Implicit) SecureControlConnection();
         ReadGreeting();
+        if (Encryption == TFtpEncryption::ExplicitIfAvailable || Encryption == TFtpEncryption::RequireExplicit)
+            NegotiateTls();
         LogIn();
+        ProtectDataConnections();
         AskFeatures();
         if (OnConnect) OnConnect(this);
     } catch (...) {

@@ -199,11 +199,26 @@ protected:
     // passive connection made), right before the transfer command
     // of a listing, download or upload goes out.
     virtual void BeforeTransferCommand(TCmdType /*type*/) {}
+    // Called before a data operation runs again from the start (a server
+    // that could not resume the encrypted session): the next attempt
+    // must send what the first one sent.
+    virtual void BeforeTransferRetry() {}
 
 private:
     enum class TDataOp { List, Download, Upload };
 
     void ReadGreeting();
+    // Encryption (FtpTls.cpp): the TLS steps of the login and the
+    // protection of each data connection.
+    QString TlsHostName() const { return Proxy.isEmpty() ? Host : Proxy; }
+    void SecureControlConnection();
+    // "AUTH TLS"; false when the server refused and the session may go on in clear text.
+    bool NegotiateTls();
+    void AcceptCertificate();
+    void ProtectDataConnections();
+    void SecureDataConnection();
+    // Raises ETlsError when the data connection's encryption failed.
+    void CheckDataTls() const;
     void AskFeatures();
     // Asks for the file mode among the listing facts where it is offered.
     void AskForFileModes();
@@ -224,6 +239,8 @@ private:
 
     void RunDataOperation(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                           const QString& localPath, TSizeCheck check);
+    void RunDataOperationOnce(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
+                              const QString& localPath, TSizeCheck check);
     bool TransferData(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                       const QString& localPath);
     bool SendRetrieveCommand(const QByteArray& remoteName);
@@ -284,6 +301,13 @@ private:
     struct TSessionTraits {
         TFtpFeatures Features;
         bool MlsdRefused = false;  // then "LIST" for the rest of the session
+        // The certificate the control connection accepted, and whether
+        // data connections are encrypted too ("PROT P" accepted).
+        QByteArray CertificateSha256;
+        bool DataProtected = false;
+        // What data connections resume (shared with the channels that fill it).
+        std::shared_ptr<TTlsSessionPool> TlsSessions;
+        bool TlsResumeRefused = false;  // data connections make full handshakes
     };
     TSessionTraits FSession;
 
@@ -308,6 +332,7 @@ private:
         bool CommandSent = false;   // the transfer command went out
         bool Succeeded = false;
         bool Passive = false;  // we connected to the server, before the command
+        bool TlsResumeOffered = false;
     };
     TDataOperation FData;
 

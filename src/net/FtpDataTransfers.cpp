@@ -210,6 +210,22 @@ void TFtpClient::StoreFile(const QString& localPath, const QByteArray& remoteNam
 void TFtpClient::RunDataOperation(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                                   const QString& localPath, TSizeCheck check)
 {
+    try {
+        RunDataOperationOnce(op, type, sendTransferCommand, localPath, check);
+    } catch (const ETlsResumeRefused&) {
+        // Once per session: from now on data connections make full handshakes.
+        FSession.TlsResumeRefused = true;
+        ReportStatus(slProtocol, QStringLiteral("The server cannot resume the encrypted session on the data "
+                                                "connection; trying again without"));
+        BeforeTransferRetry();
+        RunDataOperationOnce(op, type, sendTransferCommand, localPath, check);
+    }
+}
+
+void TFtpClient::RunDataOperationOnce(TDataOp op, TCmdType type,
+                                      const std::function<bool()>& sendTransferCommand,
+                                      const QString& localPath, TSizeCheck check)
+{
     if (!BeginOperation()) return;
     FData = TDataOperation{};
     FData.Connection = std::make_unique<TSocketSession>();
@@ -333,8 +349,16 @@ bool TFtpClient::TransferData(TDataOp op, TCmdType type, const std::function<boo
         switch (op) {
         case TDataOp::List: ReceiveListing(); break;
         case TDataOp::Download: data.CaptureFile(FData.CapturePath); break;
-        case TDataOp::Upload: data.SendFile(localPath); break;
+        case TDataOp::Upload: try { data.SendFile(localPath);
+            } catch (const ETimeOutError&) {
+                throw;
+            } catch (const ESockError&) {
+                CheckDataTls();  // a broken encryption says more than the closed socket
+                throw;
+            }
+            break;
         }
+        CheckDataTls();
     }
     FinishDataOperation(op);
     return true;
@@ -427,6 +451,9 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
     if (FData.Passive) {
         // Our own connection, made before the command: the transfer is on now.
         FData.DataConnected = true;
+        // Encryption starts only now: some servers are not ready for the
+        // handshake before they have the command.
+        SecureDataConnection();
         if (!FConnected) EndTransferForServer(TDataOperation::TEnd::ControlClosed);
         if (OnTransactionStart) OnTransactionStart(this);
         return true;
@@ -458,6 +485,7 @@ bool TFtpClient::AcceptDataConnection(TCmdType type)
         if (data.RemoteHostAddress().isEqual(RemoteHostAddress(), QHostAddress::ConvertV4MappedToIPv4)) {
             data.AdoptAcceptedSocket(fd);
             FData.DataConnected = true;
+            SecureDataConnection();
             // The control connection may have closed while the server connected.
             if (!FConnected) EndTransferForServer(TDataOperation::TEnd::ControlClosed);
             break;
@@ -491,6 +519,8 @@ void TFtpClient::FinishDataOperation(TDataOp op)
     TSocketSession& data = *FData.Connection;
     if (OnTransactionStop) OnTransactionStop(this);
     if (op == TDataOp::Upload) data.SetResetOnClose(false);
+    // close_notify tells the server the upload ended here, not cut short.
+    data.EndTls();
     FData.DataError = data.LastError();  // before the close, which may set its own
     data.RequestCloseSocket();
     if (op != TDataOp::Upload) {

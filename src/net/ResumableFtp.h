@@ -39,6 +39,7 @@ public:
 
 protected:
     void BeforeTransferCommand(TCmdType type) override;
+    void BeforeTransferRetry() override;
 
 private:
     void StatusHook(QObject* sender, const QString& text);

@@ -263,6 +263,9 @@ void TSocketSession::RequestCloseSocket()
     Fd = -1;
     State = TState::Idle;
     WriteBlocked = false;
+    Tls.reset();
+    CipherOut.clear();
+    AwaitingHandshake = false;
     if (result != 0) {
         CheckError(seWouldBlock, SocketErrorFromErrno(err));
         return;
@@ -346,8 +349,7 @@ void TSocketSession::CloseNotification(int errorCode)
     for (;;) {
         if (FCancelRequested) break;
         const ssize_t n = ::recv(Fd, chunk, sizeof chunk, 0);
-        if (n <= 0) break;
-        StoreReceived(chunk, n);
+        if (n <= 0 || !TakeWire(chunk, n)) break;
     }
     FConnected = false;
     RequestCloseSocket();
@@ -634,6 +636,7 @@ void TSocketSession::RefuseAcceptedSocket(int fd)
 void TSocketSession::Disconnect()
 {
     ReportStatus(slInternal, QStringLiteral("Disconnecting"));
+    EndTls();
     RequestCloseSocket();
 }
 

@@ -86,6 +86,30 @@ public:
     qint64 SentBytes() const { return FSentBytes; }
     qint64 ReceivedBytes() const { return FReceivedBytes; }
     qint64 TotalBytes() const { return FTotalBytes; }
+    // TLS over this connection (RFC 4217). StartTls begins the client
+    // handshake, offering to resume a session when one is given, and does
+    // not wait: from then on everything sent is encrypted and everything
+    // received decrypted. hostName is what the certificate must name.
+    // Sessions the server hands out go to pool, when given.
+    void StartTls(const QString& hostName, const TTlsSession& resume = {},
+                  std::shared_ptr<TTlsSessionPool> pool = {});
+    // Waits for the handshake StartTls began. Raises ETimeOutError after
+    // TimeOut ms without progress, EAbortError on Cancel, and ETlsError when
+    // it failed or the peer closed.
+    void WaitForTlsHandshake();
+    // The handshake fails unless it resumed a session or the peer's
+    // certificate has this SHA-256 (a data connection must come from the
+    // server the control connection trusted).
+    void RequirePeerCertificate(const QByteArray& sha256) { RequiredPeerSha256 = sha256; }
+    // Sends close_notify, as far as the socket takes it now.
+    void EndTls();
+    // The channel while the connection is open; nullptr without TLS.
+    const TTlsChannel* TlsChannel() const { return Tls.get(); }
+    // Why TLS on this connection failed, kept after the close; empty if it did not.
+    QString TlsErrorText() const { return FTlsError; }
+    // The last StartTls completed its handshake (also once closed again;
+    // TlsErrorText may still refuse what it brought).
+    bool TlsEstablished() const { return FTlsEstablished; }
     // The connection runs over TLS now.
     bool Encrypted() const { return Tls && Tls->State() == TTlsChannel::TState::Open; }
     // "TLSv1.3, TLS_AES_256_GCM_SHA384" while encrypted; empty otherwise.
@@ -242,6 +266,8 @@ private:
         qsizetype CaptureFill = 0;
     };
     static constexpr qsizetype CaptureBlockSize = 256 * 1024;
+    // One receive step over TLS: a few records at a time.
+    static constexpr qsizetype TlsReadStep = 64 * 1024;
     static constexpr qsizetype FileSendStep = 256 * 1024;
     // Marks a read or write handler as running; when it ends, the work that
     // arrived meanwhile (a read notification, a "write more") goes on.
@@ -275,6 +301,18 @@ private:
     void WriteFromFile();
     void WriteTextFromFile();
     qint64 SendChunk(const char* bytes, qint64 count);
+    // SendChunk over TLS: takes all of bytes once the handshake is over and
+    // earlier ciphertext has gone; -1 until then.
+    qint64 SendThroughTls(const char* bytes, qint64 count);
+    // Sends what CipherOut holds; false while the socket cannot take it all.
+    bool FlushCipherOut();
+    // Received bytes: stored, or over TLS decrypted first. False when they
+    // broke the TLS channel (FTlsError says why).
+    bool TakeWire(const char* bytes, qint64 count);
+    bool TlsHandshakeDone();
+    void ReadTlsToStream();
+    // Sending is over: the last bytes, encrypted ones included, are gone.
+    bool AllSent() const { return Sending.SendComplete && CipherOut.isEmpty(); }
     void AfterSend(qint64 sent, bool allSent, bool moreToSend);
     // Where the next receive step goes: chunk (room bytes), or during a
     // binary capture the free part of the capture block (room is updated).
@@ -326,7 +364,16 @@ private:
     bool LookupFailed = false;
     int LookupId = -1;  // the running host lookup; -1 when none is awaited
     QList<QHostAddress> LookupAddresses;
-    qint64 WireSentBytes = 0;  // every byte the socket took, for the time-out's progress
+    qint64 WireSentBytes = 0;      // every byte the socket took, for the time-out's progress
+    qint64 WireReceivedBytes = 0;  // every byte received over TLS, handshake included
+    // TLS: encrypted bytes the socket has not taken yet, the receive buffer,
+    // and a send that waits for the handshake to end.
+    QByteArray CipherOut;
+    QByteArray WireIn;
+    bool AwaitingHandshake = false;
+    QByteArray RequiredPeerSha256;
+    QString FTlsError;
+    bool FTlsEstablished = false;
     TSendJob Sending;
     TCaptureJob Capture;
     QSocketNotifier* ReadNotifier = nullptr;

@@ -93,6 +93,10 @@ void TSocketSession::ReadToStream()
         return;
     }
     ReportStatus(slInternal, QStringLiteral("ReadToStream"));
+    if (Tls) {
+        ReadTlsToStream();
+        return;
+    }
     char chunk[ChunkSize];
     qsizetype room = ChunkSize;
     char* const into = ReceiveTarget(chunk, room);
@@ -116,6 +120,82 @@ void TSocketSession::ReadToStream()
     }
     if (InputFull()) UpdateNotifiers();
     if (DataArrivedHook) DataArrivedHook();
+}
+
+void TSocketSession::ReadTlsToStream()
+{
+    const ssize_t n = ::recv(Fd, WireIn.data(), static_cast<size_t>(WireIn.size()), 0);
+    const int err = n < 0 ? errno : 0;
+    if (n == 0 || (n < 0 && (err == ECONNRESET || err == ECONNABORTED))) {
+        CloseNotification(n == 0 ? 0 : SocketErrorFromErrno(err));
+        return;
+    }
+    if (n < 0) {
+        if (err == EAGAIN || err == EWOULDBLOCK || err == EINTR) return;
+        FLastEventOK = false;
+        FLastError = SocketErrorFromErrno(err);
+        if (OnError) OnError(this, static_cast<quint16>(FLastError), ErrorText(FLastError));
+        return;
+    }
+    FLastEventOK = true;
+    bool intact = true;
+    {
+        THandlerScope running(*this);
+        intact = TakeWire(WireIn.constData(), n);
+    }
+    if (!intact) {
+        // Nothing more from this peer can be read or trusted.
+        CloseNotification(seConnectionReset);
+        return;
+    }
+    if (Tls && Tls->State() == TTlsChannel::TState::Closed) {
+        // close_notify ends the stream, whether or not the peer closes the
+        // socket too (some wait for ours first).
+        Tls->Shutdown();
+        CipherOut += Tls->TakeCipher();
+        FlushCipherOut();
+        CloseNotification(0);
+        return;
+    }
+    if (InputFull()) UpdateNotifiers();
+    if (DataArrivedHook) DataArrivedHook();
+}
+
+bool TSocketSession::TakeWire(const char* bytes, qint64 count)
+{
+    if (!Tls) {
+        StoreReceived(bytes, count);
+        return true;
+    }
+    if (Tls->State() == TTlsChannel::TState::Failed) return false;
+    WireReceivedBytes += count;
+    const bool handshaking = Tls->State() == TTlsChannel::TState::Handshaking;
+    Tls->FeedCipher(QByteArray::fromRawData(bytes, count));
+    // Handshake messages, and answers such as a key update, go out at once.
+    CipherOut += Tls->TakeCipher();
+    FlushCipherOut();
+    if (handshaking && Tls->State() == TTlsChannel::TState::Open && !TlsHandshakeDone()) return false;
+    const QByteArray plain = Tls->TakePlain();
+    if (!plain.isEmpty()) StoreReceived(plain.constData(), plain.size());
+    if (Tls->State() != TTlsChannel::TState::Failed) return true;
+    if (FTlsError.isEmpty()) FTlsError = Tls->ErrorText();
+    return false;
+}
+
+bool TSocketSession::TlsHandshakeDone()
+{
+    // A resumed session was the control connection's, so it is the trusted
+    // peer's; a new one must show the very certificate the control
+    // connection showed.
+    FTlsEstablished = true;
+    if (!RequiredPeerSha256.isEmpty() && !Tls->SessionReused() &&
+        Tls->PeerCertificate().Sha256 != RequiredPeerSha256) {
+        FTlsError =
+            QStringLiteral("The data connection showed another certificate than the control connection");
+        return false;
+    }
+    if (std::exchange(AwaitingHandshake, false)) QCoreApplication::postEvent(this, new QEvent(MsgWriteMore));
+    return true;
 }
 
 char* TSocketSession::ReceiveTarget(char* chunk, qsizetype& room)
@@ -183,6 +263,8 @@ void TSocketSession::WriteFromStream()
     THandlerScope running(*this);
     ReportStatus(slInternal, QStringLiteral("WriteFromStream"));
     if (FCancelRequested || Fd < 0) return;
+    // Encrypted bytes of earlier steps go first; more waits until they are gone.
+    if (Tls && !FlushCipherOut()) return;
     if (Sending.FileSendMode)
         WriteFromFile();
     else
@@ -191,6 +273,7 @@ void TSocketSession::WriteFromStream()
 
 qint64 TSocketSession::SendChunk(const char* bytes, qint64 count)
 {
+    if (Tls) return SendThroughTls(bytes, count);
     const ssize_t n = ::send(Fd, bytes, static_cast<size_t>(count), MSG_NOSIGNAL);
     if (n >= 0) {
         WireSentBytes += n;
@@ -206,6 +289,100 @@ qint64 TSocketSession::SendChunk(const char* bytes, qint64 count)
         UpdateNotifiers();
     }
     return -1;
+}
+
+qint64 TSocketSession::SendThroughTls(const char* bytes, qint64 count)
+{
+    switch (Tls->State()) {
+    case TTlsChannel::TState::Handshaking:
+        // Nothing goes out before the peer has shown who it is; the end of
+        // the handshake sends a "write more".
+        AwaitingHandshake = true;
+        return -1;
+    case TTlsChannel::TState::Open: break;
+    default: FLastError = seConnectionReset; return -1;
+    }
+    if (!FlushCipherOut()) return -1;
+    Tls->Write(QByteArray::fromRawData(bytes, count));
+    CipherOut += Tls->TakeCipher();
+    if (Tls->State() == TTlsChannel::TState::Failed) {
+        FTlsError = Tls->ErrorText();
+        FLastError = seConnectionReset;
+        return -1;
+    }
+    // The channel took all of it; what the socket does not take now goes
+    // out first on the next step.
+    FlushCipherOut();
+    return count;
+}
+
+bool TSocketSession::FlushCipherOut()
+{
+    qsizetype sent = 0;
+    while (sent < CipherOut.size() && Fd >= 0) {
+        const ssize_t n = ::send(Fd, CipherOut.constData() + sent,
+                                 static_cast<size_t>(CipherOut.size() - sent), MSG_NOSIGNAL);
+        if (n < 0) {
+            const int err = errno;
+            FLastError = SocketErrorFromErrno(err);
+            if (err == EAGAIN || err == EWOULDBLOCK) {
+                WriteBlocked = true;
+                UpdateNotifiers();
+            }
+            break;
+        }
+        WireSentBytes += n;
+        sent += n;
+    }
+    CipherOut.remove(0, sent);
+    return CipherOut.isEmpty();
+}
+
+void TSocketSession::StartTls(const QString& hostName, const TTlsSession& resume,
+                              std::shared_ptr<TTlsSessionPool> pool)
+{
+    ReportStatus(slSocket, QStringLiteral("Starting TLS"));
+    FTlsError.clear();
+    FTlsEstablished = false;
+    AwaitingHandshake = false;
+    if (WireIn.size() != TlsReadStep) WireIn.resize(TlsReadStep);
+    Tls = std::make_unique<TTlsChannel>(hostName, resume, std::move(pool));
+    if (!InputBuffer.IsEmpty()) {
+        // The peer cannot have sent anything meant for the encrypted stream
+        // yet: whatever came would pass for data that never was encrypted.
+        FTlsError = QStringLiteral("The server sent data before encryption was set up");
+        InputBuffer.Clear();
+        if (FConnected) RequestCloseSocket();
+        return;
+    }
+    CipherOut = Tls->TakeCipher();
+    FlushCipherOut();
+}
+
+void TSocketSession::WaitForTlsHandshake()
+{
+    const bool moving = WaitWhileMoving([this] {
+        return !Tls || Tls->State() != TTlsChannel::TState::Handshaking || FCancelRequested || !FConnected;
+    });
+    if (FCancelRequested) {
+        FCancelRequested = false;
+        throw EAbortError(QStringLiteral("Socket readln aborted"));
+    }
+    if (!moving) RaiseTimeOut(QStringLiteral("The encrypted connection was not set up within %1"));
+    if (Tls && Tls->State() == TTlsChannel::TState::Open && FTlsEstablished && FTlsError.isEmpty()) return;
+    QString why = FTlsError;
+    if (why.isEmpty() && Tls) why = Tls->ErrorText();
+    if (why.isEmpty()) why = QStringLiteral("The server closed the connection while encryption was set up");
+    if (FConnected) RequestCloseSocket();
+    throw ETlsError(why);
+}
+
+void TSocketSession::EndTls()
+{
+    if (!Tls || Fd < 0 || Tls->State() != TTlsChannel::TState::Open) return;
+    Tls->Shutdown();
+    CipherOut += Tls->TakeCipher();
+    FlushCipherOut();
 }
 
 void TSocketSession::AfterSend(qint64 sent, bool allSent, bool moreToSend)
@@ -305,13 +482,12 @@ void TSocketSession::SendBuffer(const char* bytes, quint16 length)
         FLastEventOK = true;
         WriteFromStream();
     });
-    const bool moving =
-        WaitWhileMoving([this] { return Sending.SendComplete || FCancelRequested || !FConnected; });
+    const bool moving = WaitWhileMoving([this] { return AllSent() || FCancelRequested || !FConnected; });
     if (FCancelRequested) {
         FCancelRequested = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
     }
-    if (!Sending.SendComplete) {
+    if (!AllSent()) {
         Sending.OutputBuffer.clear();
         if (!moving) RaiseTimeOut(QLatin1String(SendStalledText));
         throw ESockError(ErrorText(FLastError ? FLastError : seNotConnected));
@@ -351,11 +527,10 @@ void TSocketSession::SendFile(const QString& path)
     bool moving = true;
     if (FTotalBytes > 0) {
         QCoreApplication::postEvent(this, new QEvent(MsgWriteMore));
-        moving = WaitWhileMoving([this] {
-            return Sending.SendComplete || FCancelRequested || !FConnected || !Sending.SendError.isEmpty();
-        });
+        moving = WaitWhileMoving(
+            [this] { return AllSent() || FCancelRequested || !FConnected || !Sending.SendError.isEmpty(); });
     }
-    const bool complete = Sending.SendComplete || FTotalBytes == 0;
+    const bool complete = AllSent() || FTotalBytes == 0;
     const bool readFailed = !Sending.SendError.isEmpty();
     Sending = TSendJob{};
     Sending.OutputBuffer = savedOutput;
@@ -433,7 +608,7 @@ bool TSocketSession::WaitWhileMoving(const std::function<bool()>& done)
     if (TimeOut > 0) FTimedOut = false;
     UpdateNotifiers();  // reading may have paused on input that is consumed now
     const bool moving = WaitUntilIdleFor(
-        done, [this] { return FArrivedBytes + WireSentBytes; }, qMax(0, TimeOut));
+        done, [this] { return FArrivedBytes + WireSentBytes + WireReceivedBytes; }, qMax(0, TimeOut));
     if (!moving) FTimedOut = true;
     return moving;
 }

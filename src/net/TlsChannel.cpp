@@ -19,9 +19,17 @@ SSL_CTX* ClientContext()
         SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
         // Sessions are kept by the channels that want them, not in a cache.
         SSL_CTX_set_session_cache_mode(ctx, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+        SSL_CTX_sess_set_new_cb(ctx, &TTlsChannel::SessionHandedOut);
         return ctx;
     }();
     return context;
+}
+
+// Where a channel finds itself from its SSL object.
+int ChannelIndex()
+{
+    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
 }
 
 QString LastOpenSslError()
@@ -60,9 +68,14 @@ QString TCertificateInfo::Fingerprint() const
     return QString::fromLatin1(Sha256.toHex(':').toUpper());
 }
 
-TTlsChannel::TTlsChannel(const QString& hostName, const TTlsSession& resume)
-    : FSsl(SSL_new(ClientContext())), FNetworkIn(BIO_new(BIO_s_mem())), FNetworkOut(BIO_new(BIO_s_mem()))
+TTlsChannel::TTlsChannel(const QString& hostName, const TTlsSession& resume,
+                         std::shared_ptr<TTlsSessionPool> pool)
+    : FPool(std::move(pool)),
+      FSsl(SSL_new(ClientContext())),
+      FNetworkIn(BIO_new(BIO_s_mem())),
+      FNetworkOut(BIO_new(BIO_s_mem()))
 {
+    SSL_set_ex_data(FSsl, ChannelIndex(), this);
     // An empty memory BIO means "wait for more", not the end of the stream.
     BIO_set_mem_eof_return(FNetworkIn, -1);
     BIO_set_mem_eof_return(FNetworkOut, -1);
@@ -77,6 +90,14 @@ TTlsChannel::TTlsChannel(const QString& hostName, const TTlsSession& resume)
     if (resume) SSL_set_session(FSsl, resume.get());
     SSL_set_connect_state(FSsl);
     Advance();
+}
+
+int TTlsChannel::SessionHandedOut(ssl_st* ssl, ssl_session_st* session)
+{
+    auto* channel = static_cast<TTlsChannel*>(SSL_get_ex_data(ssl, ChannelIndex()));
+    if (!channel || !channel->FPool || !SSL_SESSION_is_resumable(session)) return 0;
+    channel->FPool->Add(TTlsSession(session, SSL_SESSION_free));
+    return 1;  // the pool holds the reference now
 }
 
 TTlsChannel::~TTlsChannel()

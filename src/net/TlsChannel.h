@@ -4,6 +4,8 @@
 #include <QString>
 #include <memory>
 
+#include "net/TlsSessionPool.h"
+
 struct bio_st;
 struct ssl_st;
 struct ssl_session_st;
@@ -19,10 +21,10 @@ struct TCertificateInfo {
     QString Fingerprint() const;
 };
 
-// A TLS session that can be resumed by a later channel: FTP servers often
-// insist that the data connection resumes the control connection's session
-// (RFC 4217, 10.2: it proves both come from the same client).
-using TTlsSession = std::shared_ptr<ssl_session_st>;
+// A TLS session that can be resumed by a later channel (TTlsSession): FTP
+// servers often insist that the data connection resumes the control
+// connection's session (RFC 4217, 10.2: it proves both come from the same
+// client).
 
 // The client side of one TLS connection, kept apart from its socket: bytes
 // read from the socket go in through FeedCipher and what must be written to
@@ -42,8 +44,10 @@ public:
     static constexpr qsizetype MaxPlainBacklog = 4 * 1024 * 1024;
 
     // hostName is checked against the certificate (a name or an IP address).
-    // With a session, the channel offers to resume it.
-    explicit TTlsChannel(const QString& hostName, const TTlsSession& resume = {});
+    // With a session, the channel offers to resume it; sessions the server
+    // hands out go to pool, when given.
+    explicit TTlsChannel(const QString& hostName, const TTlsSession& resume = {},
+                         std::shared_ptr<TTlsSessionPool> pool = {});
     ~TTlsChannel();
     TTlsChannel(const TTlsChannel&) = delete;
     TTlsChannel& operator=(const TTlsChannel&) = delete;
@@ -69,12 +73,16 @@ public:
     TTlsSession Session() const;
     bool SessionReused() const;
 
+    // OpenSSL's call when the server hands out a session: it goes to the pool.
+    static int SessionHandedOut(ssl_st* ssl, ssl_session_st* session);
+
 private:
     void Advance();
     void Fail(const QString& why);
     void ReadPlain();
     void FlushPendingWrites();
 
+    std::shared_ptr<TTlsSessionPool> FPool;
     ssl_st* FSsl = nullptr;
     bio_st* FNetworkIn = nullptr;   // what the socket gave us
     bio_st* FNetworkOut = nullptr;  // what the socket must send

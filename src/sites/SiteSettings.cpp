@@ -4,6 +4,7 @@
 
 #include <QByteArrayList>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -33,6 +34,11 @@ QByteArray TakeField(QByteArrayView& rest)
 const QByteArray LineEnd("\r\n");
 const QByteArray DataConnectionKey("DataConnection");
 const QByteArray ForceListKey("ForceList");
+const QByteArray EncryptionKey("Encryption");
+
+// The stored word of each encryption choice, in the order of TSiteEncryption;
+// the default has none, as it is never written.
+const std::array<QByteArray, 4> EncryptionValues = {"", "require-explicit", "implicit", "plain"};
 
 QByteArray KeyOf(const QByteArray& line)
 {
@@ -101,9 +107,11 @@ QByteArray SiteToExtras(const TSiteSettings& site, const QByteArray& previous)
     if (site.DataConnection != dcDefault)
         extras += DataConnectionKey + (site.DataConnection == dcPassive ? "=passive" : "=active") + LineEnd;
     if (site.ForceList) extras += ForceListKey + "=1" + LineEnd;
+    if (site.Encryption != enExplicitIfAvailable && size_t(site.Encryption) < EncryptionValues.size())
+        extras += EncryptionKey + '=' + EncryptionValues[site.Encryption] + LineEnd;
     for (const QByteArray& line : ExtraLines(previous)) {
         const QByteArray key = KeyOf(line);
-        if (key != DataConnectionKey && key != ForceListKey) extras += line + LineEnd;
+        if (key != DataConnectionKey && key != ForceListKey && key != EncryptionKey) extras += line + LineEnd;
     }
     return extras;
 }
@@ -112,12 +120,18 @@ void ExtrasToSite(const QByteArray& extras, TSiteSettings& site)
 {
     site.DataConnection = dcDefault;
     site.ForceList = false;
+    site.Encryption = enExplicitIfAvailable;
     for (const QByteArray& line : ExtraLines(extras)) {
         const QByteArray key = KeyOf(line);
         const QByteArray value = line.mid(key.size() + 1);
         if (key == DataConnectionKey && value == "passive") site.DataConnection = dcPassive;
         if (key == DataConnectionKey && value == "active") site.DataConnection = dcActive;
         if (key == ForceListKey) site.ForceList = value == "1";
+        if (key == EncryptionKey && !value.isEmpty()) {
+            const auto found = std::find(EncryptionValues.begin(), EncryptionValues.end(), value);
+            if (found != EncryptionValues.end())
+                site.Encryption = TSiteEncryption(found - EncryptionValues.begin());
+        }
     }
 }
 

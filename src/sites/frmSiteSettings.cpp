@@ -2,6 +2,7 @@
 
 #include "platform/MessageBoxes.h"
 #include "sites/FormParts.h"
+#include "sites/SiteAddress.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -195,6 +196,25 @@ QGroupBox* TfrmSiteSettings::BuildConnectionGroup()
     cmbDataConnection->setToolTip(
         QStringLiteral("Passive works behind most firewalls and routers; in active mode the site "
                        "connects back to this computer"));
+    cboEncryption = new QComboBox(group);
+    cboEncryption->setObjectName(QStringLiteral("cboEncryption"));
+    cboEncryption->addItems({QStringLiteral("Use explicit FTP over TLS if available"),
+                             QStringLiteral("Require explicit FTP over TLS"),
+                             QStringLiteral("Require implicit FTP over TLS"),
+                             QStringLiteral("Only use plain FTP (insecure)")});
+    cboEncryption->setToolTip(
+        QStringLiteral("Explicit TLS starts on the usual port and encrypts after \"AUTH TLS\"; implicit "
+                       "TLS is encrypted from the first byte. Plain FTP sends the password as it is."));
+    // Shown or not, it keeps its room, so the dialog does not jump while
+    // the address is typed.
+    lblImplicitPort =
+        NewNote(QStringLiteral("lblImplicitPort"),
+                QStringLiteral("Port 990 is used unless the address names another"), group, Navy);
+    QSizePolicy keepRoom = lblImplicitPort->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    lblImplicitPort->setSizePolicy(keepRoom);
+    connect(cboEncryption, &QComboBox::currentIndexChanged, this, &TfrmSiteSettings::UpdatePortHint);
+    connect(edSiteAddress, &QLineEdit::textChanged, this, &TfrmSiteSettings::UpdatePortHint);
     chkForceList = new QCheckBox(QStringLiteral("Use LIST &instead of MLSD"), group);
     chkForceList->setObjectName(QStringLiteral("chkForceList"));
     chkForceList->setToolTip(
@@ -205,7 +225,12 @@ QGroupBox* TfrmSiteSettings::BuildConnectionGroup()
                              cmbDataConnection, group),
                     0, 0);
     grid->addWidget(cmbDataConnection, 0, 1);
-    grid->addWidget(chkForceList, 1, 0, 1, 2);
+    grid->addWidget(
+        NewLabel(QStringLiteral("lblEncryption"), QStringLiteral("&Encryption:"), cboEncryption, group), 1,
+        0);
+    grid->addWidget(cboEncryption, 1, 1);
+    grid->addWidget(lblImplicitPort, 2, 0, 1, 2);
+    grid->addWidget(chkForceList, 3, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     return group;
 }
@@ -238,8 +263,10 @@ void TfrmSiteSettings::FillControls(const TSiteSettings& site)
     SetEditText(edLocalStartupDir, site.LocalStartupDir, DirectoryLimit);
     SetEditText(edRemoteStartupDir, site.RemoteStartupDir, DirectoryLimit);
     cmbDataConnection->setCurrentIndex(site.DataConnection);
+    cboEncryption->setCurrentIndex(site.Encryption);
     chkForceList->setChecked(site.ForceList);
     LoginRbnClick();
+    UpdatePortHint();
 }
 
 void TfrmSiteSettings::ReadControls(TSiteSettings& site) const
@@ -254,6 +281,7 @@ void TfrmSiteSettings::ReadControls(TSiteSettings& site) const
     site.NormalLogin = rbnNormalLogin->isChecked();
     site.DataConnection = TDataConnection(cmbDataConnection->currentIndex());
     site.ForceList = chkForceList->isChecked();
+    site.Encryption = TSiteEncryption(cboEncryption->currentIndex());
 }
 
 void TfrmSiteSettings::showEvent(QShowEvent* event)
@@ -296,4 +324,10 @@ void TfrmSiteSettings::LimitComments()
     }
     cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, int(remove));
     cursor.removeSelectedText();
+}
+
+void TfrmSiteSettings::UpdatePortHint()
+{
+    const bool implicit = cboEncryption->currentIndex() == enImplicit;
+    lblImplicitPort->setVisible(implicit && SplitSiteAddress(TrimAddress(edSiteAddress->text())).Port == 0);
 }

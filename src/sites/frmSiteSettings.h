@@ -37,6 +37,7 @@ private:
     void ReadControls(TSiteSettings& site) const;
     void LoginRbnClick();
     void LimitComments();
+    void UpdatePortHint();
 
     QLineEdit* edSiteName;
     QLineEdit* edSiteAddress;
@@ -54,6 +55,8 @@ private:
     QLineEdit* edLocalStartupDir;
     QLabel* lblAddToSiteListExpl;
     QComboBox* cmbDataConnection;  // in the order of TDataConnection
+    QComboBox* cboEncryption;      // in the order of TSiteEncryption
+    QLabel* lblImplicitPort;
     QCheckBox* chkForceList;
     bool ShowPasswordNote = false;
     bool FillingComments = false;

@@ -46,9 +46,11 @@ const TArgumentsCase ArgumentCases[] = {
      "",
      true},
     {{"-q", "FTP://h.example.org"}, true, "FTP://h.example.org", false, true, "", true},
+    {{"ftps://h.example.org/f.zip"}, true, "ftps://h.example.org/f.zip", false, false, "", true},
+    {{"-n", "FTPES://h.example.org"}, true, "FTPES://h.example.org", true, false, "", true},
     // ...but "-URL" wins over it, and other words are no links.
     {{"ftp://a.example.org", "-URLb.example.org"}, true, "b.example.org"},
-    {{"h.example.org", "http://h.example.org/"}, false},
+    {{"h.example.org", "http://h.example.org/", "sftp://h.example.org", "ftpx://h.example.org"}, false},
 };
 
 class CommandLineTest : public testing::TestWithParam<TArgumentsCase> {};

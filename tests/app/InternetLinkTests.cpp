@@ -15,6 +15,7 @@ struct TLinkCase {
     const char* Address = "";
     const char* Directory = "";
     const char* File = "";
+    TSiteEncryption Encryption = enExplicitIfAvailable;
 };
 
 const TLinkCase LinkCases[] = {
@@ -79,8 +80,18 @@ const TLinkCase LinkCases[] = {
     // A decoded line break would put a second command on the wire.
     {"ftp://ann%0D%0ADELE%20x@ftp.example.org/", false},
     {"ftp://ftp.example.org/a%00b/", false},
+    // The scheme names the encryption; without a port none is added, not
+    // even for implicit TLS, whose port is the connection's business.
+    {"ftps://ann:pw@ftp.example.org/pub/a.zip", true, true, "ann", "pw", "ftp.example.org", "pub", "a.zip",
+     enImplicit},
+    {"FTPS://ftp.example.org:2990/", true, false, "", "", "ftp.example.org:2990", "", "", enImplicit},
+    {"ftpes://ftp.example.org", true, false, "", "", "ftp.example.org", "", "", enRequireExplicit},
+    {"FtPeS://[::1]:21/pub/", true, false, "", "", "[::1]:21", "pub/", "", enRequireExplicit},
     // Other schemes are other protocols: never an FTP login in clear text.
     {"sftp://ann:pw@ftp.example.org/", false},
+    {"ftpx://ftp.example.org/", false},
+    {"ftpss://ftp.example.org/", false},
+    {"ftps:/ftp.example.org/", false},
     {"://ftp.example.org", false},
 };
 
@@ -91,6 +102,7 @@ TEST_P(ParseLinkTest, FillsTheRecordOrRefuses)
     const TLinkCase& c = GetParam();
     TSiteSettings site;
     site.Comments = QStringLiteral("left from before");
+    site.Encryption = enPlainOnly;  // replaced too
     QString file = QStringLiteral("stale");
     const bool valid = ParseLink(QString::fromUtf8(c.Link), site, file);
     ASSERT_EQ(valid, c.Valid);
@@ -106,6 +118,7 @@ TEST_P(ParseLinkTest, FillsTheRecordOrRefuses)
     EXPECT_EQ(site.SiteName, hasPort ? address.left(portColon) : address);
     EXPECT_EQ(site.RemoteStartupDir, QString::fromUtf8(c.Directory));
     EXPECT_EQ(file, QString::fromUtf8(c.File));
+    EXPECT_EQ(site.Encryption, c.Encryption);
     EXPECT_TRUE(site.Comments.isEmpty());  // a new record, nothing kept
 }
 

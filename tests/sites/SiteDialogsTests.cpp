@@ -5,6 +5,7 @@
 
 #include "support/dialogs/ScriptedDialogs.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -194,6 +195,77 @@ TEST_F(SiteSettingsDialogTest, TypedFieldsStopAtTheirLimits)
     });
     ASSERT_TRUE(Form.EditSiteDialog(site, "Edit site", true));
     EXPECT_EQ(site.Comments.toStdString(), std::string(4990, 'x') + "\r\nyyyyyyyy\r\n");
+}
+
+// The items stand in the order of TSiteEncryption: a swapped pair would store
+// the other choice than the one the user read.
+TEST_F(SiteSettingsDialogTest, EncryptionChoiceIsShownAndStored)
+{
+    const QStringList items = {"Use explicit FTP over TLS if available", "Require explicit FTP over TLS",
+                               "Require implicit FTP over TLS", "Only use plain FTP (insecure)"};
+    const struct {
+        TSiteEncryption Shown;
+        TSiteEncryption Chosen;
+    } cases[] = {
+        {enExplicitIfAvailable, enPlainOnly},
+        {enRequireExplicit, enImplicit},
+        {enImplicit, enExplicitIfAvailable},
+        {enPlainOnly, enRequireExplicit},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.Shown));
+        TSiteSettings site = AnonymousSite();
+        site.Encryption = c.Shown;
+        int shown = -1;
+        Dialogs.OnModal([&](QDialog& d) {
+            auto* combo = Find<QComboBox>(d, "cboEncryption");
+            QStringList texts;
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+            EXPECT_EQ(texts, items);
+            shown = combo->currentIndex();
+            combo->setCurrentIndex(c.Chosen);
+            return int(QDialog::Accepted);
+        });
+        ASSERT_TRUE(Form.EditSiteDialog(site, "Edit site", true));
+        EXPECT_EQ(shown, c.Shown);
+        EXPECT_EQ(site.Encryption, c.Chosen);
+    }
+}
+
+// Implicit TLS has a port of its own; the note says so only while the
+// address leaves the port open.
+TEST_F(SiteSettingsDialogTest, ImplicitPortNoteFollowsTheChoiceAndTheAddress)
+{
+    const struct {
+        TSiteEncryption Encryption;
+        const char* Address;
+        bool Shown;
+    } cases[] = {
+        {enImplicit, " ftp.example.org: ", true},
+        {enImplicit, "[::1]:2990", false},
+        {enRequireExplicit, "ftp.example.org", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Address);
+        TSiteSettings site = AnonymousSite();
+        site.Address = c.Address;
+        site.Encryption = c.Encryption;
+        Dialogs.OnModal([&](QDialog& d) {
+            auto* note = Find<QLabel>(d, "lblImplicitPort");
+            EXPECT_EQ(note->isVisible(), c.Shown);
+            // Typing a port, or leaving implicit TLS, takes the note away.
+            Find<QLineEdit>(d, "edSiteAddress")->setText("ftp.example.org:21");
+            EXPECT_FALSE(note->isVisible());
+            Find<QLineEdit>(d, "edSiteAddress")->setText("ftp.example.org");
+            Find<QComboBox>(d, "cboEncryption")->setCurrentIndex(enImplicit);
+            EXPECT_TRUE(note->isVisible());
+            Find<QComboBox>(d, "cboEncryption")->setCurrentIndex(enPlainOnly);
+            EXPECT_FALSE(note->isVisible());
+            return int(QDialog::Rejected);
+        });
+        EXPECT_FALSE(Form.EditSiteDialog(site, "Edit site", true));
+    }
 }
 
 class LoginPromptTest : public ::testing::Test {

@@ -54,22 +54,28 @@ TEST(SiteExtras, EverySettingComesBackAndOnlyNonDefaultsAreWritten)
         TDataConnection Mode;
         bool ForceList;
         QByteArray Text;
+        TSiteEncryption Encryption = enExplicitIfAvailable;
     } cases[] = {
         {dcDefault, false, ""},
         {dcPassive, false, "DataConnection=passive\r\n"},
         {dcActive, false, "DataConnection=active\r\n"},
         {dcDefault, true, "ForceList=1\r\n"},
         {dcActive, true, Active},
+        {dcDefault, false, "Encryption=require-explicit\r\n", enRequireExplicit},
+        {dcDefault, false, "Encryption=implicit\r\n", enImplicit},
+        {dcPassive, true, "DataConnection=passive\r\nForceList=1\r\nEncryption=plain\r\n", enPlainOnly},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text.constData());
         TSiteSettings site;
         site.DataConnection = c.Mode;
         site.ForceList = c.ForceList;
+        site.Encryption = c.Encryption;
         EXPECT_EQ(SiteToExtras(site), c.Text);
         TSiteSettings read;
         read.DataConnection = dcPassive;  // every setting is replaced
         read.ForceList = true;
+        read.Encryption = enPlainOnly;
         ExtrasToSite(c.Text, read);
         EXPECT_EQ(read, site);
     }
@@ -81,6 +87,7 @@ TEST(SiteExtras, ValuesThatAreNotTheKeysOwnReadAsDefaults)
         QByteArray Text;
         TDataConnection Mode;
         bool ForceList;
+        TSiteEncryption Encryption = enExplicitIfAvailable;
     } cases[] = {
         {"DataConnection=PASSIVE\r\n", dcDefault, false},
         {"DataConnection\r\nForceList\r\n", dcDefault, false},
@@ -88,6 +95,10 @@ TEST(SiteExtras, ValuesThatAreNotTheKeysOwnReadAsDefaults)
         {QByteArrayLiteral("\0\xFF=\r\n\r\n=1"), dcDefault, false},
         {"ForceList=1", dcDefault, true},                              // the last line needs no line end
         {"DataConnection=active\nForceList=1\r\n", dcDefault, false},  // LF alone ends no line
+        {"Encryption=IMPLICIT\r\nEncryption=\r\nEncryption=tls\r\nEncryption=implicit \r\n", dcDefault,
+         false},
+        {"Encryption=1\r\nEncryption=explicit-if-available\r\n", dcDefault, false},
+        {"Encryption=plain\r\nEncryption=implicit", dcDefault, false, enImplicit},  // the last line counts
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text.constData());
@@ -95,6 +106,7 @@ TEST(SiteExtras, ValuesThatAreNotTheKeysOwnReadAsDefaults)
         ExtrasToSite(c.Text, site);
         EXPECT_EQ(site.DataConnection, c.Mode);
         EXPECT_EQ(site.ForceList, c.ForceList);
+        EXPECT_EQ(site.Encryption, c.Encryption);
     }
 }
 
@@ -185,7 +197,7 @@ protected:
 
 TEST_F(SiteExtrasWindowTest, ASiteKeepsItsSettingsWhenRenamedMovedAndReloaded)
 {
-    OpenWith(Designed + ExtrasBlock({{0, 0, Active + "Encryption=explicit\r\n"}}));
+    OpenWith(Designed + ExtrasBlock({{0, 0, Active + "Encryption=implicit\r\n"}}));
     QAbstractItemModel* sites = Window->Sites->model();
     Window->SelectFolder(Folder("A"));
     ASSERT_TRUE(sites->setData(sites->index(0, 0), "w"));  // "w" sorts first again
@@ -198,35 +210,45 @@ TEST_F(SiteExtrasWindowTest, ASiteKeepsItsSettingsWhenRenamedMovedAndReloaded)
     Window.reset();  // written at every change; read afresh
     Open();
     EXPECT_EQ(ExtrasOf(Window->Folders->Model().Top()),
-              QStringList({"w:DataConnection=active\r\nForceList=1\r\nEncryption=explicit\r\n"}));
+              QStringList({"w:DataConnection=active\r\nForceList=1\r\nEncryption=implicit\r\n"}));
     const TSiteSettings site = ConnectTo("B", "w");
     EXPECT_EQ(site.DataConnection, dcActive);
     EXPECT_TRUE(site.ForceList);
+    EXPECT_EQ(site.Encryption, enImplicit);
+    // A site of an older file, without the line, asks for TLS if available.
     EXPECT_EQ(ConnectTo("B", "z").DataConnection, dcDefault);
+    EXPECT_EQ(ConnectTo("B", "z").Encryption, enExplicitIfAvailable);
 }
 
 TEST_F(SiteExtrasWindowTest, TheSiteDialogShowsAndChangesThemKeepingUnknownKeys)
 {
-    OpenWith(Designed + ExtrasBlock({{1, 0, Active + "Encryption=explicit\r\n"}}));
+    OpenWith(Designed + ExtrasBlock({{1, 0, Active + "Encryption=plain\r\nProxy=socks5\r\n"}}));
     int shownMode = -1;
     bool shownForceList = false;
+    int shownEncryption = -1;
     Dialogs.OnModal([&](QDialog& dialog) {
         auto* mode = dialog.findChild<QComboBox*>(QStringLiteral("cmbDataConnection"));
         auto* forceList = dialog.findChild<QCheckBox*>(QStringLiteral("chkForceList"));
+        auto* encryption = dialog.findChild<QComboBox*>(QStringLiteral("cboEncryption"));
         shownMode = mode->currentIndex();
         shownForceList = forceList->isChecked();
+        shownEncryption = encryption->currentIndex();
         mode->setCurrentIndex(dcPassive);
         forceList->setChecked(false);
+        encryption->setCurrentIndex(enRequireExplicit);
         return int(QDialog::Accepted);
     });
     SelectSite("B", 0);
     Window->actEditSite->trigger();
     EXPECT_EQ(shownMode, dcActive);
     EXPECT_TRUE(shownForceList);
+    EXPECT_EQ(shownEncryption, enPlainOnly);
     EXPECT_EQ(ConnectTo("B", "z").DataConnection, dcPassive);
     EXPECT_FALSE(ConnectTo("B", "z").ForceList);
-    EXPECT_EQ(OnDisk(),
-              Designed + ExtrasBlock({{1, 0, "DataConnection=passive\r\nEncryption=explicit\r\n"}}));
+    EXPECT_EQ(ConnectTo("B", "z").Encryption, enRequireExplicit);
+    EXPECT_EQ(OnDisk(), Designed + ExtrasBlock({{1, 0,
+                                                 "DataConnection=passive\r\nEncryption=require-explicit\r\n"
+                                                 "Proxy=socks5\r\n"}}));
 
     // A new site takes what its dialog says.
     Dialogs.OnModal([](QDialog& dialog) {

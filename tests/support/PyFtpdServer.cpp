@@ -9,8 +9,11 @@ namespace {
 const QString Interpreter = QStringLiteral("/usr/bin/python3");
 }  // namespace
 
-PyFtpdServer::PyFtpdServer(bool allowAnonymous, const QString& host) : FAnonymous(allowAnonymous), FHost(host)
+PyFtpdServer::PyFtpdServer(bool allowAnonymous, const QString& host)
+    : PyFtpdServer(PyFtpdSettings{.AllowAnonymous = allowAnonymous, .Host = host})
 {}
+
+PyFtpdServer::PyFtpdServer(const PyFtpdSettings& settings) : FSettings(settings) {}
 
 PyFtpdServer::~PyFtpdServer()
 {
@@ -37,8 +40,12 @@ bool PyFtpdServer::Start(int timeoutMs)
                           QStringLiteral("--password"),
                           QString::fromLatin1(Password()),
                           QStringLiteral("--host"),
-                          FHost};
-    if (FAnonymous) arguments << QStringLiteral("--anonymous");
+                          FSettings.Host,
+                          QStringLiteral("--port"),
+                          QString::number(FSettings.Port)};
+    if (FSettings.AllowAnonymous) arguments << QStringLiteral("--anonymous");
+    if (FSettings.Tls != TTestTls::Plain && !WriteCertificate(arguments))
+        return Fail(QStringLiteral("cannot write the certificate"));
     FProcess.start(Interpreter, arguments);
     const QDeadlineTimer deadline(timeoutMs);
     if (!FProcess.waitForStarted(deadline.remainingTime()))
@@ -51,6 +58,21 @@ bool PyFtpdServer::Start(int timeoutMs)
     bool ok = false;
     FPort = static_cast<quint16>(FProcess.readLine().trimmed().toUInt(&ok));
     if (!ok || FPort == 0) return Fail(QStringLiteral("the server reported no valid port"));
+    return true;
+}
+
+bool PyFtpdServer::WriteCertificate(QStringList& arguments)
+{
+    if (FSettings.Certificate.CertificatePem.isEmpty())
+        FSettings.Certificate = TTestCertificate::Make(QStringLiteral("localhost"));
+    const QString certificate = FTlsFolder.filePath(QStringLiteral("certificate.pem"));
+    const QString key = FTlsFolder.filePath(QStringLiteral("key.pem"));
+    if (!FTlsFolder.isValid() || !FSettings.Certificate.WriteTo(certificate, key)) return false;
+    arguments << QStringLiteral("--tls")
+              << (FSettings.Tls == TTestTls::Explicit ? QStringLiteral("explicit")
+                                                      : QStringLiteral("implicit"))
+              << QStringLiteral("--certfile") << certificate << QStringLiteral("--keyfile") << key;
+    if (FSettings.TlsRequired) arguments << QStringLiteral("--tls-required");
     return true;
 }
 

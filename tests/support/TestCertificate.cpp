@@ -66,3 +66,22 @@ bool TTestCertificate::WriteTo(const QString& certificatePath, const QString& ke
 {
     return WriteFile(certificatePath, CertificatePem) && WriteFile(keyPath, KeyPem);
 }
+
+QByteArray TTestCertificate::Sha256() const
+{
+    BIO* in = BIO_new_mem_buf(CertificatePem.constData(), int(CertificatePem.size()));
+    X509* certificate = PEM_read_bio_X509(in, nullptr, nullptr, nullptr);
+    BIO_free(in);
+    if (!certificate) return {};
+    QByteArray digest(EVP_MAX_MD_SIZE, '\0');
+    unsigned int size = 0;
+    X509_digest(certificate, EVP_sha256(), reinterpret_cast<unsigned char*>(digest.data()), &size);
+    X509_free(certificate);
+    digest.resize(size);
+    return digest;
+}
+
+QString TTestCertificate::Fingerprint() const
+{
+    return QString::fromLatin1(Sha256().toHex(':').toUpper());
+}

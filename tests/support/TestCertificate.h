@@ -2,6 +2,10 @@
 #include <QByteArray>
 #include <QString>
 
+// What a test server speaks: plain FTP, FTP with "AUTH TLS" (RFC 4217), or
+// TLS from the first byte on its own port.
+enum class TTestTls { Plain, Explicit, Implicit };
+
 // A key and a self-signed certificate made at test time, so that no test
 // carries a private key in the source tree and none expires.
 struct TTestCertificate {
@@ -15,4 +19,8 @@ struct TTestCertificate {
     // For real servers started by a test: the certificate and the key
     // in the PEM files they read.
     bool WriteTo(const QString& certificatePath, const QString& keyPath) const;
+    // The SHA-256 of the certificate's DER form (32 bytes) and the same as
+    // "AB:CD:...", to compare with what a client was shown.
+    QByteArray Sha256() const;
+    QString Fingerprint() const;
 };

@@ -1,7 +1,9 @@
 """A real FTP server for end-to-end tests, on 127.0.0.1 (or ::1) only.
 
 Serves one folder to one user (and optionally anonymous, read-only), on a
-port chosen by the system, and prints that port as its first line. It exits
+port chosen by the system unless given, and prints that port as its first
+line. With --tls it speaks FTP over TLS: "explicit" offers "AUTH TLS" on a
+plain connection, "implicit" starts TLS with the first byte. It exits
 when its standard input closes, so it never outlives the test that started it.
 """
 import argparse
@@ -12,11 +14,48 @@ import threading
 
 try:
     from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.handlers import FTPHandler
+    from pyftpdlib.handlers import FTPHandler, TLS_DTPHandler, TLS_FTPHandler
     from pyftpdlib.servers import FTPServer
 except ImportError as error:
     sys.stderr.write("python3-pyftpdlib is not installed (run scripts/setup): %s\n" % error)
     sys.exit(3)
+
+
+def make_handler(args):
+    if not args.tls:
+        class Handler(FTPHandler):
+            pass
+        return Handler
+
+    class TlsDataHandler(TLS_DTPHandler):
+        # pyftpdlib drops a data connection that is readable before the
+        # transfer command, so a client that starts the TLS handshake as soon
+        # as it connects (RFC 4217 lets it) would be cut off.
+        def readable(self):
+            return self._ssl_accepting or super().readable()
+
+    class TlsHandler(TLS_FTPHandler):
+        dtp_handler = TlsDataHandler
+        certfile = args.certfile
+        keyfile = args.keyfile
+        tls_control_required = args.tls_required
+        tls_data_required = args.tls_required
+
+    context = TlsHandler.get_ssl_context()
+    # Without a session id context OpenSSL fails every handshake that offers
+    # to resume a session, which is how clients open TLS data connections.
+    context.set_session_id(b"pyftpd-fixture")
+
+    if args.tls == "explicit":
+        return TlsHandler
+
+    class ImplicitTlsHandler(TlsHandler):
+        # Runs before the greeting is queued, so the greeting is the first
+        # thing sent inside TLS; the handshake happens on the first events.
+        def on_connect(self):
+            self.secure_connection(self.ssl_context)
+
+    return ImplicitTlsHandler
 
 
 def main():
@@ -26,6 +65,12 @@ def main():
     parser.add_argument("--password", required=True)
     parser.add_argument("--anonymous", action="store_true")
     parser.add_argument("--host", default="127.0.0.1", choices=["127.0.0.1", "::1"])
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--tls", choices=["explicit", "implicit"])
+    parser.add_argument("--certfile")
+    parser.add_argument("--keyfile")
+    # Refuse the login before "AUTH TLS" and data connections before "PROT P".
+    parser.add_argument("--tls-required", action="store_true")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -33,16 +78,14 @@ def main():
     if args.anonymous:
         authorizer.add_anonymous(args.root)
 
-    class Handler(FTPHandler):
-        pass
-
+    Handler = make_handler(args)
     Handler.authorizer = authorizer
     # A refused login is answered after this delay; tests of refusals need
     # no brute-force protection.
     Handler.auth_failed_timeout = 0.1
     # The default refuses to connect back to any address but the client's own,
     # which for these tests is the loopback address, so active mode works as it is.
-    server = FTPServer((args.host, 0), Handler)
+    server = FTPServer((args.host, args.port), Handler)
     print(server.socket.getsockname()[1], flush=True)
 
     def exit_when_parent_goes():

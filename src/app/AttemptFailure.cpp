@@ -20,6 +20,12 @@ TAttemptFailure ClassifyFailedAttempt(const TAttemptFacts& facts, const QString&
                 false,
                 false,
                 false};
+    if (!facts.TlsFailure.isEmpty())
+        return {{},
+                QStringLiteral("Site \"%1\" could not be connected.\r\n%2").arg(siteName, facts.TlsFailure),
+                true,
+                false,
+                false};
     if (facts.TimedOut)
         return {SocketErrorCause(seConnectionTimedOut),
                 QStringLiteral("The site didn't response in 30 seconds. %1")

@@ -172,6 +172,7 @@ TAttemptFacts TfrmMain::AttemptFacts(const std::exception& error) const
     facts.ClosedBySite = !AttemptCancelled && Ftp.CancelRequested();
     // The kind of the failure decides; its message is for people. A socket
     // failure leaves its classic error number in LastError.
+    if (const auto* tls = dynamic_cast<const ETlsError*>(&error)) facts.TlsFailure = tls->Message();
     if (dynamic_cast<const ETimeOutError*>(&error))
         facts.TimedOut = true;
     else if (dynamic_cast<const ESockError*>(&error))

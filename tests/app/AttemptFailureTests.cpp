@@ -32,6 +32,17 @@ TEST(AttemptFailure, ARefusedCertificateIsNeverRetriedNorReportedInABox)
     }
 }
 
+// Encryption that the site requires and the server refused will be refused
+// again; the engine's words say what happened to the password.
+TEST(AttemptFailure, ARefusedEncryptionIsNamedAndNotRetried)
+{
+    const QString why = QStringLiteral("The server refused to encrypt the connection; no password was sent");
+    const TAttemptFailure failure = ClassifyFailedAttempt({.ClosedBySite = true, .TlsFailure = why}, Site);
+    EXPECT_EQ(failure.Text, "Site \"Mirror\" could not be connected.\r\n" + why);
+    EXPECT_FALSE(failure.RetryAllowed);
+    EXPECT_TRUE(failure.MessageBox);
+}
+
 TEST(AttemptFailure, SocketFailuresNameTheirCauseAndMayBeRetried)
 {
     for (const int code : {10051, 10054, 10065, 10061}) {

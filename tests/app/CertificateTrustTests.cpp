@@ -188,26 +188,6 @@ TEST_F(CertificateTrustTest, TheAnswersDecideAndOnlyAlwaysStores)
     }
 }
 
-TEST_F(CertificateTrustTest, TrustOnceHoldsUntilTheSessionIsForgotten)
-{
-    TCertificateTrust trust(StoreName());
-    const TCertificateRequest request{QStringLiteral("files.example.com"), 990,
-                                      QStringLiteral("self-signed certificate")};
-    TScriptedDialogs dialogs;
-    dialogs.Answer(mrNo);
-    EXPECT_TRUE(DecideOnCertificate(trust, request, Certificate('n')).Accepted);
-    // A data connection or a reconnect of the same session asks nothing.
-    EXPECT_TRUE(DecideOnCertificate(trust, request, Certificate('n')).Accepted);
-    EXPECT_EQ(dialogs.Asked.size(), 1u);
-    // Another certificate on the same server is asked about.
-    dialogs.Answer(mrCancel);
-    EXPECT_FALSE(DecideOnCertificate(trust, request, Certificate('x')).Accepted);
-    trust.ForgetSessionTrust();
-    dialogs.Answer(mrCancel);
-    EXPECT_FALSE(DecideOnCertificate(trust, request, Certificate('n')).Accepted);
-    EXPECT_EQ(dialogs.Asked.size(), 3u);
-}
-
 TEST_F(CertificateTrustTest, AChangedCertificateIsAWarningThatSaysSo)
 {
     TCertificateTrust trust(StoreName());
@@ -240,22 +220,6 @@ TEST_F(CertificateTrustTest, TheQuestionShowsWhatTheUserNeedsToDecide)
 }
 
 // --- the window ------------------------------------------------------------------
-
-TEST_F(CertificateTrustTest, AnUnattendedRunRefusesWithoutAskingAndNamesTheServer)
-{
-    TfrmMain main;
-    QFile::remove(main.TrustedCertificates().FileName());
-    main.QuitAfterLink = true;
-    main.Ftp.Host = QStringLiteral("files.example.com");
-    main.Ftp.Port = 990;
-    TScriptedDialogs dialogs;  // fails the test on any question
-    ASSERT_TRUE(main.Ftp.OnUntrustedCertificate);
-    EXPECT_FALSE(
-        main.Ftp.OnUntrustedCertificate(Certificate('n'), QStringLiteral("self-signed certificate")));
-    EXPECT_EQ(
-        main.UntrustedCertificateFailure,
-        QStringLiteral("the certificate of files.example.com:990 is not trusted (self-signed certificate)"));
-}
 
 TEST_F(CertificateTrustTest, ANewConnectionAsksAgainAfterTrustOnce)
 {
@@ -297,8 +261,6 @@ TEST(SessionEncryption, ImplicitTlsTakesItsOwnPortUnlessTheAddressNamesOne)
         {2990, enImplicit, false, 2990},
         {0, enImplicit, true, 21},  // the proxy is told the site in the login name
         {0, enExplicitIfAvailable, false, 21},
-        {0, enRequireExplicit, false, 21},
-        {0, enPlainOnly, false, 21},
         {2121, enPlainOnly, false, 2121},
     };
     for (const auto& c : cases)

@@ -167,7 +167,8 @@ void TFtpClient::Connect()
         FPassive = {};
         if (Encryption == TFtpEncryption::Implicit) SecureControlConnection();
         ReadGreeting();
-        if (Encryption == TFtpEncryption::ExplicitIfAvailable || Encryption == TFtpEncryption::RequireExplicit)
+        if (Encryption == TFtpEncryption::ExplicitIfAvailable ||
+            Encryption == TFtpEncryption::RequireExplicit)
             NegotiateTls();
         LogIn();
         ProtectDataConnections();

@@ -519,10 +519,11 @@ void TFtpClient::FinishDataOperation(TDataOp op)
     TSocketSession& data = *FData.Connection;
     if (OnTransactionStop) OnTransactionStop(this);
     if (op == TDataOp::Upload) data.SetResetOnClose(false);
-    // close_notify tells the server the upload ended here, not cut short.
-    data.EndTls();
     FData.DataError = data.LastError();  // before the close, which may set its own
-    data.RequestCloseSocket();
+    if (op == TDataOp::Upload && data.TlsChannel())
+        data.CloseAfterSending(qBound(1000, TimeOut, 5000));
+    else
+        data.RequestCloseSocket();
     if (op != TDataOp::Upload) {
         FTotalBytes = data.ArrivedBytes();
         ReportStatus(slProtocol, QStringLiteral("Received %1 Bytes").arg(FTotalBytes));

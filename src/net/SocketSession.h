@@ -103,6 +103,12 @@ public:
     void RequirePeerCertificate(const QByteArray& sha256) { RequiredPeerSha256 = sha256; }
     // Sends close_notify, as far as the socket takes it now.
     void EndTls();
+    // Ends an encrypted upload in order: close_notify, then our half of the
+    // connection, then a wait of up to waitMs for the peer to close its
+    // half. Closing with unread input (a session ticket, the peer's
+    // close_notify) would reset the connection, and the peer could lose
+    // the end of what it was sent.
+    void CloseAfterSending(int waitMs);
     // The channel while the connection is open; nullptr without TLS.
     const TTlsChannel* TlsChannel() const { return Tls.get(); }
     // Why TLS on this connection failed, kept after the close; empty if it did not.

@@ -8,6 +8,7 @@
 #include "platform/PumpedWait.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -383,6 +384,20 @@ void TSocketSession::EndTls()
     Tls->Shutdown();
     CipherOut += Tls->TakeCipher();
     FlushCipherOut();
+}
+
+void TSocketSession::CloseAfterSending(int waitMs)
+{
+    EndTls();
+    QElapsedTimer clock;
+    clock.start();
+    WaitUntilFor([this] { return CipherOut.isEmpty() || !FConnected || FCancelRequested; }, waitMs);
+    if (FConnected && CipherOut.isEmpty()) {
+        ::shutdown(Fd, SHUT_WR);
+        const int left = qMax(0, waitMs - int(clock.elapsed()));
+        WaitUntilFor([this] { return !FConnected || FCancelRequested; }, left);
+    }
+    if (FConnected) RequestCloseSocket();
 }
 
 void TSocketSession::AfterSend(qint64 sent, bool allSent, bool moreToSend)

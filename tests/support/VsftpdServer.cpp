@@ -40,6 +40,11 @@ bool VsftpdServer::Start(int timeoutMs)
     if (!QFileInfo(Program).isExecutable())
         return Fail(Program + QStringLiteral(" is missing (run scripts/setup)"));
     if (!FRoot.isValid() || !FWork.isValid()) return Fail(QStringLiteral("no temporary folder"));
+    // Anonymous sessions list only folders anyone may read (a temporary
+    // folder is its owner's alone).
+    QFile::setPermissions(FRoot.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                            QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                            QFile::ExeOther);
     if (FCertificate.CertificatePem.isEmpty())
         FCertificate = TTestCertificate::Make(QStringLiteral("localhost"));
     FPort = FreePort();

@@ -12,6 +12,20 @@ TAttemptFailure ClassifyFailedAttempt(const TAttemptFacts& facts, const QString&
                 true, false, false};
     if (facts.LoginRejected) return {{}, QStringLiteral("Invalid username or password"), true, false, false};
     if (facts.Cancelled) return {{}, QStringLiteral("Connecting cancelled"), false, false, true};
+    // The refusal was just decided, and logged, where it was made.
+    if (facts.CertificateRefused)
+        return {{},
+                QStringLiteral("Site \"%1\" could not be connected.\r\nIts certificate is not trusted.")
+                    .arg(siteName),
+                false,
+                false,
+                false};
+    if (!facts.TlsFailure.isEmpty())
+        return {{},
+                QStringLiteral("Site \"%1\" could not be connected.\r\n%2").arg(siteName, facts.TlsFailure),
+                true,
+                false,
+                false};
     if (facts.TimedOut)
         return {SocketErrorCause(seConnectionTimedOut),
                 QStringLiteral("The site didn't response in 30 seconds. %1")

@@ -28,6 +28,8 @@ class QSplitter;
 class QToolBar;
 struct TAttemptFacts;
 class TBusyAnimation;
+class TCertificateTrust;
+struct TCertificateInfo;
 class TCustomFileListView;
 class TDirectory;
 class TDriveCombo;
@@ -70,6 +72,7 @@ public:
     TStatusLog* Status = nullptr;
     QLabel* StatusPanel0 = nullptr;  // long hints
     QLabel* StatusPanel1 = nullptr;  // session display
+    QLabel* lblEncrypted = nullptr;  // the lock while the session is encrypted
     TActionList Actions{this};
     TfrmTransfer* frmTransfer = nullptr;  // made with the window, lives as long
     QTimer tmrSecondTimer;
@@ -91,6 +94,11 @@ public:
     // client's CancelRequested alone does not tell, a closing site sets it too.
     bool AttemptCancelled = false;
     bool ListingInProgress = false;
+    // The user (or an unattended run) refused the server's certificate in
+    // the running attempt; UntrustedCertificateFailure is the line an
+    // unattended run ends with.
+    bool CertificateRefused = false;
+    QString UntrustedCertificateFailure;
     // A connection attempt is on the stack (its waits run the event loop, so
     // the user can ask for another site meanwhile).
     bool AttemptRunning = false;
@@ -104,6 +112,11 @@ public:
     bool ReturnAfterTransfer = false;  // the drop entered a folder; leave it afterwards
     QString LogFileName;
     bool QuitAfterLink = false;  // an unattended command-line session
+    // The certificates the user chose to always trust; read on first use
+    // from beside the settings store.
+    TCertificateTrust& TrustedCertificates();
+    bool FtpUntrustedCertificate(const TCertificateInfo& certificate, const QString& problem);
+    void UpdateEncryptedLabel();
 
     // Internet links (frmMainLinks.cpp).
     TDownloadFile LinkFile;  // the file a link names, until the session stands
@@ -311,6 +324,7 @@ private:
     class TfrmURL* URLDialog = nullptr;
 
     std::unique_ptr<TSettings> FSettings;
+    std::unique_ptr<TCertificateTrust> FTrustedCertificates;
     TTransferHooks* Transfer = nullptr;
     TfrmSiteSettings* SiteSettingsDialog = nullptr;
     TfrmPassword* PasswordDialog = nullptr;

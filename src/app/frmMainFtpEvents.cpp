@@ -79,6 +79,9 @@ void TfrmMain::BindFtpEvents()
         LogError(QStringLiteral("The site does not support the function"));
     };
     Ftp.OnStatus = [this](QObject*, const QString& status) { FtpStatus(status); };
+    Ftp.OnUntrustedCertificate = [this](const TCertificateInfo& certificate, const QString& problem) {
+        return FtpUntrustedCertificate(certificate, problem);
+    };
 }
 
 void TfrmMain::BindRemoteViewEvents()

@@ -4,6 +4,7 @@
 
 #include "app/ActionIcons.h"
 #include "app/BusyAnimation.h"
+#include "app/CertificateTrust.h"
 #include "app/SessionDisplay.h"
 #include "app/StatusLog.h"
 #include "settings/Settings.h"
@@ -20,6 +21,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -419,7 +421,12 @@ void TfrmMain::CreateStatusBar()
         qMax(75, StatusPanel1->fontMetrics().horizontalAdvance(SessionLengthText(QDateTime(), QDateTime()) +
                                                                QStringLiteral("00")) +
                      8));
+    lblEncrypted = new QLabel;
+    lblEncrypted->setObjectName(QStringLiteral("lblEncrypted"));
+    lblEncrypted->setPixmap(QIcon(QStringLiteral(":/icons/lock.svg")).pixmap(16, 16));
+    lblEncrypted->hide();
     bar->addWidget(StatusPanel0, 1);
+    bar->addPermanentWidget(lblEncrypted);
     bar->addPermanentWidget(StatusPanel1);
 }
 

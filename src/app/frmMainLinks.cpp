@@ -91,7 +91,13 @@ void TfrmMain::EndLinkAttempts()
     // queued behind it leaves the file to that connection.
     if (PendingConnect) return;
     LinkFile.Clear();
-    if (QuitAfterLink) QuitUnattended(QStringLiteral("Could not connect to \"%1\"").arg(CurrentSite.Address));
+    if (!QuitAfterLink) return;
+    // A refused certificate is named: the user can then trust it in a
+    // window and run again.
+    if (!UntrustedCertificateFailure.isEmpty())
+        QuitUnattended(UntrustedCertificateFailure);
+    else
+        QuitUnattended(QStringLiteral("Could not connect to \"%1\"").arg(CurrentSite.Address));
 }
 
 void TfrmMain::DownloadLinkFile()

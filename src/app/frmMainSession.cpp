@@ -4,7 +4,10 @@
 
 #include "app/AttemptFailure.h"
 #include "app/BusyAnimation.h"
+#include "app/CertificateQuestion.h"
+#include "app/CertificateTrust.h"
 #include "app/SessionDisplay.h"
+#include "app/SessionEncryption.h"
 #include "app/StatusLog.h"
 #include "platform/MessageBoxes.h"
 #include "settings/Settings.h"
@@ -16,6 +19,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -53,6 +58,8 @@ bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderNam
         return false;
     }
     Status->Clear();
+    // "Trust once" was for the session that ends here.
+    if (FTrustedCertificates) FTrustedCertificates->ForgetSessionTrust();
     CurrentSite.Assign(&site);
     if (CurrentSite.SiteName.isEmpty()) CurrentSite.SiteName = QStringLiteral("Unnamed site");
     if (CurrentSite.UserName.isEmpty() || CurrentSite.Password.isEmpty()) {
@@ -75,13 +82,14 @@ bool TfrmMain::ConnectToSite(const TSiteSettings& site, const QString& folderNam
     Ftp.Host = connection.UseProxy ? CurrentSite.Address : address.Host;
     Ftp.UserID = CurrentSite.UserName.toUtf8();
     Ftp.Password = CurrentSite.Password.toUtf8();
-    Ftp.Port = address.Port > 0 ? address.Port : connection.DefaultPort;
+    Ftp.Port = SessionPort(address.Port, CurrentSite.Encryption, connection.UseProxy, connection.DefaultPort);
     Ftp.Proxy = connection.UseProxy ? connection.ProxyAddress : QString();
     Ftp.ProxyPort = connection.UseProxy ? connection.ProxyPort : 0;
     // A site's own choice wins; links and new sites take the settings'.
     Ftp.PassiveMode = CurrentSite.DataConnection == dcDefault ? Settings().PassiveMode
                                                               : CurrentSite.DataConnection == dcPassive;
     Ftp.ForceList = CurrentSite.ForceList;
+    Ftp.Encryption = FtpEncryptionOf(CurrentSite.Encryption);
     RetriesLeft = connection.Retries;
     RetrySecondsLeft = connection.RetryDelay;
     if (!folderName.isEmpty() && OnRecentSite) OnRecentSite(CurrentSite.SiteName, folderName);
@@ -120,6 +128,8 @@ bool TfrmMain::DoConnect()
 {
     bool connected = false;
     AttemptRunning = true;
+    CertificateRefused = false;
+    UntrustedCertificateFailure.clear();
     try {
         Ftp.Connect();
         AttemptRunning = false;
@@ -138,7 +148,7 @@ bool TfrmMain::DoConnect()
             tmrSecondTimer.start();
         } else {
             SetConnectionState(csNotConnected);
-            if (!failure.Cancelled && !QuitAfterLink) ShowMessageBox(failure.Text, true);
+            if (failure.MessageBox && !QuitAfterLink) ShowMessageBox(failure.Text, true);
         }
         if (Ftp.CancelRequested()) {
             try {
@@ -156,11 +166,13 @@ bool TfrmMain::DoConnect()
 TAttemptFacts TfrmMain::AttemptFacts(const std::exception& error) const
 {
     TAttemptFacts facts{InvalidHostSeen, LoginRejected, AttemptCancelled, Ftp.TimedOut()};
+    facts.CertificateRefused = CertificateRefused || dynamic_cast<const ECertificateRefused*>(&error);
     // A wait the user did not end was ended by the site: it closed the
     // connection, or announced it would with "421" (RFC 959, 4.2).
     facts.ClosedBySite = !AttemptCancelled && Ftp.CancelRequested();
     // The kind of the failure decides; its message is for people. A socket
     // failure leaves its classic error number in LastError.
+    if (const auto* tls = dynamic_cast<const ETlsError*>(&error)) facts.TlsFailure = tls->Message();
     if (dynamic_cast<const ETimeOutError*>(&error))
         facts.TimedOut = true;
     else if (dynamic_cast<const ESockError*>(&error))
@@ -213,6 +225,38 @@ void TfrmMain::CancelReconnect()
     EndLinkAttempts();
 }
 
+// --- certificates ----------------------------------------------------------------
+
+TCertificateTrust& TfrmMain::TrustedCertificates()
+{
+    // Beside the per-user settings store.
+    if (!FTrustedCertificates)
+        FTrustedCertificates =
+            std::make_unique<TCertificateTrust>(QFileInfo(TSettings::DefaultStoreFileName())
+                                                    .dir()
+                                                    .filePath(QStringLiteral("TrustedCertificates")));
+    return *FTrustedCertificates;
+}
+
+bool TfrmMain::FtpUntrustedCertificate(const TCertificateInfo& certificate, const QString& problem)
+{
+    // The certificate belongs to the machine the TLS connection reaches.
+    const bool proxy = !Ftp.Proxy.isEmpty();
+    const TCertificateRequest request{proxy ? Ftp.Proxy : Ftp.Host, quint16(proxy ? Ftp.ProxyPort : Ftp.Port),
+                                      problem, QuitAfterLink};
+    const TCertificateVerdict verdict = DecideOnCertificate(TrustedCertificates(), request, certificate);
+    if (verdict.Accepted)
+        LogInfo(verdict.LogLine);
+    else
+        LogError(verdict.LogLine);
+    if (verdict.StoreFailed)
+        LogError(QStringLiteral("The trusted certificate could not be saved in \"%1\"")
+                     .arg(TrustedCertificates().FileName()));
+    CertificateRefused = !verdict.Accepted;
+    UntrustedCertificateFailure = verdict.UnattendedFailure;
+    return verdict.Accepted;
+}
+
 // --- session state -------------------------------------------------------------------
 
 void TfrmMain::SetConnectionState(TConnectionState state)
@@ -248,6 +292,17 @@ void TfrmMain::SetConnectionState(TConnectionState state)
         StatusPanel1->setText(NotConnectedText());
         break;
     }
+    UpdateEncryptedLabel();
+}
+
+void TfrmMain::UpdateEncryptedLabel()
+{
+    if (!lblEncrypted) return;
+    // The login has run once the session stands, so the encryption is known.
+    const bool encrypted = ConnectionState == csConnected && Ftp.Encrypted();
+    lblEncrypted->setToolTip(encrypted ? QStringLiteral("Encrypted: %1").arg(Ftp.TlsDescription())
+                                       : QString());
+    lblEncrypted->setVisible(encrypted);
 }
 
 void TfrmMain::SetRemoteReady(bool ready)

@@ -17,6 +17,32 @@ TEST(AttemptFailure, UserCancelOutranksWhatTheSocketSaw)
     EXPECT_FALSE(failure.MessageBox);
 }
 
+// A refused certificate is the user's decision: retrying would only ask
+// again, and a box would repeat what was just answered. The engine ends the
+// connection after it, which looks like a close by the site.
+TEST(AttemptFailure, ARefusedCertificateIsNeverRetriedNorReportedInABox)
+{
+    for (const TAttemptFacts& facts : {TAttemptFacts{.CertificateRefused = true},
+                                       TAttemptFacts{.ClosedBySite = true, .CertificateRefused = true},
+                                       TAttemptFacts{.SocketError = 10054, .CertificateRefused = true}}) {
+        const TAttemptFailure failure = ClassifyFailedAttempt(facts, Site);
+        EXPECT_FALSE(failure.RetryAllowed);
+        EXPECT_FALSE(failure.MessageBox);
+        EXPECT_TRUE(failure.Text.contains(QStringLiteral("certificate"))) << failure.Text.toStdString();
+    }
+}
+
+// Encryption that the site requires and the server refused will be refused
+// again; the engine's words say what happened to the password.
+TEST(AttemptFailure, ARefusedEncryptionIsNamedAndNotRetried)
+{
+    const QString why = QStringLiteral("The server refused to encrypt the connection; no password was sent");
+    const TAttemptFailure failure = ClassifyFailedAttempt({.ClosedBySite = true, .TlsFailure = why}, Site);
+    EXPECT_EQ(failure.Text, "Site \"Mirror\" could not be connected.\r\n" + why);
+    EXPECT_FALSE(failure.RetryAllowed);
+    EXPECT_TRUE(failure.MessageBox);
+}
+
 TEST(AttemptFailure, SocketFailuresNameTheirCauseAndMayBeRetried)
 {
     for (const int code : {10051, 10054, 10065, 10061}) {

@@ -238,6 +238,30 @@ TEST_F(ControllerTest, PortAfterTheHostIsTheOneConnectedTo)
     EXPECT_EQ(Main.windowTitle(), "Test site - QuilloFTP");
 }
 
+TEST_F(ControllerTest, ImplicitTlsSiteWithoutAPortGoesToItsOwnPort)
+{
+    TSiteSettings site = Site();
+    site.Encryption = enImplicit;
+    EXPECT_FALSE(Main.ConnectToSite(site, QString()));  // nothing listens on port 990 here
+    EXPECT_EQ(Main.Ftp.Port, ImplicitTlsPort);
+    EXPECT_EQ(Main.Ftp.Encryption, TFtpEncryption::Implicit);
+    EXPECT_TRUE(Server.Commands().isEmpty()) << "the default port was used";
+}
+
+TEST_F(ControllerTest, RequiredEncryptionThatTheServerRefusesIsNamedAndNotRetried)
+{
+    Main.Settings().ConnectionSettings.Retries = 3;
+    TSiteSettings site = Site();
+    site.Encryption = enRequireExplicit;
+    EXPECT_FALSE(Main.ConnectToSite(site, QString()));  // the scripted server knows no "AUTH TLS"
+    EXPECT_EQ(Main.ConnectionState, csNotConnected);
+    ASSERT_EQ(Dialogs.Asked.size(), 1u);
+    EXPECT_TRUE(Dialogs.Asked[0].Text.contains(QStringLiteral("no password was sent")))
+        << Dialogs.Asked[0].Text.toStdString();
+    EXPECT_EQ(Server.Commands().value(0), "AUTH TLS");
+    EXPECT_FALSE(Server.Commands().join('\n').contains("PASS"));
+}
+
 TEST_F(ControllerTest, RemoteHistoryGetsNoEntryForAnUnknownDirectory)
 {
     Server.IgnoreNext("PWD");  // the first directory never becomes known

@@ -130,6 +130,7 @@ TEST_F(DirectoryBoxes, RemoteHistoryTakesTypedFoldersOnlyWhileConnected)
     site.Address = "127.0.0.1";
     site.UserName = "alice";
     site.Password = "secret";
+    site.Encryption = enPlainOnly;
     ASSERT_TRUE(main.ConnectToSite(site, {}));
     EXPECT_FALSE(server.Commands().contains("CWD pub"));
 

@@ -37,6 +37,7 @@ protected:
         site.Password = QString::fromLatin1(Server.Password());
         site.NormalLogin = true;
         site.ForceList = ForceList;
+        site.Encryption = enPlainOnly;  // the fixture's server speaks plain FTP only
         Main.show();
         Main.LocalDir->SetDirectory(Local.path());
         ASSERT_EQ(Main.LocalDir->Directory(), Local.path());

@@ -148,6 +148,7 @@ TEST_F(RecentSitesTest, AddingTheCurrentSiteKeepsItsAddressWithThePortAndRemembe
     site.UserName = "user";
     site.Password = "pw";
     site.NormalLogin = true;
+    site.Encryption = enPlainOnly;
     Main->Settings().ConnectionSettings.DefaultPort = 1;  // only the typed port reaches the server
     ASSERT_TRUE(Main->ConnectToSite(site, QString()));
     EXPECT_TRUE(Entries().isEmpty());

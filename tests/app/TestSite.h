@@ -10,5 +10,8 @@ inline TSiteSettings TestSite(const QString& address = QStringLiteral("127.0.0.1
     site.UserName = QStringLiteral("alice");
     site.Password = QStringLiteral("secret");
     site.NormalLogin = true;
+    // The scripted server knows no "AUTH TLS": the tests keep their exact
+    // command sequences unless they are about encryption.
+    site.Encryption = enPlainOnly;
     return site;
 }

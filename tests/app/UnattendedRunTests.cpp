@@ -123,4 +123,19 @@ TEST_F(UnattendedRunTest, FailuresEndWithAFailureStatusAndAReason)
     }
 }
 
+// Nobody is there to look at the certificate: the run ends naming the server
+// and the reason, so its owner can trust it in a window and run again.
+TEST_F(UnattendedRunTest, AnUntrustedCertificateEndsTheRunWithoutAQuestion)
+{
+    PyFtpdServer tls(PyFtpdSettings{.Tls = TTestTls::Explicit});
+    ASSERT_TRUE(tls.Start()) << tls.ErrorText().toStdString();
+    const TRun run = Run(Link(QStringLiteral("pub/x.bin"), tls.Port()));
+    ASSERT_TRUE(run.Finished);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_TRUE(run.Errors.contains(
+        QStringLiteral("quilloftp: the certificate of 127.0.0.1:%1 is not trusted (").arg(tls.Port())))
+        << run.Errors.toStdString();
+    EXPECT_TRUE(QDir(Target.path()).isEmpty());
+}
+
 }  // namespace

@@ -199,10 +199,6 @@ protected:
     // passive connection made), right before the transfer command
     // of a listing, download or upload goes out.
     virtual void BeforeTransferCommand(TCmdType /*type*/) {}
-    // Called before a data operation runs again from the start (a server
-    // that could not resume the encrypted session): the next attempt
-    // must send what the first one sent.
-    virtual void BeforeTransferRetry() {}
 
 private:
     enum class TDataOp { List, Download, Upload };
@@ -239,8 +235,6 @@ private:
 
     void RunDataOperation(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                           const QString& localPath, TSizeCheck check);
-    void RunDataOperationOnce(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
-                              const QString& localPath, TSizeCheck check);
     bool TransferData(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                       const QString& localPath);
     bool SendRetrieveCommand(const QByteArray& remoteName);
@@ -307,7 +301,6 @@ private:
         bool DataProtected = false;
         // What data connections resume (shared with the channels that fill it).
         std::shared_ptr<TTlsSessionPool> TlsSessions;
-        bool TlsResumeRefused = false;  // data connections make full handshakes
     };
     TSessionTraits FSession;
 
@@ -332,7 +325,6 @@ private:
         bool CommandSent = false;   // the transfer command went out
         bool Succeeded = false;
         bool Passive = false;  // we connected to the server, before the command
-        bool TlsResumeOffered = false;
     };
     TDataOperation FData;
 

@@ -210,22 +210,6 @@ void TFtpClient::StoreFile(const QString& localPath, const QByteArray& remoteNam
 void TFtpClient::RunDataOperation(TDataOp op, TCmdType type, const std::function<bool()>& sendTransferCommand,
                                   const QString& localPath, TSizeCheck check)
 {
-    try {
-        RunDataOperationOnce(op, type, sendTransferCommand, localPath, check);
-    } catch (const ETlsResumeRefused&) {
-        // Once per session: from now on data connections make full handshakes.
-        FSession.TlsResumeRefused = true;
-        ReportStatus(slProtocol, QStringLiteral("The server cannot resume the encrypted session on the data "
-                                                "connection; trying again without"));
-        BeforeTransferRetry();
-        RunDataOperationOnce(op, type, sendTransferCommand, localPath, check);
-    }
-}
-
-void TFtpClient::RunDataOperationOnce(TDataOp op, TCmdType type,
-                                      const std::function<bool()>& sendTransferCommand,
-                                      const QString& localPath, TSizeCheck check)
-{
     if (!BeginOperation()) return;
     FData = TDataOperation{};
     FData.Connection = std::make_unique<TSocketSession>();

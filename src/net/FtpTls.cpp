@@ -59,6 +59,7 @@ void TFtpClient::AcceptCertificate()
         if (FCancelRequested || !FConnected) throw EAbortError(QStringLiteral("Connection Canceled"));
     }
     FSession.CertificateSha256 = certificate.Sha256;
+    Tls->Trust();  // its sessions may be resumed now
 }
 
 void TFtpClient::ProtectDataConnections()
@@ -91,27 +92,16 @@ void TFtpClient::SecureDataConnection()
     // good for one connection, and tickets arrive after the handshakes, so
     // one is taken now from those the session has collected.
     data.RequirePeerCertificate(FSession.CertificateSha256);
-    const TTlsSession resume = FSession.TlsResumeRefused ? TTlsSession() : FSession.TlsSessions->Take();
-    FData.TlsResumeOffered = resume != nullptr;
-    data.StartTls(TlsHostName(), resume, FSession.TlsSessions);
+    data.StartTls(TlsHostName(), FSession.TlsSessions->Take(), FSession.TlsSessions);
+    // Nothing moves before the peer is known to be the server (an empty
+    // upload would not even wait for it).
+    data.WaitForTlsHandshake();
 }
 
 void TFtpClient::CheckDataTls() const
 {
     if (!FSession.DataProtected || !FData.Connection || !FData.DataConnected) return;
     const TSocketSession& data = *FData.Connection;
-    if (!data.TlsEstablished()) {
-        // Some servers break off any handshake that offers to resume a
-        // session, though others insist on it (RFC 4217, 10.2): the former
-        // get a second try.
-        if (FData.TlsResumeOffered)
-            throw ETlsResumeRefused(QStringLiteral("The server broke off the encrypted data connection"));
-        // A server that closes without ever encrypting sent nothing we could read.
-        throw ETlsError(
-            data.TlsErrorText().isEmpty()
-                ? QStringLiteral("The server closed the data connection before encrypting it")
-                : QStringLiteral("The encrypted data connection failed: %1").arg(data.TlsErrorText()));
-    }
     if (!data.TlsErrorText().isEmpty())
         throw ETlsError(QStringLiteral("The encrypted data connection failed: %1").arg(data.TlsErrorText()));
 }

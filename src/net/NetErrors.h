@@ -80,10 +80,3 @@ class ETlsError : public Exception {
 public:
     using Exception::Exception;
 };
-
-// The server broke off a data connection's handshake that offered to resume
-// the session: some servers cannot resume, and need a full handshake.
-class ETlsResumeRefused : public ETlsError {
-public:
-    using ETlsError::ETlsError;
-};

@@ -90,12 +90,6 @@ void TResumableFtp::BeforeTransferCommand(TCmdType type)
     if (FReplyCode != 350) throw EResumeError(QStringLiteral("Resuming failed"));
 }
 
-void TResumableFtp::BeforeTransferRetry()
-{
-    // The retry starts at the same offset, so it needs its "REST" again.
-    if (ResumeActive) RestPending = true;
-}
-
 void TResumableFtp::BeginResume(qint64 offset)
 {
     ResumeActive = true;

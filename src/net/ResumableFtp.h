@@ -39,7 +39,6 @@ public:
 
 protected:
     void BeforeTransferCommand(TCmdType type) override;
-    void BeforeTransferRetry() override;
 
 private:
     void StatusHook(QObject* sender, const QString& text);

@@ -346,8 +346,8 @@ void TSocketSession::CloseNotification(int errorCode)
     if (errorCode) FLastError = errorCode;
     // Take whatever the peer sent before closing.
     char chunk[ChunkSize];
-    for (;;) {
-        if (FCancelRequested) break;
+    // A handler of the bytes may close the socket meanwhile.
+    while (!FCancelRequested && Fd >= 0) {
         const ssize_t n = ::recv(Fd, chunk, sizeof chunk, 0);
         if (n <= 0 || !TakeWire(chunk, n)) break;
     }

@@ -100,7 +100,11 @@ public:
     // The handshake fails unless it resumed a session or the peer's
     // certificate has this SHA-256 (a data connection must come from the
     // server the control connection trusted).
-    void RequirePeerCertificate(const QByteArray& sha256) { RequiredPeerSha256 = sha256; }
+    void RequirePeerCertificate(const QByteArray& sha256)
+    {
+        PeerCheckRequired = true;
+        RequiredPeerSha256 = sha256;
+    }
     // Sends close_notify, as far as the socket takes it now.
     void EndTls();
     // Ends an encrypted upload in order: close_notify, then our half of the
@@ -377,6 +381,7 @@ private:
     QByteArray CipherOut;
     QByteArray WireIn;
     bool AwaitingHandshake = false;
+    bool PeerCheckRequired = false;
     QByteArray RequiredPeerSha256;
     QString FTlsError;
     bool FTlsEstablished = false;

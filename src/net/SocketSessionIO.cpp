@@ -128,6 +128,12 @@ void TSocketSession::ReadTlsToStream()
     const ssize_t n = ::recv(Fd, WireIn.data(), static_cast<size_t>(WireIn.size()), 0);
     const int err = n < 0 ? errno : 0;
     if (n == 0 || (n < 0 && (err == ECONNRESET || err == ECONNABORTED))) {
+        // Without close_notify the end of the stream may be someone's cut,
+        // not the peer's (RFC 5246, 7.2.1).
+        if (Tls->State() == TTlsChannel::TState::Open && FTlsError.isEmpty())
+            FTlsError = QStringLiteral(
+                "The connection was closed without the end of the encrypted stream: "
+                "what arrived may be incomplete");
         CloseNotification(n == 0 ? 0 : SocketErrorFromErrno(err));
         return;
     }
@@ -178,13 +184,15 @@ bool TSocketSession::TakeWire(const char* bytes, qint64 count)
     if (handshaking && Tls->State() == TTlsChannel::TState::Open && !TlsHandshakeDone()) return false;
     // Decrypted straight into where the bytes go, as plain input is received.
     char chunk[ChunkSize];
-    for (;;) {
+    while (Tls) {
         qsizetype room = ChunkSize;
         char* const into = ReceiveTarget(chunk, room);
         const qsizetype read = Tls->ReadPlain(into, room);
         if (read == 0) break;
         StoreReceived(into, read);
     }
+    // A handler of the bytes may have closed the connection meanwhile.
+    if (!Tls) return false;
     if (Tls->State() != TTlsChannel::TState::Failed) return true;
     if (FTlsError.isEmpty()) FTlsError = Tls->ErrorText();
     return false;
@@ -196,12 +204,14 @@ bool TSocketSession::TlsHandshakeDone()
     // peer's; a new one must show the very certificate the control
     // connection showed.
     FTlsEstablished = true;
-    if (!RequiredPeerSha256.isEmpty() && !Tls->SessionReused() &&
-        Tls->PeerCertificate().Sha256 != RequiredPeerSha256) {
+    if (PeerCheckRequired && !Tls->SessionReused() &&
+        (RequiredPeerSha256.isEmpty() || Tls->PeerCertificate().Sha256 != RequiredPeerSha256)) {
         FTlsError =
             QStringLiteral("The data connection showed another certificate than the control connection");
+        Tls->Reject(FTlsError);  // nothing it sends is decrypted, none of its sessions kept
         return false;
     }
+    if (PeerCheckRequired) Tls->Trust();
     if (std::exchange(AwaitingHandshake, false)) QCoreApplication::postEvent(this, new QEvent(MsgWriteMore));
     return true;
 }
@@ -311,13 +321,14 @@ qint64 TSocketSession::SendThroughTls(const char* bytes, qint64 count)
     default: FLastError = seConnectionReset; return -1;
     }
     if (!FlushCipherOut()) return -1;
-    Tls->Write(QByteArray::fromRawData(bytes, count));
-    Tls->AppendCipher(CipherOut);
-    if (Tls->State() == TTlsChannel::TState::Failed) {
+    if (!Tls->Write(QByteArray::fromRawData(bytes, count))) {
+        // Nothing more can go out: the close ends the waits on this send.
         FTlsError = Tls->ErrorText();
         FLastError = seConnectionReset;
+        RequestCloseSocket();
         return -1;
     }
+    Tls->AppendCipher(CipherOut);
     // The channel took all of it; what the socket does not take now goes
     // out first on the next step.
     FlushCipherOut();

@@ -1,6 +1,7 @@
 #include "net/TlsChannel.h"
 
 #include <QHostAddress>
+#include <QUrl>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -14,6 +15,8 @@ SSL_CTX* ClientContext()
     static SSL_CTX* const context = [] {
         SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
         SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+        // A renegotiation could bring another certificate, which nobody would check.
+        SSL_CTX_set_options(ctx, SSL_OP_NO_RENEGOTIATION);
         SSL_CTX_set_default_verify_paths(ctx);
         // Verification runs and leaves its result; the caller decides.
         SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
@@ -50,6 +53,12 @@ QString NameText(const X509_NAME* name)
     const long size = BIO_get_mem_data(out, &data);
     QString text = QString::fromUtf8(data, size);
     BIO_free(out);
+    // A name is the server's to choose: characters that do not print, or
+    // that reorder the text around them, could make it pass for another.
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
+            c = QChar::ReplacementCharacter;
     return text;
 }
 
@@ -80,24 +89,49 @@ TTlsChannel::TTlsChannel(const QString& hostName, const TTlsSession& resume,
     BIO_set_mem_eof_return(FNetworkIn, -1);
     BIO_set_mem_eof_return(FNetworkOut, -1);
     SSL_set_bio(FSsl, FNetworkIn, FNetworkOut);
-    const QByteArray host = hostName.toUtf8();
-    if (QHostAddress(hostName).isNull()) {
-        SSL_set_tlsext_host_name(FSsl, host.constData());  // SNI carries names only
-        SSL_set1_host(FSsl, host.constData());
-    } else {
-        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(FSsl), host.constData());
-    }
+    SetPeerName(hostName);
     if (resume) SSL_set_session(FSsl, resume.get());
     SSL_set_connect_state(FSsl);
     Advance();
+}
+
+void TTlsChannel::SetPeerName(const QString& hostName)
+{
+    // The address without its zone ("fe80::1%eth0"): the certificate names
+    // the address alone. A name is checked in its ASCII form.
+    const QHostAddress address(hostName);
+    if (!address.isNull()) {
+        const QByteArray ip =
+            QHostAddress(address.toString().section(QLatin1Char('%'), 0, 0)).toString().toLatin1();
+        FPeerNameSet = X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(FSsl), ip.constData()) == 1;
+        return;
+    }
+    const QByteArray host = QUrl::toAce(hostName);
+    if (host.isEmpty()) return;
+    SSL_set_tlsext_host_name(FSsl, host.constData());  // SNI carries names only
+    FPeerNameSet = SSL_set1_host(FSsl, host.constData()) == 1;
 }
 
 int TTlsChannel::SessionHandedOut(ssl_st* ssl, ssl_session_st* session)
 {
     auto* channel = static_cast<TTlsChannel*>(SSL_get_ex_data(ssl, ChannelIndex()));
     if (!channel || !channel->FPool || !SSL_SESSION_is_resumable(session)) return 0;
-    channel->FPool->Add(TTlsSession(session, SSL_SESSION_free));
-    return 1;  // the pool holds the reference now
+    TTlsSession kept(session, SSL_SESSION_free);  // holds the reference from now on
+    if (channel->FTrusted)
+        channel->FPool->Add(std::move(kept));
+    else
+        channel->FUntrustedSessions.push_back(std::move(kept));
+    return 1;
+}
+
+void TTlsChannel::Trust()
+{
+    if (FState == TState::Failed) return;
+    FTrusted = true;
+    if (!FPool) return;
+    for (TTlsSession& session : FUntrustedSessions)
+        FPool->Add(std::move(session));
+    FUntrustedSessions.clear();
 }
 
 TTlsChannel::~TTlsChannel()
@@ -133,18 +167,19 @@ void TTlsChannel::AppendCipher(QByteArray& out)
     out.resize(start + qMax(read, 0));
 }
 
-void TTlsChannel::Write(const QByteArray& plain)
+bool TTlsChannel::Write(const QByteArray& plain)
 {
-    if (FState == TState::Handshaking) {
-        FPlainOutPending += plain;
-        return;
-    }
-    if (FState != TState::Open || plain.isEmpty()) return;
+    if (FState != TState::Open) return false;
+    if (plain.isEmpty()) return true;
     size_t written = 0;
+    ERR_clear_error();
     // A memory BIO takes everything at once, so one call writes it all.
     if (SSL_write_ex(FSsl, plain.constData(), size_t(plain.size()), &written) != 1 ||
-        written != size_t(plain.size()))
+        written != size_t(plain.size())) {
         Fail(QStringLiteral("The encrypted connection could not send: %1").arg(LastOpenSslError()));
+        return false;
+    }
+    return true;
 }
 
 qsizetype TTlsChannel::ReadPlain(char* into, qsizetype room)
@@ -173,6 +208,7 @@ QByteArray TTlsChannel::TakePlain()
 
 void TTlsChannel::Shutdown()
 {
+    ERR_clear_error();
     if (FState == TState::Open || FState == TState::Closed) SSL_shutdown(FSsl);
 }
 
@@ -189,13 +225,7 @@ void TTlsChannel::Advance()
             return;
         }
         FState = TState::Open;
-        FlushPendingWrites();
     }
-}
-
-void TTlsChannel::FlushPendingWrites()
-{
-    if (!FPlainOutPending.isEmpty()) Write(std::exchange(FPlainOutPending, QByteArray()));
 }
 
 void TTlsChannel::Fail(const QString& why)
@@ -206,7 +236,7 @@ void TTlsChannel::Fail(const QString& why)
 
 bool TTlsChannel::Verified() const
 {
-    return FState != TState::Handshaking && SSL_get0_peer_certificate(FSsl) &&
+    return FPeerNameSet && FState != TState::Handshaking && SSL_get0_peer_certificate(FSsl) &&
            SSL_get_verify_result(FSsl) == X509_V_OK;
 }
 
@@ -214,6 +244,7 @@ QString TTlsChannel::VerifyErrorText() const
 {
     if (Verified()) return {};
     if (!SSL_get0_peer_certificate(FSsl)) return QStringLiteral("no certificate");
+    if (!FPeerNameSet) return QStringLiteral("the host name cannot be checked");
     return QString::fromLatin1(X509_verify_cert_error_string(SSL_get_verify_result(FSsl)));
 }
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "net/TlsSessionPool.h"
 
@@ -60,7 +61,9 @@ public:
     QByteArray TakeCipher();
     // Appends what TakeCipher would return to out (no buffer of its own).
     void AppendCipher(QByteArray& out);
-    void Write(const QByteArray& plain);
+    // Nothing is written before the handshake is over: the caller must
+    // have decided about the certificate first. False when refused.
+    bool Write(const QByteArray& plain);
     // Decrypts up to room bytes of input into into; 0 when no more can be
     // read now (State() tells whether the peer closed or the channel failed).
     qsizetype ReadPlain(char* into, qsizetype room);
@@ -79,13 +82,20 @@ public:
     TTlsSession Session() const;
     bool SessionReused() const;
 
+    // The caller trusts the peer: the sessions it handed out, and those it
+    // hands out from now on, go to the pool (a rejected peer's never do:
+    // resuming one would skip the certificate check).
+    void Trust();
+    // The caller refuses the peer: the channel fails and decrypts nothing more.
+    void Reject(const QString& why) { Fail(why); }
+
     // OpenSSL's call when the server hands out a session: it goes to the pool.
     static int SessionHandedOut(ssl_st* ssl, ssl_session_st* session);
 
 private:
     void Advance();
     void Fail(const QString& why);
-    void FlushPendingWrites();
+    void SetPeerName(const QString& hostName);
 
     std::shared_ptr<TTlsSessionPool> FPool;
     ssl_st* FSsl = nullptr;
@@ -93,5 +103,8 @@ private:
     bio_st* FNetworkOut = nullptr;  // what the socket must send
     TState FState = TState::Handshaking;
     QString FError;
-    QByteArray FPlainOutPending;  // written before the handshake ended
+    // Sessions handed out before the caller trusted the peer.
+    std::vector<TTlsSession> FUntrustedSessions;
+    bool FTrusted = false;
+    bool FPeerNameSet = false;  // the certificate is checked against the host
 };

@@ -7,6 +7,7 @@
 #include "support/VsftpdServer.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -125,7 +126,14 @@ TEST_P(FtpTlsEndToEnd, ListsDownloadsAndUploadsByteExactOverTls)
         Ftp.StoreFile(Local("up.bin"), name);
         EXPECT_EQ(Read(Remote(QString::fromLatin1(name))), content);
     }
-    EXPECT_FALSE(Log.Status.join('\n').contains(QStringLiteral("trying again without")));
+    // An empty file sends nothing, yet its connection must be encrypted
+    // and ended like any other.
+    ASSERT_TRUE(testfiles::Write(Local("empty.txt"), {}));
+    Ftp.StoreFile(Local("empty.txt"), "empty.txt");
+    EXPECT_TRUE(QFileInfo(Remote("empty.txt")).isFile());
+    EXPECT_EQ(QFileInfo(Remote("empty.txt")).size(), 0);
+    Ftp.RetrieveFile("blob.bin", Local("got.bin"));  // the session goes on
+    EXPECT_EQ(Read(Local("got.bin")), content);
 }
 
 TEST_P(FtpTlsEndToEnd, AnUntrustedCertificateEndsTheConnection)
@@ -147,6 +155,59 @@ TEST_P(FtpTlsEndToEnd, AnUntrustedCertificateEndsTheConnection)
     TrustTheServer();
     Ftp.Connect();
     EXPECT_TRUE(Ftp.Encrypted());
+}
+
+// Data connections that someone between client and server tampers with:
+// nothing they bring is taken, and the transfer fails.
+TEST(FtpTlsDataFaults, ATamperedDataConnectionFailsTheTransfer)
+{
+    using TFault = PyFtpdSettings::TDataFault;
+    const struct {
+        const char* Why;
+        TFault Fault;
+    } cases[] = {
+        {"another certificate", TFault::OtherCertificate},
+        {"cut without close_notify", TFault::NoCloseNotify},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Why);
+        PyFtpdSettings settings;
+        settings.Tls = TTestTls::Explicit;
+        settings.DataFault = c.Fault;
+        PyFtpdServer server(settings);
+        ASSERT_TRUE(server.Start()) << server.ErrorText().toStdString();
+        const QByteArray content = SeededBytes(200 * 1024, 7);
+        ASSERT_TRUE(testfiles::Write(QDir(server.RootPath()).filePath("blob.bin"), content));
+        QTemporaryDir dir;
+        const QString mine = dir.filePath("blob.bin");
+        ASSERT_TRUE(testfiles::Write(mine, "the user's own file"));
+        TFtpClient ftp;
+        SetUpTestClient(ftp, server.Port(), server.User(), server.Password());
+        ftp.PassiveMode = true;
+        ftp.TimeOut = 10000;
+        ftp.Encryption = TFtpEncryption::RequireExplicit;
+        ftp.OnUntrustedCertificate = [](const TCertificateInfo&, const QString&) { return true; };
+        EngineRecorder log(ftp, 60000);
+        QStringList listed;
+        ftp.OnListItem = [&listed](const QByteArray& line) { listed << QString::fromUtf8(line); };
+        ftp.Connect();
+
+        EXPECT_THROW(ftp.ListDirectory(), ETlsError);
+        const bool other = c.Fault == TFault::OtherCertificate;
+        // Lines read before a cut are as good as the server's; another
+        // certificate's are nobody's.
+        if (other) {
+            EXPECT_TRUE(listed.isEmpty()) << listed.join('\n').toStdString();
+        }
+        EXPECT_THROW(ftp.RetrieveFile("blob.bin", mine, content.size()), Exception);
+        EXPECT_EQ(Read(mine), "the user's own file");
+        if (other) {
+            ASSERT_TRUE(testfiles::Write(dir.filePath("up.bin"), content));
+            EXPECT_THROW(ftp.StoreFile(dir.filePath("up.bin"), "up.bin"), ETlsError);
+            EXPECT_NE(Read(QDir(server.RootPath()).filePath("up.bin")), content);
+        }
+        EXPECT_FALSE(log.WatchdogFired());
+    }
 }
 
 }  // namespace

@@ -73,6 +73,21 @@ bool PyFtpdServer::WriteCertificate(QStringList& arguments)
                                                       : QStringLiteral("implicit"))
               << QStringLiteral("--certfile") << certificate << QStringLiteral("--keyfile") << key;
     if (FSettings.TlsRequired) arguments << QStringLiteral("--tls-required");
+    switch (FSettings.DataFault) {
+    case PyFtpdSettings::TDataFault::None: break;
+    case PyFtpdSettings::TDataFault::NoCloseNotify:
+        arguments << QStringLiteral("--data-fault") << QStringLiteral("no-close-notify");
+        break;
+    case PyFtpdSettings::TDataFault::OtherCertificate: {
+        const QString other = FTlsFolder.filePath(QStringLiteral("other.pem"));
+        const QString otherKey = FTlsFolder.filePath(QStringLiteral("other-key.pem"));
+        if (!TTestCertificate::Make(QStringLiteral("localhost")).WriteTo(other, otherKey)) return false;
+        arguments << QStringLiteral("--data-fault") << QStringLiteral("other-certificate")
+                  << QStringLiteral("--other-certfile") << other << QStringLiteral("--other-keyfile")
+                  << otherKey;
+        break;
+    }
+    }
     return true;
 }
 

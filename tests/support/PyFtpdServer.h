@@ -21,6 +21,10 @@ struct PyFtpdSettings {
     // The server's certificate under TLS; one for "localhost" is made when
     // this is empty.
     TTestCertificate Certificate = {};
+    // What its TLS data connections do wrong, as someone between client and
+    // server could: show another certificate, or end without close_notify.
+    enum class TDataFault { None, OtherCertificate, NoCloseNotify };
+    TDataFault DataFault = TDataFault::None;
 };
 
 // A real FTP server for end-to-end tests: the system python3 with

@@ -27,12 +27,28 @@ def make_handler(args):
             pass
         return Handler
 
+    class OtherCertificate(TLS_FTPHandler):
+        certfile = args.other_certfile
+        keyfile = args.other_keyfile
+        ssl_context = None
+
     class TlsDataHandler(TLS_DTPHandler):
         # pyftpdlib drops a data connection that is readable before the
         # transfer command, so a client that starts the TLS handshake as soon
         # as it connects (RFC 4217 lets it) would be cut off.
         def readable(self):
             return self._ssl_accepting or super().readable()
+
+        def secure_connection(self, ssl_context):
+            if args.data_fault == "other-certificate":
+                ssl_context = OtherCertificate.get_ssl_context()
+            super().secure_connection(ssl_context)
+
+        def close(self):
+            if args.data_fault == "no-close-notify":
+                # The socket just closes, as a cut connection would.
+                self._ssl_established = False
+            super().close()
 
     class TlsHandler(TLS_FTPHandler):
         dtp_handler = TlsDataHandler
@@ -66,6 +82,10 @@ def main():
     parser.add_argument("--keyfile")
     # Refuse the login before "AUTH TLS" and data connections before "PROT P".
     parser.add_argument("--tls-required", action="store_true")
+    # Data connections that show another certificate, or end without close_notify.
+    parser.add_argument("--data-fault", choices=["other-certificate", "no-close-notify"])
+    parser.add_argument("--other-certfile")
+    parser.add_argument("--other-keyfile")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()

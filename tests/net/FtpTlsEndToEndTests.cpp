@@ -210,4 +210,39 @@ TEST(FtpTlsDataFaults, ATamperedDataConnectionFailsTheTransfer)
     }
 }
 
+// A server that encrypts the login but refuses to encrypt data
+// connections: only a site that takes encryption where available goes on.
+TEST(FtpTlsDataFaults, RefusedDataEncryptionEndsARequiringSession)
+{
+    for (const TFtpEncryption encryption :
+         {TFtpEncryption::ExplicitIfAvailable, TFtpEncryption::RequireExplicit}) {
+        const bool required = encryption == TFtpEncryption::RequireExplicit;
+        SCOPED_TRACE(required);
+        PyFtpdSettings settings;
+        settings.Tls = TTestTls::Explicit;
+        settings.RefuseProt = true;
+        PyFtpdServer server(settings);
+        ASSERT_TRUE(server.Start()) << server.ErrorText().toStdString();
+        TFtpClient ftp;
+        SetUpTestClient(ftp, server.Port(), server.User(), server.Password());
+        ftp.PassiveMode = true;
+        ftp.Encryption = encryption;
+        ftp.OnUntrustedCertificate = [](const TCertificateInfo&, const QString&) { return true; };
+        EngineRecorder log(ftp, 30000);
+        if (required) {
+            EXPECT_THROW(ftp.Connect(), ETlsError);
+            EXPECT_FALSE(ftp.Connected());
+            continue;
+        }
+        ftp.Connect();
+        EXPECT_TRUE(log.Status.join('\n').contains(QStringLiteral("listings and files travel unencrypted")));
+        QStringList listed;
+        ftp.OnListItem = [&listed](const QByteArray& line) { listed << QString::fromUtf8(line); };
+        ASSERT_TRUE(testfiles::Write(QDir(server.RootPath()).filePath("a.txt"), "a"));
+        ftp.ListDirectory();
+        EXPECT_TRUE(listed.join('\n').contains(QStringLiteral("a.txt")));
+        EXPECT_FALSE(log.WatchdogFired());
+    }
+}
+
 }  // namespace

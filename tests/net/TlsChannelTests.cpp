@@ -160,6 +160,19 @@ TEST_F(TlsChannelTest, LaterChannelsResumeTheSessionsTheServerHandsOut)
     }
 }
 
+TEST_F(TlsChannelTest, ANameCannotDisguiseItselfWithInvisibleCharacters)
+{
+    // A right-to-left override would show "evil\u202Emoc.knab" as "evilbank.com".
+    const TTestCertificate disguised = TTestCertificate::Make(QStringLiteral("evil\u202Emoc.knab\u200B"));
+    SSL_CTX* context = ServerContext(disguised);
+    TTlsChannel client(QStringLiteral("localhost"));
+    TMemoryServer server(context);
+    Pump(client, server);
+    ASSERT_EQ(client.State(), TTlsChannel::TState::Open);
+    EXPECT_EQ(client.PeerCertificate().Subject, QStringLiteral("CN=evil\uFFFDmoc.knab\uFFFD"));
+    SSL_CTX_free(context);
+}
+
 TEST_F(TlsChannelTest, AHostilePeerFailsTheChannelWithAReason)
 {
     // A server that answers in clear text, as one that ignored "AUTH TLS".

@@ -73,6 +73,7 @@ bool PyFtpdServer::WriteCertificate(QStringList& arguments)
                                                       : QStringLiteral("implicit"))
               << QStringLiteral("--certfile") << certificate << QStringLiteral("--keyfile") << key;
     if (FSettings.TlsRequired) arguments << QStringLiteral("--tls-required");
+    if (FSettings.RefuseProt) arguments << QStringLiteral("--refuse-prot");
     switch (FSettings.DataFault) {
     case PyFtpdSettings::TDataFault::None: break;
     case PyFtpdSettings::TDataFault::NoCloseNotify:

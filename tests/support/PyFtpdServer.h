@@ -25,6 +25,8 @@ struct PyFtpdSettings {
     // server could: show another certificate, or end without close_notify.
     enum class TDataFault { None, OtherCertificate, NoCloseNotify };
     TDataFault DataFault = TDataFault::None;
+    // Refuses "PROT P": data connections stay in clear text.
+    bool RefuseProt = false;
 };
 
 // A real FTP server for end-to-end tests: the system python3 with

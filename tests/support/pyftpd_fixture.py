@@ -52,6 +52,13 @@ def make_handler(args):
 
     class TlsHandler(TLS_FTPHandler):
         dtp_handler = TlsDataHandler
+
+        def ftp_PROT(self, line):
+            if args.refuse_prot:
+                self.respond("534 Only clear data connections here.")
+                return
+            super().ftp_PROT(line)
+
         certfile = args.certfile
         keyfile = args.keyfile
         tls_control_required = args.tls_required
@@ -86,6 +93,7 @@ def main():
     parser.add_argument("--data-fault", choices=["other-certificate", "no-close-notify"])
     parser.add_argument("--other-certfile")
     parser.add_argument("--other-keyfile")
+    parser.add_argument("--refuse-prot", action="store_true")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()

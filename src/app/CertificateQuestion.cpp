@@ -56,10 +56,13 @@ static TModalResult AskAbout(const TCertificateTrust& trust, const TCertificateR
                              ? ChangedCertificateText(request, certificate,
                                                       FingerprintOf(trust.Stored(request.Host, request.Port)))
                              : UnknownCertificateText(request, certificate);
-    const QString always = changed ? QStringLiteral("&Always trust the new certificate")
-                                   : QStringLiteral("&Always trust this certificate");
+    // No mnemonics on the buttons that accept: a message box takes a
+    // button's letter without Alt, so a key typed just as the box appeared
+    // would trust the certificate. Tab reaches them.
+    const QString always = changed ? QStringLiteral("Always trust the new certificate")
+                                   : QStringLiteral("Always trust this certificate");
     return AskWithButtons(bkYesNoCancel, text,
-                          {always, QStringLiteral("&Trust once"), QStringLiteral("Cancel")}, true);
+                          {always, QStringLiteral("Trust once"), QStringLiteral("Cancel")}, true);
 }
 
 QString UnknownCertificateText(const TCertificateRequest& request, const TCertificateInfo& certificate)

@@ -299,7 +299,9 @@ void TfrmMain::UpdateEncryptedLabel()
 {
     if (!lblEncrypted) return;
     // The login has run once the session stands, so the encryption is known.
-    const bool encrypted = ConnectionState == csConnected && Ftp.Encrypted();
+    // Listings and files in clear text (the server refused "PROT P") are no
+    // encrypted session: the log says so, and no lock claims otherwise.
+    const bool encrypted = ConnectionState == csConnected && Ftp.DataEncrypted();
     lblEncrypted->setToolTip(encrypted ? QStringLiteral("Encrypted: %1").arg(Ftp.TlsDescription())
                                        : QString());
     lblEncrypted->setVisible(encrypted);

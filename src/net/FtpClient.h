@@ -140,6 +140,8 @@ public:
     bool Utf8Offered() const { return FSession.Features.Has("UTF8"); }
     // RFC 3659: "MLST" in "FEAT" promises "MLSD" as well.
     bool MlsdOffered() const { return FSession.Features.Has("MLST"); }
+    // Listings and files are encrypted too ("PROT P" was accepted).
+    bool DataEncrypted() const { return Encrypted() && FSession.DataProtected; }
 
     TFTPDirectoryList* DirectoryList() const { return FDirectoryList.get(); }
     TSocketSession* DataConnection() const { return FData.Connection.get(); }
@@ -211,6 +213,7 @@ private:
     // "AUTH TLS"; false when the server refused and the session may go on in clear text.
     bool NegotiateTls();
     void AcceptCertificate();
+    [[noreturn]] void BreakOffTls(const QString& message);
     void ProtectDataConnections();
     void SecureDataConnection();
     // Raises ETlsError when the data connection's encryption failed.

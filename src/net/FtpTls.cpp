@@ -23,12 +23,14 @@ bool TFtpClient::NegotiateTls()
         // its "yes" would be read as if it had come encrypted: someone
         // between us and the server may have put it there.
         if (!WaitingInput().isEmpty())
-            BreakOffWith(QStringLiteral("The server sent more after agreeing to encrypt the connection"));
+            BreakOffTls(
+                QStringLiteral("The server sent more after agreeing to encrypt the connection: "
+                               "someone may be interfering with it"));
         SecureControlConnection();
         return true;
     }
     if (FReplyCode / 100 != 4 && FReplyCode / 100 != 5)
-        BreakOffWith(
+        BreakOffTls(
             QStringLiteral("The server answered \"AUTH TLS\" with \"%1\", which is neither yes nor no")
                 .arg(FtpReply::Text(FLastReply)));
     if (Encryption == TFtpEncryption::RequireExplicit)
@@ -38,6 +40,14 @@ bool TFtpClient::NegotiateTls()
     ReportStatus(slProtocol, QStringLiteral("Warning: the server does not offer encryption; this session, "
                                             "password included, is not encrypted"));
     return false;
+}
+
+void TFtpClient::BreakOffTls(const QString& message)
+{
+    // Like any broken reply stream, but named for what failed: encryption,
+    // which retrying would not mend.
+    QuitWithoutWaiting();
+    throw ETlsError(message);
 }
 
 void TFtpClient::AcceptCertificate()

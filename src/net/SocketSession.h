@@ -321,6 +321,9 @@ private:
     bool TakeWire(const char* bytes, qint64 count);
     bool TlsHandshakeDone();
     void ReadTlsToStream();
+    // After a receive step of n bytes: true when it brought no data (the
+    // peer closed, an error, or nothing yet), which is then dealt with.
+    bool ReceiveEnded(qint64 n);
     // Sending is over: the last bytes, encrypted ones included, are gone.
     bool AllSent() const { return Sending.SendComplete && CipherOut.isEmpty(); }
     void AfterSend(qint64 sent, bool allSent, bool moreToSend);

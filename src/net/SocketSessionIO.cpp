@@ -102,19 +102,7 @@ void TSocketSession::ReadToStream()
     qsizetype room = ChunkSize;
     char* const into = ReceiveTarget(chunk, room);
     const ssize_t n = ::recv(Fd, into, static_cast<size_t>(room), 0);
-    const int err = n < 0 ? errno : 0;
-    if (n == 0 || (n < 0 && (err == ECONNRESET || err == ECONNABORTED))) {
-        CloseNotification(n == 0 ? 0 : SocketErrorFromErrno(err));
-        return;
-    }
-    if (n < 0) {
-        if (err == EAGAIN || err == EWOULDBLOCK || err == EINTR) return;
-        FLastEventOK = false;
-        FLastError = SocketErrorFromErrno(err);
-        if (OnError) OnError(this, static_cast<quint16>(FLastError), ErrorText(FLastError));
-        return;
-    }
-    FLastEventOK = true;
+    if (ReceiveEnded(n)) return;
     {
         THandlerScope running(*this);
         StoreReceived(into, n);
@@ -123,28 +111,34 @@ void TSocketSession::ReadToStream()
     if (DataArrivedHook) DataArrivedHook();
 }
 
-void TSocketSession::ReadTlsToStream()
+bool TSocketSession::ReceiveEnded(qint64 n)
 {
-    const ssize_t n = ::recv(Fd, WireIn.data(), static_cast<size_t>(WireIn.size()), 0);
     const int err = n < 0 ? errno : 0;
     if (n == 0 || (n < 0 && (err == ECONNRESET || err == ECONNABORTED))) {
         // Without close_notify the end of the stream may be someone's cut,
         // not the peer's (RFC 5246, 7.2.1).
-        if (Tls->State() == TTlsChannel::TState::Open && FTlsError.isEmpty())
+        if (Tls && Tls->State() == TTlsChannel::TState::Open && FTlsError.isEmpty())
             FTlsError = QStringLiteral(
                 "The connection was closed without the end of the encrypted stream: "
                 "what arrived may be incomplete");
         CloseNotification(n == 0 ? 0 : SocketErrorFromErrno(err));
-        return;
+        return true;
     }
     if (n < 0) {
-        if (err == EAGAIN || err == EWOULDBLOCK || err == EINTR) return;
+        if (err == EAGAIN || err == EWOULDBLOCK || err == EINTR) return true;
         FLastEventOK = false;
         FLastError = SocketErrorFromErrno(err);
         if (OnError) OnError(this, static_cast<quint16>(FLastError), ErrorText(FLastError));
-        return;
+        return true;
     }
     FLastEventOK = true;
+    return false;
+}
+
+void TSocketSession::ReadTlsToStream()
+{
+    const ssize_t n = ::recv(Fd, WireIn.data(), static_cast<size_t>(WireIn.size()), 0);
+    if (ReceiveEnded(n)) return;
     bool intact = true;
     {
         THandlerScope running(*this);

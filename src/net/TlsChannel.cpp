@@ -45,6 +45,9 @@ QString LastOpenSslError()
     return QString::fromLatin1(text);
 }
 
+// The longest subject or issuer shown; real ones are far shorter.
+constexpr qsizetype MaxNameLength = 256;
+
 QString NameText(const X509_NAME* name)
 {
     BIO* out = BIO_new(BIO_s_mem());
@@ -59,6 +62,10 @@ QString NameText(const X509_NAME* name)
         if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
             c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
             c = QChar::ReplacementCharacter;
+    // Nor may runs of blanks push text onto a line of its own, where it
+    // could pass for one of the question's lines.
+    text = text.simplified();
+    if (text.size() > MaxNameLength) text = text.left(MaxNameLength) + QChar(0x2026);
     return text;
 }
 

@@ -8,11 +8,15 @@
 #include "net/TlsChannel.h"
 #include "support/dialogs/ScriptedDialogs.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -188,6 +192,28 @@ TEST_F(CertificateTrustTest, TheAnswersDecideAndOnlyAlwaysStores)
     }
 }
 
+TEST_F(CertificateTrustTest, KeysTypedIntoTheRealQuestionNeverTrust)
+{
+    // The program's own box, not a scripted answer: letters typed as it
+    // appears, then Escape.
+    TCertificateTrust trust(StoreName());
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) return;
+        for (const QAbstractButton* button : box->findChildren<QAbstractButton*>())
+            shown << button->text();
+        for (const Qt::Key key : {Qt::Key_A, Qt::Key_T, Qt::Key_Y, Qt::Key_Space, Qt::Key_Escape})
+            if (QApplication::activeModalWidget() == box) QTest::keyClick(box, key);
+    });
+    const TCertificateRequest request{QStringLiteral("files.example.com"), 21,
+                                      QStringLiteral("self-signed certificate")};
+    const TCertificateVerdict verdict = DecideOnCertificate(trust, request, Certificate('n'));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Trust once"))) << shown.join('|').toStdString();
+    EXPECT_FALSE(verdict.Accepted);
+    EXPECT_TRUE(trust.Stored(QStringLiteral("files.example.com"), 21).isEmpty());
+}
+
 TEST_F(CertificateTrustTest, AChangedCertificateIsAWarningThatSaysSo)
 {
     TCertificateTrust trust(StoreName());
@@ -204,7 +230,7 @@ TEST_F(CertificateTrustTest, AChangedCertificateIsAWarningThatSaysSo)
     // Both fingerprints, so the user can compare with what the site's owner says.
     EXPECT_TRUE(box.Text.contains(Certificate('o').Fingerprint()));
     EXPECT_TRUE(box.Text.contains(Certificate('n').Fingerprint()));
-    EXPECT_EQ(box.ButtonTexts.value(0), QStringLiteral("&Always trust the new certificate"));
+    EXPECT_EQ(box.ButtonTexts.value(0), QStringLiteral("Always trust the new certificate"));
 }
 
 TEST_F(CertificateTrustTest, TheQuestionShowsWhatTheUserNeedsToDecide)

@@ -88,4 +88,17 @@ TEST_F(EncryptedSessionTest, APlainSessionShowsNoLock)
     EXPECT_FALSE(Locked());
 }
 
+TEST_F(EncryptedSessionTest, ClearListingsAndFilesShowNoLock)
+{
+    // The login is encrypted, but the server refuses "PROT P".
+    PyFtpdServer clearData{PyFtpdSettings{.Tls = TTestTls::Explicit, .RefuseProt = true}};
+    ASSERT_TRUE(clearData.Start()) << clearData.ErrorText().toStdString();
+    TSiteSettings site = Site(enExplicitIfAvailable);
+    site.Address = QStringLiteral("127.0.0.1:%1").arg(clearData.Port());
+    Dialogs.Answer(mrNo);
+    ASSERT_TRUE(Main.ConnectToSite(site, QString())) << Log().join('\n').toStdString();
+    EXPECT_TRUE(Main.Ftp.Encrypted());
+    EXPECT_FALSE(Locked());
+}
+
 }  // namespace

@@ -32,10 +32,10 @@ TEST(FtpTlsNegotiation, NoLoginLeavesInClearTextUnlessTheSiteAllowsIt)
         {"unknown command, plain allowed", TFtpEncryption::ExplicitIfAvailable, {}, TOutcome::LoggedIn},
         {"refused, required", TFtpEncryption::RequireExplicit, "502 Not here\r\n", TOutcome::TlsError},
         {"policy refusal, required", TFtpEncryption::RequireExplicit, "431 Not now\r\n", TOutcome::TlsError},
-        {"neither yes nor no", TFtpEncryption::ExplicitIfAvailable, "200 Sure\r\n", TOutcome::ProtocolError},
+        {"neither yes nor no", TFtpEncryption::ExplicitIfAvailable, "200 Sure\r\n", TOutcome::TlsError},
         // Clear text after the "yes" could be an attacker's, posing as the server.
         {"clear text after yes", TFtpEncryption::RequireExplicit, "234 Go\r\n230 Logged in\r\n",
-         TOutcome::ProtocolError},
+         TOutcome::TlsError},
         // The server agrees, then answers the handshake in clear text.
         {"yes without TLS", TFtpEncryption::RequireExplicit, "234 Go\r\n", TOutcome::AnyFailure},
         {"yes without TLS, plain allowed", TFtpEncryption::ExplicitIfAvailable, "234 Go\r\n",

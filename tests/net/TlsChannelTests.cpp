@@ -160,17 +160,33 @@ TEST_F(TlsChannelTest, LaterChannelsResumeTheSessionsTheServerHandsOut)
     }
 }
 
-TEST_F(TlsChannelTest, ANameCannotDisguiseItselfWithInvisibleCharacters)
+TEST_F(TlsChannelTest, ANameCannotDisguiseItself)
 {
-    // A right-to-left override would show "evil\u202Emoc.knab" as "evilbank.com".
-    const TTestCertificate disguised = TTestCertificate::Make(QStringLiteral("evil\u202Emoc.knab\u200B"));
-    SSL_CTX* context = ServerContext(disguised);
-    TTlsChannel client(QStringLiteral("localhost"));
-    TMemoryServer server(context);
-    Pump(client, server);
-    ASSERT_EQ(client.State(), TTlsChannel::TState::Open);
-    EXPECT_EQ(client.PeerCertificate().Subject, QStringLiteral("CN=evil\uFFFDmoc.knab\uFFFD"));
-    SSL_CTX_free(context);
+    const struct {
+        const char* Why;
+        QString CommonName;
+        QString Shown;
+    } cases[] = {
+        // A right-to-left override would show "evil\u202Emoc.knab" as "evilbank.com".
+        {"invisible characters", QStringLiteral("evil\u202Emoc.knab\u200B"),
+         QStringLiteral("CN=evil\uFFFDmoc.knab\uFFFD")},
+        // A common name holds at most 64 characters: enough to push text
+        // onto a line of its own in the question.
+        {"blanks that push text onto a line of its own",
+         QStringLiteral("x") + QString(20, QLatin1Char(' ')) + QString(10, QChar(0x3000)) +
+             QStringLiteral("SHA-256 fingerprint: AB"),
+         QStringLiteral("CN=x SHA-256 fingerprint: AB")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Why);
+        SSL_CTX* context = ServerContext(TTestCertificate::Make(c.CommonName));
+        TTlsChannel client(QStringLiteral("localhost"));
+        TMemoryServer server(context);
+        Pump(client, server);
+        ASSERT_EQ(client.State(), TTlsChannel::TState::Open);
+        EXPECT_EQ(client.PeerCertificate().Subject, c.Shown);
+        SSL_CTX_free(context);
+    }
 }
 
 TEST_F(TlsChannelTest, AHostilePeerFailsTheChannelWithAReason)

@@ -61,6 +61,12 @@ void TCertificateTrust::Load()
 {
     QFile file(FFileName);
     if (!file.exists()) return;
+    // Only a plain file: opening a FIFO put there would wait for a writer,
+    // with the question (or an unattended run) hanging on it.
+    if (!QFileInfo(FFileName).isFile()) {
+        Writable = false;
+        return;
+    }
     // Read at most one byte past the limit: a larger file is refused whole,
     // never half read and then written back shorter.
     if (!file.open(QIODevice::ReadOnly)) {

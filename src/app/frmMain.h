@@ -95,10 +95,11 @@ public:
     bool AttemptCancelled = false;
     bool ListingInProgress = false;
     // The user (or an unattended run) refused the server's certificate in
-    // the running attempt; UntrustedCertificateFailure is the line an
-    // unattended run ends with.
+    // the running attempt. UnattendedFailure is the line an unattended run
+    // ends with when the attempt failed for a reason worth naming there
+    // (that certificate, or encryption the site requires).
     bool CertificateRefused = false;
-    QString UntrustedCertificateFailure;
+    QString UnattendedFailure;
     // A connection attempt is on the stack (its waits run the event loop, so
     // the user can ask for another site meanwhile).
     bool AttemptRunning = false;

@@ -92,10 +92,10 @@ void TfrmMain::EndLinkAttempts()
     if (PendingConnect) return;
     LinkFile.Clear();
     if (!QuitAfterLink) return;
-    // A refused certificate is named: the user can then trust it in a
-    // window and run again.
-    if (!UntrustedCertificateFailure.isEmpty())
-        QuitUnattended(UntrustedCertificateFailure);
+    // A refused certificate or failed encryption is named: the user can
+    // then trust the certificate in a window, or change the site, and run again.
+    if (!UnattendedFailure.isEmpty())
+        QuitUnattended(UnattendedFailure);
     else
         QuitUnattended(QStringLiteral("Could not connect to \"%1\"").arg(CurrentSite.Address));
 }

@@ -129,14 +129,18 @@ bool TfrmMain::DoConnect()
     bool connected = false;
     AttemptRunning = true;
     CertificateRefused = false;
-    UntrustedCertificateFailure.clear();
+    UnattendedFailure.clear();
     try {
         Ftp.Connect();
         AttemptRunning = false;
         connected = true;
     } catch (const std::exception& error) {
         AttemptRunning = false;
-        const TAttemptFailure failure = ClassifyFailedAttempt(AttemptFacts(error), CurrentSite.SiteName);
+        const TAttemptFacts facts = AttemptFacts(error);
+        const TAttemptFailure failure = ClassifyFailedAttempt(facts, CurrentSite.SiteName);
+        if (UnattendedFailure.isEmpty() && !facts.TlsFailure.isEmpty())
+            UnattendedFailure =
+                QStringLiteral("Could not connect to \"%1\": %2").arg(CurrentSite.Address, facts.TlsFailure);
         if (!failure.Cause.isEmpty()) LogError(failure.Cause);
         LogError(failure.Text);
         if (failure.RetryAllowed && RetriesLeft > 0) {
@@ -253,7 +257,7 @@ bool TfrmMain::FtpUntrustedCertificate(const TCertificateInfo& certificate, cons
         LogError(QStringLiteral("The trusted certificate could not be saved in \"%1\"")
                      .arg(TrustedCertificates().FileName()));
     CertificateRefused = !verdict.Accepted;
-    UntrustedCertificateFailure = verdict.UnattendedFailure;
+    UnattendedFailure = verdict.UnattendedFailure;
     return verdict.Accepted;
 }
 

@@ -12,12 +12,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -143,6 +145,16 @@ TEST_F(CertificateTrustTest, AnOversizedFileIsNeitherReadNorWrittenOver)
     EXPECT_FALSE(trust.Trust(QStringLiteral("new.example.com"), 21, Sha('b')));
     EXPECT_EQ(trust.Lookup(QStringLiteral("new.example.com"), 21, Sha('b')), TCertificateTrustState::Trusted);
     EXPECT_EQ(StoreBytes(), big);
+}
+
+TEST_F(CertificateTrustTest, AStoreThatIsNoFileIsNeitherReadNorWrittenOver)
+{
+    QDir().mkpath(QDir(Folder.path()).filePath(QStringLiteral("sub")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(StoreName()).constData(), 0600), 0);
+    TCertificateTrust trust(StoreName());  // must not wait for a writer
+    EXPECT_FALSE(trust.Trust(QStringLiteral("new.example.com"), 21, Sha('b')));
+    EXPECT_EQ(trust.Lookup(QStringLiteral("new.example.com"), 21, Sha('b')), TCertificateTrustState::Trusted);
+    EXPECT_FALSE(QFileInfo(StoreName()).isFile());
 }
 
 // --- the question --------------------------------------------------------------

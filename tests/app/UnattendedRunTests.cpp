@@ -136,6 +136,15 @@ TEST_F(UnattendedRunTest, AnUntrustedCertificateEndsTheRunWithoutAQuestion)
         QStringLiteral("quilloftp: the certificate of 127.0.0.1:%1 is not trusted (").arg(tls.Port())))
         << run.Errors.toStdString();
     EXPECT_TRUE(QDir(Target.path()).isEmpty());
+
+    // A link that requires encryption, to a server that offers none.
+    const TRun plain = Run(Link(QStringLiteral("pub/my data.bin"), Server.Port())
+                               .replace(QStringLiteral("-URLftp://"), QStringLiteral("-URLftpes://")));
+    ASSERT_TRUE(plain.Finished);
+    EXPECT_EQ(plain.ExitCode, 1);
+    EXPECT_TRUE(plain.Errors.contains(QStringLiteral("refused to encrypt the connection")))
+        << plain.Errors.toStdString();
+    EXPECT_TRUE(QDir(Target.path()).isEmpty());
 }
 
 }  // namespace

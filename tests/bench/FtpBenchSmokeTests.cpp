@@ -1,6 +1,7 @@
 // The built ftpbench program against the real-server fixture: a download, an
 // upload and a listing, as scripts/bench runs them, the transfer window's
 // tree and file transfers, and its failure exits.
+#include "BenchRun.h"
 #include "support/PyFtpdServer.h"
 #include "support/TestFiles.h"
 
@@ -8,19 +9,12 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct BenchRun {
-    int ExitCode = -1;
-    QByteArray Out;
-    QByteArray Err;
-};
 
 class FtpBenchSmoke : public ::testing::Test {
 protected:
@@ -38,22 +32,7 @@ protected:
     QString Remote(const QString& name) const { return QDir(Server.RootPath()).filePath(name); }
     QString Local(const QString& name) const { return Dir.filePath(name); }
 
-    static BenchRun Run(const QStringList& arguments)
-    {
-        QProcess process;
-        process.start(QStringLiteral(QFTP_FTPBENCH), arguments);
-        BenchRun run;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            run.Err = "ftpbench did not finish in time";
-            return run;
-        }
-        run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.Out = process.readAllStandardOutput();
-        run.Err = process.readAllStandardError();
-        return run;
-    }
+    static BenchRun Run(const QStringList& arguments) { return RunFtpBench(arguments); }
 
     PyFtpdServer Server;
     QTemporaryDir Dir;

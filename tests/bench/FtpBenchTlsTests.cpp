@@ -1,11 +1,11 @@
 // ftpbench --tls against the TLS test server: the session is encrypted
 // (the server refuses a plain login), the server's own certificate is
 // accepted and named on stderr, and files cross byte-exact both ways.
+#include "BenchRun.h"
 #include "support/PyFtpdServer.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -24,29 +24,11 @@ void PrintTo(const TlsCase& c, std::ostream* out)
 
 class FtpBenchTls : public testing::TestWithParam<TlsCase> {
 protected:
-    struct Result {
-        int ExitCode = -1;
-        QByteArray Out;
-        QByteArray Err;
-    };
-
-    Result Run(const QStringList& command)
+    BenchRun Run(const QStringList& command)
     {
-        QStringList arguments{QString::fromLatin1(GetParam().Option),
-                              GetParam().Passive ? QStringLiteral("--passive") : QStringLiteral("--active")};
-        QProcess process;
-        process.start(QStringLiteral(QFTP_FTPBENCH), arguments + command);
-        Result result;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            result.Err = "ftpbench did not finish in time";
-            return result;
-        }
-        result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.Out = process.readAllStandardOutput();
-        result.Err = process.readAllStandardError();
-        return result;
+        const QString mode = GetParam().Passive ? QStringLiteral("--passive") : QStringLiteral("--active");
+        const QStringList arguments{QString::fromLatin1(GetParam().Option), mode};
+        return RunFtpBench(arguments + command);
     }
     QString Url(const QString& name) const
     {
@@ -67,13 +49,13 @@ TEST_P(FtpBenchTls, EncryptsTrustsTheServersCertificateAndMovesFilesByteExact)
     const QByteArray payload = testfiles::SeededBytes((1 << 20) + 77, 21);
     ASSERT_TRUE(testfiles::Write(QDir(Server.RootPath()).filePath("down.bin"), payload));
 
-    const Result get = Run({"get", Url("down.bin"), Dir.filePath("down.bin")});
+    const BenchRun get = Run({"get", Url("down.bin"), Dir.filePath("down.bin")});
     ASSERT_EQ(get.ExitCode, 0) << get.Err.constData();
     EXPECT_EQ(get.Out, QByteArray::number(payload.size()) + '\n');
     EXPECT_EQ(testfiles::Read(Dir.filePath("down.bin")), payload);
     EXPECT_TRUE(get.Err.contains(Server.Certificate().Fingerprint().toLatin1())) << get.Err.constData();
 
-    const Result put = Run({"put", Dir.filePath("down.bin"), Url("up.bin")});
+    const BenchRun put = Run({"put", Dir.filePath("down.bin"), Url("up.bin")});
     ASSERT_EQ(put.ExitCode, 0) << put.Err.constData();
     EXPECT_EQ(testfiles::Read(QDir(Server.RootPath()).filePath("up.bin")), payload);
 }
